@@ -1,0 +1,93 @@
+#include "app/Session.h"
+
+#include "app/AppPaths.h"
+#include "app/DatabaseError.h"
+#include "app/IniFile.h"
+#include "app/SharedRoutines.h"
+#include "app/TableState.h"
+
+#include <QHash>
+
+struct Session::Private
+{
+    QStringList passwords;
+    QString netDir;
+    QString privateDir;
+    QString aliasFile;
+    QHash<QString, std::weak_ptr<SharedTableState>> tables;
+};
+
+Session::Session() : d(std::make_unique<Private>()) {}
+
+Session::~Session() = default;
+
+Session& Session::instance()
+{
+    static Session session;
+    return session;
+}
+
+void Session::addPassword(const QString& password) { d->passwords << password; }
+
+int Session::passwordCount() const { return int(d->passwords.size()); }
+
+int Session::matchPassword(quint32 checksum) const
+{
+    for (int i = 0; i < d->passwords.size(); ++i) {
+        if (paradoxPasswordChecksum(d->passwords.at(i)) == checksum)
+            return i;
+    }
+    return -1;
+}
+
+QString Session::password(int index) const { return d->passwords.value(index); }
+
+void Session::setNetDir(const QString& folder) { d->netDir = folder; }
+QString Session::netDir() const { return d->netDir; }
+void Session::setPrivateDir(const QString& folder) { d->privateDir = folder; }
+QString Session::privateDir() const { return d->privateDir; }
+
+void Session::setAliasFile(const QString& path) { d->aliasFile = path; }
+
+QString Session::aliasFile() const
+{
+    if (!d->aliasFile.isEmpty())
+        return d->aliasFile;
+    return JoinPath(AppPaths::executableFolder(), QStringLiteral("ALIASES.INI"));
+}
+
+QStringList Session::aliasParams(const QString& alias) const
+{
+    const IniFile ini = IniFile::fromFile(aliasFile());
+    for (const QString& section : ini.sections()) {
+        if (section.compare(alias, Qt::CaseInsensitive) == 0)
+            return ini.sectionLines(section);
+    }
+    throw DatabaseError(QStringLiteral("Unknown database: %1.").arg(alias));
+}
+
+QString Session::aliasFolder(const QString& alias) const
+{
+    QString folder;
+    for (const QString& line : aliasParams(alias)) {
+        if (line.startsWith(QLatin1String("PATH="), Qt::CaseInsensitive))
+            folder = line.mid(5).trimmed();
+    }
+    return folder;
+}
+
+void Session::reset()
+{
+    d = std::make_unique<Private>();
+}
+
+std::shared_ptr<SharedTableState> Session::tableState(const QString& absolutePath)
+{
+    auto existing = d->tables.value(absolutePath).lock();
+    if (existing)
+        return existing;
+    auto state = std::make_shared<SharedTableState>();
+    state->path = absolutePath;
+    d->tables.insert(absolutePath, state);
+    return state;
+}

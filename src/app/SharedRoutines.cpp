@@ -1,0 +1,69 @@
+#include "app/SharedRoutines.h"
+
+#include "app/Platform.h"
+#include "app/Session.h"
+
+#include <QStringList>
+
+void ShowError(const QString& message)
+{
+    Platform::instance().beep(Platform::Sound::Exclamation);
+    Platform::instance().messageBox(Platform::Icon::Error, message, Platform::Buttons::Ok);
+}
+
+bool Confirm(const QString& question)
+{
+    return Platform::instance().messageBox(Platform::Icon::Information, question,
+                                           Platform::Buttons::YesNo) == Platform::Answer::Yes;
+}
+
+bool IsBlank(const QString& text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u != u' ' && u != u'\r' && u != u'\n' && u != u'\b')
+            return false;
+    }
+    return true;
+}
+
+QChar pathSeparator()
+{
+#ifdef Q_OS_WIN
+    return QLatin1Char('\\');
+#else
+    return QLatin1Char('/');
+#endif
+}
+
+QString JoinPath(const QString& folder, const QString& fileName)
+{
+    if (IsBlank(folder))
+        return fileName;
+    if (folder.endsWith(pathSeparator()))
+        return folder + fileName;
+    return folder + pathSeparator() + fileName;
+}
+
+QString AliasPath(const QString& alias)
+{
+    QString result;
+    const QStringList params = Session::instance().aliasParams(alias);
+    for (const QString& line : params) {
+        if (line.contains(QLatin1String("PATH=")))
+            result = line.mid(5);
+    }
+    return result;
+}
+
+bool IsValidName(const QString& text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool digit = u >= u'0' && u <= u'9';
+        const bool letter = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+        if (!digit && !letter)
+            return false;
+    }
+    return true;
+}

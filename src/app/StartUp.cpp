@@ -1,0 +1,69 @@
+#include "app/StartUp.h"
+
+#include "app/AppPaths.h"
+#include "app/IniFile.h"
+#include "app/Platform.h"
+#include "app/Session.h"
+#include "app/SharedRoutines.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool StartUp::CheckNetDir(QString& folder)
+{
+    const QString iniPath = AppPaths::executableFolder() + QStringLiteral("NETDIR.INI");
+    QString value = IniFile::fromFile(iniPath).value(QStringLiteral("Options"),
+                                                     QStringLiteral("NetDir"), QStringLiteral("xx"));
+    if (!value.isEmpty() && value.endsWith(QLatin1Char('/')))
+        value.chop(1);
+
+    if (value == QLatin1String("xx") || IsBlank(value)) {
+        const auto answer = Platform::instance().messageBox(
+            Platform::Icon::Information,
+            QStringLiteral("The shared network control directory has not been initialized.  "
+                           "Do you wish to run the NETDIR command now?"),
+            Platform::Buttons::YesNo);
+        if (answer == Platform::Answer::Yes) {
+            const QString program = AppPaths::executableFolder() + pathSeparator() +
+                                    AppPaths::programName(QStringLiteral("netdir.exe"));
+            Platform::instance().startProgram(program, {});
+        }
+        return false;
+    }
+    folder = value;
+    return true;
+}
+
+void StartUp::registerTablePasswords()
+{
+    // The two passwords of the host's protected tables, put together one
+    // character at a time so that neither stands in the binary as a string.
+    QString first;
+    for (char c : {'t', 'a', 'l', 'l', 'y', 'v'})
+        first += QLatin1Char(c);
+    Session::instance().addPassword(first);
+    first.fill(QLatin1Char(' '));
+
+    QString second;
+    for (int i = 0; i < 7; ++i)
+        second += QLatin1Char(char('a' + (i * 5 + 7) % 26));
+    Session::instance().addPassword(second);
+    second.fill(QLatin1Char(' '));
+}
+
+bool StartUp::prepareSession()
+{
+    registerTablePasswords();
+
+    QString netDir;
+    if (!CheckNetDir(netDir))
+        return false;
+    Session::instance().setNetDir(netDir);
+
+    const QString priv = AppPaths::privateDirectory();
+    QDir().mkpath(priv);
+    if (!QFileInfo(priv).isDir())
+        ShowError(QStringLiteral("Could not create the private directory ") + priv);
+    Session::instance().setPrivateDir(priv);
+    return true;
+}

@@ -1,0 +1,62 @@
+#include "app/WidgetPlatform.h"
+
+#include "app/HelpFile.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+Platform::Answer WidgetPlatform::messageBox(Icon icon, const QString& text, Buttons buttons)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QGuiApplication::applicationDisplayName());
+    box.setText(text);
+    switch (icon) {
+    case Icon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    }
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+void WidgetPlatform::beep(Sound) { QApplication::beep(); }
+
+bool WidgetPlatform::startProgram(const QString& program, const QStringList& arguments)
+{
+    // A QProcess object lets us send the child's output to the null device;
+    // the static startDetached() would hand it our own pipes.
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
+}
+
+bool WidgetPlatform::openHelp(const QString& helpFile, int context)
+{
+    return QDesktopServices::openUrl(HelpFile::contextUrl(helpFile, context));
+}

@@ -1,0 +1,30 @@
+#include "ScriptedPlatform.h"
+
+ScriptedPlatform::ScriptedPlatform() { Platform::install(this); }
+
+ScriptedPlatform::~ScriptedPlatform() { Platform::install(nullptr); }
+
+Platform::Answer ScriptedPlatform::messageBox(Icon icon, const QString& text, Buttons buttons)
+{
+    boxes << Box{icon, text, buttons};
+    if (!m_answers.isEmpty())
+        return m_answers.takeFirst();
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+}
+
+QStringList ScriptedPlatform::texts() const
+{
+    QStringList result;
+    for (const Box& box : boxes)
+        result << box.text;
+    return result;
+}
+
+void ScriptedPlatform::clear()
+{
+    boxes.clear();
+    m_beeps.clear();
+    m_starts.clear();
+    m_helps.clear();
+    m_answers.clear();
+}
