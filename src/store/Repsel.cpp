@@ -1,0 +1,206 @@
+#include "store/Repsel.h"
+
+#include "ui_Repsel.h"
+
+#include "app/SharedRoutines.h"
+#include "store/Windows1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace {
+const QString kAlias = QStringLiteral("VESKA");
+const QString kModeDelete = QStringLiteral("DELETE");
+// Rows the grid shows before anything is listed (below its header).
+constexpr int kEmptyRows = 19;
+
+void setCell(QTableWidget* grid, int row, int column, const QString& text)
+{
+    auto* item = grid->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        grid->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+QString cellText(const QTableWidget* grid, int row, int column)
+{
+    const auto* item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+// Lower-cases the ASCII letters only, as the host's file names are shown.
+QString asciiLower(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return text;
+}
+
+QString asciiUpper(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() >= u'a' && c.unicode() <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    }
+    return text;
+}
+} // namespace
+
+TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmSelect>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    ui->grid->setColumnWidth(0, 248);
+    ui->grid->setColumnWidth(1, 97);
+    ui->grid->setColumnWidth(2, 115);
+    ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui->grid->verticalHeader()->setDefaultSectionSize(ui->grid->fontMetrics().height() + 6);
+
+    connect(ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
+    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
+    connect(ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
+
+    FormCreate();
+}
+
+TFrmSelect::~TFrmSelect() = default;
+
+void TFrmSelect::FormCreate()
+{
+    if (!LoadIntoGrid())
+        ui->BtnOk->setEnabled(false);
+    ui->grid->setHorizontalHeaderLabels(
+        {QStringLiteral("Description"), QStringLiteral("Type"), QStringLiteral("Name")});
+    ui->grid->setFocus();
+}
+
+void TFrmSelect::setTitle(const QString& title) { ui->LblTitle->setText(title); }
+
+QString TFrmSelect::title() const { return ui->LblTitle->text(); }
+
+void TFrmSelect::setSelectMode(const QString& mode) { SelectMode = mode; }
+
+bool TFrmSelect::LoadIntoGrid()
+{
+    QTableWidget* grid = ui->grid;
+    grid->clearContents();
+    grid->setRowCount(kEmptyRows);
+
+    // The whole folder name is used, however long: later file access by bare
+    // report name relies on this folder being current.
+    const QString folder = AliasPath(kAlias);
+    if (!QDir::setCurrent(folder)) {
+        ShowError(QStringLiteral("Unable to open the data folder %1").arg(folder));
+        return false;
+    }
+
+    const QStringList names = QDir::current().entryList(
+        {QStringLiteral("*.rpt")},
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    if (names.isEmpty()) {
+        ShowError(QStringLiteral("There were no report files (*.rpt) found in the %1 directory")
+                      .arg(folder));
+        return false;
+    }
+
+    int row = 0;
+    for (const QString& name : names) {
+        QString description;
+        QString type;
+        GetDescription(name, description, type);
+        if (row >= grid->rowCount())
+            grid->setRowCount(row + 1);
+        setCell(grid, row, 0, description);
+        setCell(grid, row, 1, type);
+        setCell(grid, row, 2, asciiLower(name));
+        ++row;
+    }
+    grid->setRowCount(row);
+    SortGridRows(grid, 0, row - 1, 0);
+    ui->lblCount->setText(QString::number(row));
+    grid->setCurrentCell(0, 0);
+    grid->selectRow(0);
+    return true;
+}
+
+void TFrmSelect::GetDescription(const QString& fileName, QString& description, QString& type)
+{
+    description.clear();
+    type.clear();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    auto readLine = [&file] {
+        QByteArray line = file.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        return Windows1252::decode(line);
+    };
+    description = readLine();
+    type = readLine();
+}
+
+void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column)
+{
+    if (firstRow < 0 || lastRow >= grid->rowCount() || firstRow >= lastRow)
+        return;
+    QList<QStringList> rows;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            cells << cellText(grid, r, c);
+        rows << cells;
+    }
+    std::stable_sort(rows.begin(), rows.end(), [column](const QStringList& a, const QStringList& b) {
+        return asciiUpper(a.value(column)) < asciiUpper(b.value(column));
+    });
+    for (int r = firstRow; r <= lastRow; ++r) {
+        for (int c = 0; c < grid->columnCount(); ++c)
+            setCell(grid, r, c, rows[r - firstRow].value(c));
+    }
+}
+
+void TFrmSelect::BtnOkClick()
+{
+    const int row = ui->grid->currentRow();
+    const QString fileName = row < 0 ? QString() : cellText(ui->grid, row, 2);
+    // A row that holds no report (the empty grid after "no report files")
+    // gives nothing to open or delete.
+    if (fileName.isEmpty())
+        return;
+
+    if (SelectMode == kModeDelete) {
+        const QString question =
+            QStringLiteral("Do you want to delete the %1 report?").arg(fileName).left(255);
+        if (!Confirm(question))
+            return;
+        const QString path = JoinPath(AliasPath(kAlias), fileName);
+        const QFileInfo info(path);
+        // Only a writable plain file is a report that may be deleted; a
+        // read-only file is refused as the host's file system would.
+        const bool removed = info.isFile() && info.permission(QFileDevice::WriteOwner) &&
+                             QFile::remove(path);
+        if (!removed) {
+            ShowError(QStringLiteral("Unable to delete report"));
+            return;
+        }
+        accept();
+        return;
+    }
+
+    m_reportFile = fileName;
+    accept();
+}
+
+void TFrmSelect::BtnCancelClick() { reject(); }
