@@ -1,0 +1,270 @@
+#include "store/ReportFile.h"
+
+#include "store/Windows1252.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+struct KindInfo
+{
+    InfoKind kind;
+    const char* keyword;
+    const char* button;
+};
+
+// In the order of the keyword table and of the page's buttons.
+constexpr KindInfo kKinds[] = {
+    {InfoKind::Contact, "Contact", "RBContact"}, {InfoKind::Event, "Event", "RBEvent"},
+    {InfoKind::Note, "Note", "RBNote"},          {InfoKind::Call, "Call", "RbCall"},
+    {InfoKind::Letter, "Letter", "RBLetter"},    {InfoKind::Meeting, "Meeting", "RbMeeting"},
+    {InfoKind::ToDo, "TO-DO", "RbTodo"},         {InfoKind::Sale, "Sale", "rbSale"},
+    {InfoKind::Quote, "Quote", "rbQuote"},
+};
+
+const KindInfo& kindInfo(InfoKind kind)
+{
+    for (const KindInfo& k : kKinds) {
+        if (k.kind == kind)
+            return k;
+    }
+    return kKinds[0];
+}
+
+// Message for a text that cannot be stored, or nothing.
+std::optional<QString> checkText(const QString& what, const QString& text)
+{
+    const qsizetype cr = text.indexOf(QLatin1Char('\r'));
+    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
+    if (cr >= 0 || lf >= 0) {
+        return QStringLiteral("%1 contains a line break, which a report file cannot hold. "
+                              "Remove it and save again.")
+            .arg(what);
+    }
+    const qsizetype bad = Windows1252::firstUnencodable(text);
+    if (bad >= 0) {
+        // A surrogate pair is one character to the user.
+        QString ch = text.mid(bad, 1);
+        uint code = text[bad].unicode();
+        if (text[bad].isHighSurrogate() && bad + 1 < text.size() &&
+            text[bad + 1].isLowSurrogate()) {
+            ch = text.mid(bad, 2);
+            code = QChar::surrogateToUcs4(text[bad], text[bad + 1]);
+        }
+        return QStringLiteral("%1 contains the character \"%2\" (U+%3), which a report file "
+                              "cannot hold: report files use the Windows-1252 character set. "
+                              "Replace the character and save again.")
+            .arg(what, ch, QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper());
+    }
+    return std::nullopt;
+}
+
+void addLine(QByteArray& out, const QString& text)
+{
+    out += Windows1252::encode(text);
+    out += "\r\n";
+}
+
+void addNumber(QByteArray& out, std::optional<int> value)
+{
+    if (value)
+        out += QByteArray::number(*value);
+    out += "\r\n";
+}
+
+void addFlag(QByteArray& out, bool value)
+{
+    out += value ? "TRUE\r\n" : "FALSE\r\n";
+}
+
+} // namespace
+
+const QString ReportFile::dotLine()
+{
+    return QString(30, QLatin1Char('.'));
+}
+
+QString ReportFile::orderKeyword(ReportOrder order)
+{
+    return order == ReportOrder::Calendar ? QStringLiteral("Calendar")
+                                          : QStringLiteral("Contact");
+}
+
+QString ReportFile::kindKeyword(InfoKind kind)
+{
+    return QString::fromLatin1(kindInfo(kind).keyword);
+}
+
+std::optional<ReportOrder> ReportFile::orderFromKeyword(const QString& text)
+{
+    const QString upper = text.toUpper();
+    if (upper == QLatin1String("CONTACT"))
+        return ReportOrder::Contact;
+    if (upper == QLatin1String("CALENDAR"))
+        return ReportOrder::Calendar;
+    return std::nullopt;
+}
+
+std::optional<InfoKind> ReportFile::kindFromKeyword(const QString& text)
+{
+    const QString upper = text.toUpper();
+    for (const KindInfo& k : kKinds) {
+        if (upper == QString::fromLatin1(k.keyword).toUpper())
+            return k.kind;
+    }
+    return std::nullopt;
+}
+
+std::optional<InfoKind> ReportFile::kindToCheck(std::optional<InfoKind> fileKind,
+                                                bool contactOrdered)
+{
+    if (!contactOrdered)
+        return InfoKind::Event;
+    return fileKind;
+}
+
+PaperButton ReportFile::paperButtonForWidth(int width)
+{
+    switch (width) {
+    case 75:
+        return PaperButton::AmPor;
+    case 77:
+        return PaperButton::A4Por;
+    case 110:
+        return PaperButton::AmLan;
+    case 115:
+        return PaperButton::A4Lan;
+    default:
+        return PaperButton::Other;
+    }
+}
+
+QString ReportFile::orderButtonName(ReportOrder order)
+{
+    return order == ReportOrder::Calendar ? QStringLiteral("rbDateOrdered")
+                                          : QStringLiteral("RbContactOrdered");
+}
+
+QString ReportFile::kindButtonName(InfoKind kind)
+{
+    return QString::fromLatin1(kindInfo(kind).button);
+}
+
+std::optional<InfoKind> ReportFile::kindFromButtonName(const QString& objectName)
+{
+    for (const KindInfo& k : kKinds) {
+        if (objectName == QLatin1String(k.button))
+            return k.kind;
+    }
+    return std::nullopt;
+}
+
+QString ReportFile::paperButtonName(PaperButton paper)
+{
+    switch (paper) {
+    case PaperButton::AmPor:
+        return QStringLiteral("RBAmPor");
+    case PaperButton::A4Por:
+        return QStringLiteral("RbA4Por");
+    case PaperButton::AmLan:
+        return QStringLiteral("RbAmLan");
+    case PaperButton::A4Lan:
+        return QStringLiteral("RBA4Lan");
+    case PaperButton::Other:
+        break;
+    }
+    return QStringLiteral("RbOther");
+}
+
+std::optional<QString> ReportFile::checkTexts(const ReportFileContent& content)
+{
+    if (auto message = checkText(QStringLiteral("The report description"), content.description))
+        return message;
+    for (qsizetype i = 0; i < content.fields.size(); ++i) {
+        const ReportFileField& f = content.fields[i];
+        // Name the field by its number when its name itself is the problem.
+        const QString name = checkText(QString(), f.field)
+                                 ? QStringLiteral("number %1").arg(i + 1)
+                                 : QStringLiteral("\"%1\"").arg(f.field);
+        if (auto message = checkText(QStringLiteral("The field name of field %1").arg(name),
+                                     f.field))
+            return message;
+        if (auto message =
+                checkText(QStringLiteral("The column header of field %1").arg(name), f.header))
+            return message;
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> ReportFile::encode(const ReportFileContent& content, QString* error)
+{
+    if (auto message = checkTexts(content)) {
+        if (error)
+            *error = *message;
+        return std::nullopt;
+    }
+    const QString dots = dotLine();
+    QByteArray out;
+    out.reserve(64 + content.fields.size() * 128);
+    addLine(out, content.description);
+    addLine(out, orderKeyword(content.order));
+    addLine(out, kindKeyword(content.kind));
+    addNumber(out, content.printableWidth);
+    addNumber(out, int(content.fields.size()));
+    for (const ReportFileField& f : content.fields) {
+        addNumber(out, f.dbType);
+        addLine(out, f.lDots ? dots : QString());
+        addLine(out, f.rDots ? dots : QString());
+        addLine(out, f.header);
+        addLine(out, f.field);
+        addNumber(out, f.line);
+        addNumber(out, f.lPosition);
+        addNumber(out, f.rPosition);
+        addFlag(out, f.total);
+        addFlag(out, f.count);
+        addFlag(out, f.average);
+        addFlag(out, f.min);
+        addFlag(out, f.max);
+    }
+    return out;
+}
+
+bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
+{
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+        return false;
+    };
+
+    QString textError;
+    const std::optional<QByteArray> bytes = encode(content, &textError);
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("The report file %1 was not written. %2").arg(shown, textError);
+        return false;
+    }
+
+    const QFileInfo info(path);
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name was given."));
+    if (info.isDir())
+        return fail(QStringLiteral("a folder of that name is in the way."));
+    if (info.exists() && !info.isWritable())
+        return fail(QStringLiteral("the existing report is read-only."));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(*bytes) != bytes->size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
