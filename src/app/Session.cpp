@@ -6,7 +6,9 @@
 #include "app/SharedRoutines.h"
 #include "app/TableState.h"
 
+#include <QFileInfo>
 #include <QHash>
+#include <QTemporaryFile>
 
 struct Session::Private
 {
@@ -15,6 +17,8 @@ struct Session::Private
     QString privateDir;
     QString aliasFile;
     QHash<QString, std::weak_ptr<SharedTableState>> tables;
+    QHash<QString, QList<IndexDef>> indexDefs;
+    bool netDirChecked = false;
 };
 
 Session::Session() : d(std::make_unique<Private>()) {}
@@ -42,7 +46,11 @@ int Session::matchPassword(quint32 checksum) const
 
 QString Session::password(int index) const { return d->passwords.value(index); }
 
-void Session::setNetDir(const QString& folder) { d->netDir = folder; }
+void Session::setNetDir(const QString& folder)
+{
+    d->netDir = folder;
+    d->netDirChecked = false;
+}
 QString Session::netDir() const { return d->netDir; }
 void Session::setPrivateDir(const QString& folder) { d->privateDir = folder; }
 QString Session::privateDir() const { return d->privateDir; }
@@ -90,4 +98,45 @@ std::shared_ptr<SharedTableState> Session::tableState(const QString& absolutePat
     state->path = absolutePath;
     d->tables.insert(absolutePath, state);
     return state;
+}
+
+void Session::checkNetDir()
+{
+    if (d->netDirChecked || d->netDir.isEmpty())
+        return;
+    const QString folder = d->netDir;
+    const QFileInfo info(folder);
+    const QString hint =
+        QStringLiteral(" Run the network set-up tool (netdir) to choose a folder that every user "
+                       "can write to.");
+    if (!info.exists())
+        throw DatabaseError(
+            QStringLiteral("The network control directory %1 does not exist.").arg(folder) + hint);
+    if (!info.isDir())
+        throw DatabaseError(
+            QStringLiteral("The network control directory %1 is not a folder.").arg(folder) + hint);
+    // Permission bits do not tell the whole story (network drives, the
+    // administrator), so try to write a file there.
+    QTemporaryFile probe(JoinPath(folder, QStringLiteral("tvnet-XXXXXX.tmp")));
+    if (!probe.open())
+        throw DatabaseError(
+            QStringLiteral("The network control directory %1 cannot be written to.").arg(folder) +
+            hint);
+    probe.close();
+    d->netDirChecked = true;
+}
+
+void Session::rememberIndexDefs(const QString& absolutePath, const QList<IndexDef>& indexes)
+{
+    d->indexDefs.insert(absolutePath, indexes);
+}
+
+void Session::forgetIndexDefs(const QString& absolutePath) { d->indexDefs.remove(absolutePath); }
+
+QList<IndexDef> Session::rememberedIndexDefs(const QString& absolutePath, bool* known) const
+{
+    const auto it = d->indexDefs.constFind(absolutePath);
+    if (known)
+        *known = it != d->indexDefs.constEnd();
+    return it == d->indexDefs.constEnd() ? QList<IndexDef>() : *it;
 }

@@ -43,6 +43,20 @@ public:
     // The folder of an alias ("PATH=" line); raises DatabaseError when unknown.
     QString aliasFolder(const QString& alias) const;
 
+    // Checks, once per setting, that the network control directory exists
+    // and can be written to; the engine calls it before the first table
+    // file is touched. Throws DatabaseError naming the folder. An empty
+    // setting means none was configured (tests, single-user use) and passes.
+    void checkNetDir();
+
+    // Index definitions of tables this program created, by absolute path.
+    // Paradox secondary index files are not written; the definitions given
+    // at creation are remembered here for the rest of the run.
+    void rememberIndexDefs(const QString& absolutePath, const QList<IndexDef>& indexes);
+    void forgetIndexDefs(const QString& absolutePath);
+    // Empty, with `known` false, when this run did not create the table.
+    QList<IndexDef> rememberedIndexDefs(const QString& absolutePath, bool* known = nullptr) const;
+
     // Forgets every setting and shared table state; for tests.
     void reset();
 

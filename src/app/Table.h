@@ -101,6 +101,12 @@ public:
     // Per-column limits checked on assignment (used by the column editor).
     void setRange(const QString& field, int minimum, int maximum);
 
+    // Makes a column required, or not, for posts through this cursor whatever
+    // the table's own definition says (the column editor requires its grid
+    // columns).
+    void setRequired(const QString& field, bool required);
+
+    // The limits given with setRange(), or an empty value when there are none.
     QVariant minValue(const QString& field) const;
     QVariant maxValue(const QString& field) const;
 
