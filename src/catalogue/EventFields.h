@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The kinds of calendar event a report can be based on, and for each kind the
+// fixed table of event columns it may print with the caption the wizard shows
+// for each. All lookups are free functions over constant tables; kinds and
+// names compare exactly (case matters, no trimming).
+
+// One row of a kind's field table: the column of EVENT.DB and its caption.
+struct EventFieldEntry {
+    QString fieldName;
+    QString caption;
+};
+
+// One event kind as the "Report Information" page offers it.
+struct EventKindInfo {
+    QString keyword;       // "GENERIC", "CALL", ...
+    QChar code;            // the one-letter EventKindCode
+    QString control;       // objectName of its radio button on Page3
+    QString choiceCaption; // caption of that radio button
+    QString heading;       // text of LblEvent above the event pick list
+};
+
+// The eight kinds in the order of the page's choices (GENERIC first, QUOTE last).
+const QList<EventKindInfo>& eventKinds();
+// The kind with this exact keyword, or nullptr.
+const EventKindInfo* eventKindInfo(const QString& kind);
+// The kind chosen by the Page3 radio button with this objectName, or nullptr
+// (also for RBContact, which chooses no kind).
+const EventKindInfo* eventKindForControl(const QString& objectName);
+// The kind with this one-letter code, or nullptr.
+const EventKindInfo* eventKindForCode(QChar code);
+// True for the eight keywords only.
+bool isEventKind(const QString& kind);
+
+// The remaining Page3 choice, which selects no kind.
+inline QString contactOnlyControl()
+{
+    return QStringLiteral("RBContact");
+}
+inline QString contactOnlyCaption()
+{
+    return QStringLiteral("Contact Information Only");
+}
+// Design caption of LblEvent, shown until a kind has been chosen.
+inline QString eventHeadingDefault()
+{
+    return QStringLiteral("Event Fields");
+}
+
+// The field table of a kind in pick-list order; empty for anything but the
+// eight keywords.
+const QList<EventFieldEntry>& eventFieldTable(const QString& kind);
+
+// Caption of the kind's entry whose field name equals `name`; `name` itself
+// when the kind is unknown or has no such entry.
+QString FieldToCaption(const QString& kind, const QString& name);
+// Field name of the kind's entry whose caption equals `caption`; `caption`
+// itself when nothing matches.
+QString CaptionToField(const QString& kind, const QString& caption);
+// The captions of the kind's table in table order (the event pick list);
+// empty for anything but the eight keywords.
+QStringList FillEventFieldList(const QString& kind);
+// The caption of the kind's memo column ("Phone call notes" for "CALL");
+// "Memo" when the kind is empty or unknown.
+QString eventMemoCaption(const QString& kind);
