@@ -1,0 +1,209 @@
+#include "store/ReportList.h"
+
+#include "app/SharedRoutines.h"
+#include "store/Windows1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// Only the start of a file is read for its first two lines.
+constexpr qint64 kHeadBytes = 64 * 1024;
+
+QString asciiLower(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(char16_t(c.unicode() + (u'a' - u'A')));
+    }
+    return text;
+}
+
+// The sort key's character codes: the Windows-1252 byte where there is one,
+// ASCII letters in upper case; characters outside the code page sort after it.
+int keyCode(QChar c)
+{
+    char16_t u = c.unicode();
+    if (u >= u'a' && u <= u'z')
+        u = char16_t(u - (u'a' - u'A'));
+    bool ok = false;
+    const QByteArray b = Windows1252::encode(QString(QChar(u)), &ok);
+    return ok ? int(static_cast<unsigned char>(b[0])) : 0x100 + u;
+}
+
+bool hasFolderPart(const QString& name)
+{
+    return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
+           name == QLatin1String(".") || name == QLatin1String("..");
+}
+
+bool isDeviceName(const QString& name)
+{
+    static const QStringList devices = {QStringLiteral("CON"), QStringLiteral("PRN"),
+                                        QStringLiteral("AUX"), QStringLiteral("NUL")};
+    const QString upper = name.toUpper();
+    if (devices.contains(upper))
+        return true;
+    return upper.size() == 4 && (upper.startsWith(QLatin1String("COM")) ||
+                                 upper.startsWith(QLatin1String("LPT"))) &&
+           upper[3] >= QLatin1Char('1') && upper[3] <= QLatin1Char('9');
+}
+
+} // namespace
+
+bool ReportList::GetDescription(const QString& path, QString* description, QString* type)
+{
+    description->clear();
+    type->clear();
+    const QFileInfo info(path);
+    // Pipes and devices are not read: opening one could wait for ever.
+    if (!info.isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(kHeadBytes);
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    const QString text = Windows1252::decode(head);
+    // Lines end at CR LF, LF or a lone CR.
+    auto lineEnd = [&text](qsizetype from) {
+        qsizetype i = from;
+        while (i < text.size() && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
+            ++i;
+        return i;
+    };
+    const qsizetype end1 = lineEnd(0);
+    *description = text.left(end1);
+    if (end1 >= text.size())
+        return true;
+    qsizetype start2 = end1 + 1;
+    if (text[end1] == QLatin1Char('\r') && start2 < text.size() && text[start2] == QLatin1Char('\n'))
+        ++start2;
+    *type = text.mid(start2, lineEnd(start2) - start2);
+    return true;
+}
+
+bool ReportList::lessByKey(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int ca = keyCode(a[i]);
+        const int cb = keyCode(b[i]);
+        if (ca != cb)
+            return ca < cb;
+    }
+    return a.size() < b.size();
+}
+
+void ReportList::SortGridRows(QList<ReportListEntry>& entries)
+{
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ReportListEntry& x, const ReportListEntry& y) {
+                         return lessByKey(x.description, y.description);
+                     });
+}
+
+QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
+{
+    QList<ReportListEntry> entries;
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists()) {
+        if (error)
+            *error = QStringLiteral("The data folder %1 cannot be opened.")
+                         .arg(QDir::toNativeSeparators(folder));
+        return entries;
+    }
+    // Sorted by name first, so that reports with the same description come
+    // in the same order every time.
+    const QStringList names = dir.entryList(
+        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& diskName : names) {
+        if (!diskName.endsWith(QLatin1String(".rpt"), Qt::CaseInsensitive))
+            continue;
+        const QString path = dir.filePath(diskName);
+        if (QFileInfo(path).isDir())
+            continue;
+        ReportListEntry e;
+        e.diskName = diskName;
+        e.name = asciiLower(diskName);
+        e.readable = GetDescription(path, &e.description, &e.type);
+        entries.append(e);
+    }
+    SortGridRows(entries);
+    return entries;
+}
+
+QString ReportList::noReportsText(const QString& folder)
+{
+    return QStringLiteral("There were no report files (*.rpt) found in the %1 directory").arg(folder);
+}
+
+QString ReportList::deleteQuestion(const QString& name)
+{
+    return QStringLiteral("Do you want to delete the %1 report?").arg(name).left(255);
+}
+
+QString ReportList::resolve(const QString& folder, const QString& name)
+{
+    if (name.isEmpty() || hasFolderPart(name))
+        return QString();
+    const QString plain = JoinPath(folder, name);
+    if (QFileInfo::exists(plain))
+        return plain;
+    const QStringList entries = QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
+                                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                   QDir::NoDotAndDotDot,
+                                               QDir::Name);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return JoinPath(folder, entry);
+    }
+    return plain;
+}
+
+bool ReportList::remove(const QString& folder, const QString& name)
+{
+    const QString path = resolve(folder, name);
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    return QFile::remove(path);
+}
+
+NameCheckResult ReportList::checkNewName(const QString& folder, const QString& name)
+{
+    NameCheckResult r;
+    if (!IsValidName(name)) {
+        r.check = NameCheck::IllegalCharacters;
+        r.message = QStringLiteral("Filename contains illegal characters.\rYou must use letters "
+                                   "and digits only.\rPlease re-try.");
+        return r;
+    }
+    if (name.isEmpty()) {
+        r.check = NameCheck::Empty;
+        r.message = QStringLiteral("You must enter a name for the report file.");
+        return r;
+    }
+    if (isDeviceName(name)) {
+        r.check = NameCheck::ReservedName;
+        r.message = QStringLiteral("%1 is a name that Windows keeps for a device. Choose another.")
+                        .arg(name);
+        return r;
+    }
+    const QString fileName = name + QStringLiteral(".rpt");
+    const QString existing = resolve(folder, fileName);
+    if (QFileInfo::exists(existing)) {
+        r.check = NameCheck::Taken;
+        r.message = QStringLiteral("Filename already exists. Choose another.");
+        return r;
+    }
+    r.path = JoinPath(folder, fileName);
+    return r;
+}
