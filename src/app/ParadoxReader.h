@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ParadoxTypes.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// Reads a Paradox table file (.DB, versions 3.0 to 7.0) and the memo/blob
+// file (.MB) beside it. Opening reads the header and field list only; rows
+// are read on request. Every length and offset is checked against the file
+// size, so a damaged or hostile file gives a DatabaseError, never a crash.
+class ParadoxReader
+{
+public:
+    // Opens the file and reads the header and field list only. Throws
+    // DatabaseError naming the file and what is wrong.
+    explicit ParadoxReader(const QString& path);
+    ~ParadoxReader();
+    ParadoxReader(const ParadoxReader&) = delete;
+    ParadoxReader& operator=(const ParadoxReader&) = delete;
+
+    QString path() const;
+    int version() const;    // 30, 35, 40, 50 or 70
+    int fileType() const;   // header file type byte
+    int recordSize() const;
+    int blockSize() const;  // bytes
+    qint64 recordCount() const;
+    int keyFieldCount() const;
+    int codePage() const;   // 0 = none recorded
+    bool encrypted() const;
+    quint32 passwordChecksum() const;
+    QString tableName() const; // as stored in the header, decoded
+    const QList<FieldDef>& fields() const;
+
+    // The password for an encrypted table. Rows are decrypted only when its
+    // checksum matches the one in the header.
+    void setPassword(const QString& password);
+
+    // Reads every record in data-block-chain order, memo and blob parts from
+    // the .MB file. Throws DatabaseError on damage, or on an encrypted table
+    // without a matching password.
+    QList<Row> readAll();
+
+    // Streams the records in data-block-chain order; the callback returns
+    // false to stop early. Same errors as readAll().
+    void forEachRow(const std::function<bool(const Row&)>& callback);
+
+    // Bytes read from disk so far (.DB and .MB together).
+    qint64 bytesRead() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
