@@ -18,6 +18,7 @@ struct Session::Private
     QString aliasFile;
     QHash<QString, std::weak_ptr<SharedTableState>> tables;
     QHash<QString, QList<IndexDef>> indexDefs;
+    QHash<QString, QStringList> requiredFields;
     bool netDirChecked = false;
 };
 
@@ -131,7 +132,21 @@ void Session::rememberIndexDefs(const QString& absolutePath, const QList<IndexDe
     d->indexDefs.insert(absolutePath, indexes);
 }
 
-void Session::forgetIndexDefs(const QString& absolutePath) { d->indexDefs.remove(absolutePath); }
+void Session::forgetIndexDefs(const QString& absolutePath)
+{
+    d->indexDefs.remove(absolutePath);
+    d->requiredFields.remove(absolutePath);
+}
+
+void Session::rememberRequiredFields(const QString& absolutePath, const QStringList& fields)
+{
+    d->requiredFields.insert(absolutePath, fields);
+}
+
+QStringList Session::rememberedRequiredFields(const QString& absolutePath) const
+{
+    return d->requiredFields.value(absolutePath);
+}
 
 QList<IndexDef> Session::rememberedIndexDefs(const QString& absolutePath, bool* known) const
 {

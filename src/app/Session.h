@@ -53,6 +53,10 @@ public:
     // Paradox secondary index files are not written; the definitions given
     // at creation are remembered here for the rest of the run.
     void rememberIndexDefs(const QString& absolutePath, const QList<IndexDef>& indexes);
+    // Likewise the required fields (a Paradox table keeps them in a separate
+    // validity file, which is not written either).
+    void rememberRequiredFields(const QString& absolutePath, const QStringList& fields);
+    QStringList rememberedRequiredFields(const QString& absolutePath) const;
     void forgetIndexDefs(const QString& absolutePath);
     // Empty, with `known` false, when this run did not create the table.
     QList<IndexDef> rememberedIndexDefs(const QString& absolutePath, bool* known = nullptr) const;

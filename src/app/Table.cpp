@@ -327,6 +327,11 @@ struct Table::Private
         ParadoxReader reader(path);
         shared->invalidate();
         shared->fields = reader.fields();
+        const QStringList required = Session::instance().rememberedRequiredFields(path);
+        for (FieldDef& f : shared->fields) {
+            if (required.contains(f.name, Qt::CaseInsensitive))
+                f.required = true;
+        }
         shared->keyFieldCount = reader.keyFieldCount();
         shared->codePage = reader.codePage();
         shared->encrypted = reader.encrypted();
@@ -605,7 +610,8 @@ struct Table::Private
             return QVariant();
         if (isIntegerType(def.type)) {
             qint64 value = 0;
-            if (!parseWholeNumber(text, &value))
+            if (!parseWholeNumber(text, &value) || value < std::numeric_limits<int>::min() ||
+                value > std::numeric_limits<int>::max())
                 throw conversionError(text, QStringLiteral("integer"), field);
             return fromInteger(field, value, text.trimmed());
         }
@@ -1049,6 +1055,12 @@ void Table::createTable()
             QFile::remove(file);
     }
     Session::instance().rememberIndexDefs(path, d->newIndexes);
+    QStringList required;
+    for (const FieldDef& f : d->newFields) {
+        if (f.required)
+            required << f.name;
+    }
+    Session::instance().rememberRequiredFields(path, required);
     d->shared->invalidate();
     if (d->exclusive)
         d->lock = lock;
