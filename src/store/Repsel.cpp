@@ -3,18 +3,16 @@
 #include "ui_Repsel.h"
 
 #include "app/SharedRoutines.h"
-#include "store/Windows1252.h"
+#include "store/ReportList.h"
+#include "wizard/DatabaseAlias.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QTableWidget>
 
 #include <algorithm>
 
 namespace {
-const QString kAlias = QStringLiteral("VESKA");
 const QString kModeDelete = QStringLiteral("DELETE");
 // Rows the grid shows before anything is listed (below its header).
 constexpr int kEmptyRows = 19;
@@ -35,24 +33,6 @@ QString cellText(const QTableWidget* grid, int row, int column)
     return item ? item->text() : QString();
 }
 
-// Lower-cases the ASCII letters only, as the host's file names are shown.
-QString asciiLower(QString text)
-{
-    for (QChar& c : text) {
-        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return text;
-}
-
-QString asciiUpper(QString text)
-{
-    for (QChar& c : text) {
-        if (c.unicode() >= u'a' && c.unicode() <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    }
-    return text;
-}
 } // namespace
 
 TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmSelect>())
@@ -99,31 +79,27 @@ bool TFrmSelect::LoadIntoGrid()
 
     // The whole folder name is used, however long: later file access by bare
     // report name relies on this folder being current.
-    const QString folder = AliasPath(kAlias);
-    if (!QDir::setCurrent(folder)) {
-        ShowError(QStringLiteral("Unable to open the data folder %1").arg(folder));
+    const QString folder = AliasPath(DatabaseAlias);
+    QString error;
+    const QList<ReportListEntry> entries = ReportList::list(folder, &error);
+    if (!error.isEmpty() || !QDir::setCurrent(folder)) {
+        ShowError(error.isEmpty() ? QStringLiteral("The data folder %1 cannot be opened.")
+                                        .arg(QDir::toNativeSeparators(folder))
+                                  : error);
         return false;
     }
-
-    const QStringList names = QDir::current().entryList(
-        {QStringLiteral("*.rpt")},
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    if (names.isEmpty()) {
-        ShowError(QStringLiteral("There were no report files (*.rpt) found in the %1 directory")
-                      .arg(folder));
+    if (entries.isEmpty()) {
+        ShowError(ReportList::noReportsText(folder));
         return false;
     }
 
     int row = 0;
-    for (const QString& name : names) {
-        QString description;
-        QString type;
-        GetDescription(name, description, type);
+    for (const ReportListEntry& entry : entries) {
         if (row >= grid->rowCount())
             grid->setRowCount(row + 1);
-        setCell(grid, row, 0, description);
-        setCell(grid, row, 1, type);
-        setCell(grid, row, 2, asciiLower(name));
+        setCell(grid, row, 0, entry.description);
+        setCell(grid, row, 1, entry.type);
+        setCell(grid, row, 2, entry.name);
         ++row;
     }
     grid->setRowCount(row);
@@ -136,19 +112,7 @@ bool TFrmSelect::LoadIntoGrid()
 
 void TFrmSelect::GetDescription(const QString& fileName, QString& description, QString& type)
 {
-    description.clear();
-    type.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    auto readLine = [&file] {
-        QByteArray line = file.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        return Windows1252::decode(line);
-    };
-    description = readLine();
-    type = readLine();
+    ReportList::GetDescription(fileName, &description, &type);
 }
 
 void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column)
@@ -163,7 +127,7 @@ void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int
         rows << cells;
     }
     std::stable_sort(rows.begin(), rows.end(), [column](const QStringList& a, const QStringList& b) {
-        return asciiUpper(a.value(column)) < asciiUpper(b.value(column));
+        return ReportList::lessByKey(a.value(column), b.value(column));
     });
     for (int r = firstRow; r <= lastRow; ++r) {
         for (int c = 0; c < grid->columnCount(); ++c)
@@ -181,17 +145,9 @@ void TFrmSelect::BtnOkClick()
         return;
 
     if (SelectMode == kModeDelete) {
-        const QString question =
-            QStringLiteral("Do you want to delete the %1 report?").arg(fileName).left(255);
-        if (!Confirm(question))
+        if (!Confirm(ReportList::deleteQuestion(fileName)))
             return;
-        const QString path = JoinPath(AliasPath(kAlias), fileName);
-        const QFileInfo info(path);
-        // Only a writable plain file is a report that may be deleted; a
-        // read-only file is refused as the host's file system would.
-        const bool removed = info.isFile() && info.permission(QFileDevice::WriteOwner) &&
-                             QFile::remove(path);
-        if (!removed) {
+        if (!ReportList::remove(AliasPath(DatabaseAlias), fileName)) {
             ShowError(QStringLiteral("Unable to delete report"));
             return;
         }
