@@ -1,11 +1,282 @@
 #pragma once
 
-#include <QDialog>
+#include "app/Table.h"
 
-// The report wizard, the program's main window.
+#include <QChar>
+#include <QDialog>
+#include <QString>
+
+#include <exception>
+#include <memory>
+
+class BoundedSpinBox;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTableWidget;
+class QWidget;
+class TPickList;
+
+namespace Ui {
+class TFrmCReport;
+}
+
+// The report wizard, the program's main window. It holds the report being
+// designed in its controls and in a few fields of its own, and leads the user
+// through the eleven pages of Notebook1 with Next and Previous. SetBook, run
+// after every move, decides from the chosen operation and the page being
+// entered what happens on the way.
+//
+// The window's work is split over several files by subject:
+//   Crepmain.cpp        set-up, page flow, buttons, page setup, event kind
+//   CrepmainFields.cpp  pick lists, selection rules, field order, detail level
+//   CrepmainLayout.cpp  layout grid and default column positions
+//   CrepmainTable.cpp   the working table CRDATA.DB and the bound controls
+//   CrepmainReport.cpp  loading and writing report files, the dialogs
+// Controls, fields and operations are public so that the dialogs that write
+// into the wizard and the tests can reach them.
 class TFrmCReport : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFrmCReport(QWidget* parent = nullptr);
+    ~TFrmCReport() override;
+
+    // ---- Pages, in index order (CurrentPage 0 to 10) ----------------------
+    QStackedWidget* Notebook1 = nullptr;
+    QWidget* Page1 = nullptr;
+    QWidget* Page2 = nullptr;
+    QWidget* Page3 = nullptr;
+    QWidget* Page4 = nullptr;
+    QWidget* Page5 = nullptr;
+    QWidget* Page4_5 = nullptr;
+    QWidget* Page6 = nullptr;
+    QWidget* Page7 = nullptr;
+    QWidget* Page8 = nullptr;
+    QWidget* Page9 = nullptr;
+    QWidget* Page10 = nullptr;
+
+    // Page1: title and operation
+    QLabel* Label1 = nullptr;
+    QRadioButton* RBCreate = nullptr;
+    QRadioButton* RbModify = nullptr;
+    QRadioButton* RbCopy = nullptr;
+    QRadioButton* RBColumn = nullptr;
+    QRadioButton* RbDelete = nullptr;
+
+    // Page2: report type (ordering)
+    QRadioButton* RbContactOrdered = nullptr;
+    QRadioButton* rbDateOrdered = nullptr;
+
+    // Page3: information kind
+    QRadioButton* RBContact = nullptr;
+    QRadioButton* RBEvent = nullptr;
+    QRadioButton* RBNote = nullptr;
+    QRadioButton* RbCall = nullptr;
+    QRadioButton* RBLetter = nullptr;
+    QRadioButton* RbMeeting = nullptr;
+    QRadioButton* RbTodo = nullptr;
+    QRadioButton* rbSale = nullptr;
+    QRadioButton* rbQuote = nullptr;
+
+    // Page4: description
+    QLineEdit* EdDescription = nullptr;
+
+    // Page5: paper size
+    QRadioButton* RBAmPor = nullptr;
+    QRadioButton* RbAmLan = nullptr;
+    QRadioButton* RbA4Por = nullptr;
+    QRadioButton* RBA4Lan = nullptr;
+    QRadioButton* RbOther = nullptr;
+    QFrame* PnlPrint = nullptr;
+    BoundedSpinBox* SpinMargin = nullptr;
+    QLabel* LblMargin = nullptr;
+
+    // Page4_5: detail level
+    QRadioButton* rbCustYes = nullptr;
+    QRadioButton* rbCustNo = nullptr;
+
+    // Page6: field selection
+    TPickList* PickContactField = nullptr;
+    TPickList* PickEventField = nullptr;
+    QLabel* LblEvent = nullptr;
+    QLabel* LblSelected = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BtnUser = nullptr;
+
+    // Page7: field order
+    QListWidget* lbAllFields = nullptr;
+    QListWidget* lbMirror = nullptr; // hidden backup taken before each move
+    QPushButton* BtnMoveUp = nullptr;
+    QPushButton* BtnDown = nullptr;
+    QLabel* LblCustYes = nullptr;
+    QLabel* LblCustNo = nullptr;
+
+    // Page8: columns and rows
+    BoundedSpinBox* SpinCol = nullptr;
+    QLabel* Label111 = nullptr; // the row count of the layout
+    QTableWidget* StringGrid1 = nullptr;
+    QLabel* LblCustYes2 = nullptr;
+
+    // Page9: column widths
+    QTableWidget* sgCol = nullptr;
+    QPushButton* BtnCheck = nullptr;
+    // Empty area under sgCol with a vertical layout, kept for a preview of
+    // the columns.
+    QWidget* PnlPreview = nullptr;
+
+    // Page10: field definitions, bound to the current row of TblCRData
+    QListWidget* LBFieldDefs = nullptr;
+    QLineEdit* DBEdit1 = nullptr;
+    QCheckBox* cbDotLead = nullptr;
+    QCheckBox* cbDotTrail = nullptr;
+    QCheckBox* DBCBTotal = nullptr;
+    QCheckBox* DBCBCount = nullptr;
+    QCheckBox* DBCBAverage = nullptr;
+    QCheckBox* DBCBMin = nullptr;
+    QCheckBox* DBCBMax = nullptr;
+    QPushButton* btMakeReport = nullptr;
+
+    // Bottom panel
+    QLabel* LblDesc = nullptr;
+    QPushButton* BtnSlideShow = nullptr;
+    QPushButton* BtnAbout = nullptr;
+    QPushButton* BtnHelp = nullptr;
+    QPushButton* BtnPrior = nullptr;
+    QPushButton* BtnNext = nullptr;
+    QPushButton* btExit = nullptr;
+
+    // ---- The report in hand and the wizard's state -------------------------
+    QString WizardMode; // "CREATE", "MODIFY" (modify and copy) or "COLUMN"
+    QString ReportFile; // file of the report being modified, or to be written
+    int CurrentPage = 0;
+    bool FieldsChanged = false;
+    bool RefillPickLists = false;
+    bool GridReady = true;
+    bool ContactMemoChosen = false;
+    bool EventMemoChosen = false;
+    int SelectedCount = 0;
+    // Event kind of the report and its one-letter code, set when the pick
+    // lists are filled; empty until a kind has been chosen.
+    QString EventKind;
+    QChar EventKindCode;
+    // The help file set at creation: the executable's folder + "creport.hlp".
+    QString helpFile() const { return m_helpFile; }
+
+    // The three tables, all through DatabaseAlias.
+    Table TblContact; // CONTACT.DB
+    Table TblEvents;  // EVENT.DB
+    Table TblCRData;  // CRDATA.DB, the working table, opened exclusively
+
+    // ---- Set-up and page flow (Crepmain.cpp) -------------------------------
+    void FormCreate();
+    void FormShow();
+    // sender: BtnNext, BtnPrior, or the window itself at creation.
+    void SetBook(QObject* sender);
+    // The help context number of a page index.
+    static int helpContext(int page);
+    // The keyword of the event kind chosen on Page3; empty for RBContact.
+    QString checkedEventKind() const;
+
+    void BtnNextClick();
+    void BtnPriorClick();
+    void btExitClick();
+    void EdDescriptionChange();
+    void BtnHelpClick();
+    void BtnSlideShowClick();
+    void BtnAboutClick();
+    void RBCreateClick();
+    void Notebook1Click();
+    void RBContactClick();
+
+    // Page5, paper size
+    void RBAmPorClick();
+    void RbAmLanClick();
+    void RbA4PorClick();
+    void RBA4LanClick();
+    void RbOtherClick();
+    void SpinMarginChange();
+
+    // ---- Field selection and order (CrepmainFields.cpp) --------------------
+    void FillPickFields(QObject* sender);
+    // false when nothing is selected in either pick list.
+    bool FillFullList(QObject* sender);
+    // The click rule of both pick lists.
+    void PickContactFieldClick();
+    bool qOKFieldPositions();
+    void BtnMoveUpClick();
+    void BtnDownClick();
+    void LBFieldDefsClick();
+    void rbCustYesClick();
+    void rbCustNoClick();
+    void BitBtn2Click(); // special fields dialog
+    void BtnUserClick(); // user field names dialog
+
+    // ---- Layout grid and column positions (CrepmainLayout.cpp) -------------
+    void SetGrid();
+    void SpinColChange();
+    void SpinColClick();
+    void FillColTable();
+
+    // ---- Working table CRDATA.DB (CrepmainTable.cpp) -----------------------
+    void CreateDataTable();
+    void ClearCustomTable(Table& table);
+    void RecordDBType(const QString& fieldName, const QString& header, Table& table, int dbType);
+    void WriteFieldOrders(Table& table);
+    void WriteColWidthsGridToTable(Table& table);
+    void CheckFieldTypes();
+    // Binds the Page10 controls to the current row of TblCRData (DataSource1);
+    // called once at creation.
+    void bindFieldControls();
+    // Shows the current row of TblCRData in the Page10 controls.
+    void showCurrentFieldRow();
+    // Stores an edit of the current row that is still pending.
+    void postPendingFieldEdit();
+
+    // ---- Report files and the dialogs (CrepmainReport.cpp) -----------------
+    void LoadConfig();
+    void WriteTheReportFile(Table& table);
+    void btMakeReportClick();
+    void BtnCheckClick();
+    // The selection dialog with a title and "MODIFY" or "DELETE"; true on OK
+    // (in "MODIFY" ReportFile then holds the picked file).
+    bool selectReport(const QString& title, const QString& selectMode);
+    // The column editor on the loaded report; on OK the cursor is refreshed
+    // and the report file rewritten. True on OK.
+    bool editColumnPositions();
+
+    // ---- Errors ----------------------------------------------------------
+    // The application's error box for an error no handler caught.
+    static void showUnhandledError(const std::exception& error);
+    // Runs a handler; an error of the engine or of file access stops it and
+    // is shown in the application's error box.
+    template <typename F> static void guarded(F&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            showUnhandledError(error);
+        }
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void bindControls();
+    void connectHandlers();
+    void showPage(int page);
+    void setStandardPaper(int width, const QString& inches);
+
+    std::unique_ptr<Ui::TFrmCReport> ui;
+    QButtonGroup* m_paperGroup = nullptr;
+    QString m_helpFile;
 };

@@ -1,0 +1,3 @@
+#include "wizard/DatabaseAlias.h"
+
+QString DatabaseAlias = QStringLiteral("VESKA");
