@@ -199,7 +199,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     const quint32 length = le32(p + leader + 4);
     if (length == 0)
         return std::nullopt;
-    const QString where = QStringLiteral("record %1, field \"%2\"").arg(recordNo).arg(f.name);
+    QString where = QStringLiteral("record %1, field \"%2\"").arg(recordNo).arg(f.name);
     QByteArray data;
     if (pointer == 0) {
         // Short values live entirely in the record.
@@ -208,6 +208,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
         data = QByteArray(p, length);
     } else {
         openMemoFile();
+        where += QStringLiteral(" in the memo file %1").arg(QFileInfo(mb->fileName()).fileName());
         if (length > mbSize)
             damaged(QStringLiteral("%1 claims %2 bytes, more than the memo file holds").arg(where).arg(length));
         const qint64 block = pointer & ~quint32(0xFF);

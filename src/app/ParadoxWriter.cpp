@@ -86,6 +86,25 @@ bool isEmptyValue(const QVariant& v)
     return false;
 }
 
+// Text keys in dictionary order, as the international sort orders of the
+// format have it: letters with accents beside their base letters and case
+// ignored first; exact comparison only breaks ties. Independent of the
+// machine's locale, so the same rows always give the same file.
+int compareText(const QString& a, const QString& b)
+{
+    const auto fold = [](const QString& s) {
+        QString out;
+        const QString decomposed = s.normalized(QString::NormalizationForm_KD);
+        out.reserve(decomposed.size());
+        for (const QChar c : decomposed)
+            if (c.category() != QChar::Mark_NonSpacing)
+                out.append(c);
+        return out.toCaseFolded();
+    };
+    const int c = fold(a).compare(fold(b));
+    return c ? c : a.compare(b);
+}
+
 // Orders key values: empty first, then by value.
 int compareValues(FieldType type, const QVariant& a, const QVariant& b)
 {
@@ -95,7 +114,7 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b)
     switch (type) {
     case FieldType::Alpha:
     case FieldType::Memo:
-        return a.toString().compare(b.toString());
+        return compareText(a.toString(), b.toString());
     case FieldType::Short:
     case FieldType::Long: {
         const qint64 x = a.toLongLong(), y = b.toLongLong();
