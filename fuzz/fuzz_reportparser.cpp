@@ -1,0 +1,32 @@
+// Feeds arbitrary bytes to the report file parser. Besides not crashing,
+// hanging or allocating without bound, a file that loads must write back to
+// bytes that load to the same report, and writing is stable.
+#include "store/ReportFile.h"
+#include "store/ReportParser.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
+                                                     static_cast<qsizetype>(size));
+    const ParsedReport first = ReportParser::parse(bytes, QStringLiteral("fuzz.rpt"));
+    if (!first.ok()) {
+        if (first.errorMessage.isEmpty() || first.errorLine <= 0)
+            std::abort();
+        return 0;
+    }
+    const std::optional<ReportFileContent> content = first.content();
+    if (!content)
+        return 0;
+    const std::optional<QByteArray> written = ReportFile::encode(*content);
+    if (!written)
+        std::abort(); // whatever was read can be written
+    const ParsedReport second = ReportParser::parse(*written, QStringLiteral("fuzz.rpt"));
+    if (!second.ok() || second.content() != content)
+        std::abort();
+    if (ReportFile::encode(*second.content()) != written)
+        std::abort();
+    return 0;
+}
