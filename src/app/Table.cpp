@@ -374,8 +374,8 @@ struct Table::Private
             const int index = Session::instance().matchPassword(reader.passwordChecksum());
             if (index < 0)
                 throw DatabaseError(
-                    QStringLiteral("The table %1 is protected by a password that this "
-                                   "program does not know.")
+                    QStringLiteral("The table %1 is encrypted, and none of the passwords "
+                                   "of this program opens it.")
                         .arg(displayName()));
             reader.setPassword(Session::instance().password(index));
         }

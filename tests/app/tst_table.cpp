@@ -4,6 +4,7 @@
 // that a second process respects.
 
 #include "app/DatabaseError.h"
+#include "app/ParadoxFormat.h"
 #include "app/ParadoxReader.h"
 #include "app/ParadoxWriter.h"
 #include "app/Session.h"
@@ -589,6 +590,39 @@ private slots:
         QVERIFY(t.findKey({QStringLiteral("Venezuela")}));
         QCOMPARE(t.asString(QStringLiteral("Capital")), QStringLiteral("Caracas"));
         QCOMPARE(t.asInteger(QStringLiteral("Area")), 912047);
+    }
+
+    void encryptedTablesShowColumnsButNotRows()
+    {
+        makeWorkingTable();
+        {
+            auto t = openWorking();
+            addRow(*t, QStringLiteral("Company"), 1);
+        }
+        // Mark the table as password-protected: a checksum in the header.
+        {
+            QFile f(m_data + QStringLiteral("/CRDATA.DB"));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            for (qint64 offset : {ParadoxFormat::OffEncryption1, ParadoxFormat::OffEncryption2}) {
+                f.seek(offset);
+                f.write("\x78\x56\x34\x12", 4);
+            }
+        }
+        Session::instance().reset();
+        Session::instance().setAliasFile(m_aliasFile);
+        Session::instance().addPassword(QStringLiteral("sesame"));
+        Table t;
+        t.setDatabaseName(kAlias);
+        t.setTableName(QStringLiteral("CRDATA.DB"));
+        QCOMPARE(t.fieldDefs().size(), 14);
+        t.setExclusive(true);
+        t.open();
+        const QString error = errorOf([&]() { t.recordCount(); });
+        QCOMPARE(error, QStringLiteral("The table CRDATA.DB is encrypted, and none of the passwords "
+                                       "of this program opens it."));
+        QVERIFY(!error.contains(QStringLiteral("sesame")));
+        // Nothing is written over it either.
+        QVERIFY(!errorOf([&]() { t.insert(); }).isEmpty());
     }
 
     void netDirMustBeUsable_data()
