@@ -34,7 +34,8 @@ ColumnCheckResult ColumnCheck::CheckColumnPositions(int maximum, const QList<Col
     //    (left, right, left, right, ...) are compared with the same margins
     //    sorted and without repeats, over the length of the latter. The first
     //    place where they differ is an overlap, reported with the margin that
-    //    stands there in field order. The margins compare as numbers.
+    //    stands there in field order. The margins compare as numbers, so
+    //    negative margins keep their numeric order.
     std::vector<int> inOrder;
     std::vector<int> rowOf;
     std::vector<int> sorted;
@@ -52,15 +53,29 @@ ColumnCheckResult ColumnCheck::CheckColumnPositions(int maximum, const QList<Col
         sorted = inOrder;
         std::sort(sorted.begin(), sorted.end());
         sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-        for (size_t p = 0; p < sorted.size(); ++p) {
-            if (inOrder[p] != sorted[p]) {
-                result.warning = ColumnWarning::Overlap;
-                result.value = inOrder[p];
-                result.message =
-                    QStringLiteral("There are overlaps for right margin %1").arg(inOrder[p]);
-                result.row = rowOf[p];
-                return result;
+        std::optional<size_t> at;
+        for (size_t p = 0; p < sorted.size() && !at; ++p) {
+            if (inOrder[p] != sorted[p])
+                at = p;
+        }
+        // When the leading margins are all in order, the ones beyond them
+        // repeat margins already used. Repeating the line's last margin (a
+        // last column whose margins are equal) is accepted; any other repeat
+        // means a column lies on top of an earlier one, such as two fields
+        // with the very same margins, and is an overlap as well.
+        if (!at && !sorted.empty()) {
+            for (size_t p = sorted.size(); p < inOrder.size() && !at; ++p) {
+                if (inOrder[p] != sorted.back())
+                    at = p;
             }
+        }
+        if (at) {
+            result.warning = ColumnWarning::Overlap;
+            result.value = inOrder[*at];
+            result.message =
+                QStringLiteral("There are overlaps for right margin %1").arg(inOrder[*at]);
+            result.row = rowOf[*at];
+            return result;
         }
     }
     return result;
