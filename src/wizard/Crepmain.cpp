@@ -376,6 +376,19 @@ void TFrmCReport::SetBook(QObject* sender)
         }
     } buttons{this};
 
+    try {
+        moveToPage(sender);
+    } catch (...) {
+        // A move that failed half way leaves the wizard on the page it
+        // shows, so that Next and Previous go on from there.
+        CurrentPage = Notebook1->currentIndex();
+        throw;
+    }
+}
+
+void TFrmCReport::moveToPage(QObject* sender)
+{
+
     // 1. Leaving the first page (or coming back to Page2 from Page3): the
     //    operation starts afresh.
     if (CurrentPage == 1) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/Table.h"
+#include "wizard/CrepmainSpinEdit.h"
+#include "wizard/Layout.h"
 
 #include <QChar>
 #include <QDialog>
@@ -9,7 +11,6 @@
 #include <exception>
 #include <memory>
 
-class BoundedSpinBox;
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
@@ -223,6 +224,10 @@ public:
     void SpinColChange();
     void SpinColClick();
     void FillColTable();
+    // The layout SetGrid built last, and whether its overflow message has
+    // been shown (again only after a layout that fits).
+    Layout::Grid m_layoutGrid;
+    Layout::TooManyFieldsNotice m_tooManyFields;
 
     // ---- Working table CRDATA.DB (CrepmainTable.cpp) -----------------------
     void CreateDataTable();
@@ -250,6 +255,9 @@ public:
     // The column editor on the loaded report; on OK the cursor is refreshed
     // and the report file rewritten. True on OK.
     bool editColumnPositions();
+    // The reload branch of FillColTable: sgCol from the rows of CRDATA.DB in
+    // "iOrder" order, as loaded from a report file.
+    void FillColTableFromRows();
 
     // ---- Errors ----------------------------------------------------------
     // The application's error box for an error no handler caught.
@@ -274,6 +282,7 @@ private:
     void bindControls();
     void connectHandlers();
     void showPage(int page);
+    void moveToPage(QObject* sender); // the steps of SetBook
     void setStandardPaper(int width, const QString& inches);
 
     std::unique_ptr<Ui::TFrmCReport> ui;

@@ -51,6 +51,6 @@ void BoundedSpinBox::fixup(QString& input) const
 {
     bool ok = false;
     const int number = input.trimmed().toInt(&ok);
-    if (ok)
-        input = QString::number(qBound(minimum(), number, maximum()));
+    // An emptied field gets back the value it held.
+    input = QString::number(ok ? qBound(minimum(), number, maximum()) : value());
 }
