@@ -2,7 +2,6 @@
 
 #include "app/DatabaseError.h"
 #include "app/ParadoxFormat.h"
-#include "app/TableState.h"
 
 #include <QBitArray>
 #include <QDate>
@@ -10,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 #include <QTime>
 
@@ -46,6 +46,11 @@ struct ParadoxReader::Private
 
     std::unique_ptr<QFile> mb;
     qint64 mbSize = 0;
+    // Values already read from the memo file, by pointer: rows that share a
+    // value share its bytes, and a damaged file whose pointers overlap cannot
+    // make us hold more than a few times the memo file's size.
+    QHash<quint64, QByteArray> blobCache; // pointer, and bit 32 for a graphic
+    qint64 blobBytes = 0;
 
     [[noreturn]] void damaged(const QString& what) const
     {
@@ -200,6 +205,8 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     if (length == 0)
         return std::nullopt;
     QString where = QStringLiteral("record %1, field \"%2\"").arg(recordNo).arg(f.name);
+    const bool graphic = f.type == FieldType::Graphic;
+    const quint64 cacheKey = pointer | (quint64(graphic) << 32);
     QByteArray data;
     if (pointer == 0) {
         // Short values live entirely in the record.
@@ -209,6 +216,11 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     } else {
         openMemoFile();
         where += QStringLiteral(" in the memo file %1").arg(QFileInfo(mb->fileName()).fileName());
+        const auto cached = blobCache.constFind(cacheKey);
+        if (cached != blobCache.cend())
+            return *cached;
+    }
+    if (pointer != 0) {
         if (length > mbSize)
             damaged(QStringLiteral("%1 claims %2 bytes, more than the memo file holds").arg(where).arg(length));
         const qint64 block = pointer & ~quint32(0xFF);
@@ -243,12 +255,17 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
         } else {
             damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where).arg(index));
         }
+        blobBytes += data.size();
+        if (blobBytes > 2 * mbSize + 65536)
+            damaged(QStringLiteral("%1 overlaps other values").arg(where));
     }
-    if (f.type == FieldType::Graphic) {
+    if (graphic) {
         if (data.size() < GraphicPrefixSize)
             damaged(QStringLiteral("%1 is too short for a graphic").arg(where));
         data.remove(0, GraphicPrefixSize);
     }
+    if (pointer != 0)
+        blobCache.insert(cacheKey, data);
     return data;
 }
 

@@ -158,6 +158,8 @@ struct MemoFile
     {
         const qint64 offset = data.size();
         const qint64 blocks = (value.size() + 9 + MbBlockSize - 1) / MbBlockSize;
+        if (blocks > 0xFFFF || offset + blocks * MbBlockSize > 0x7FFFF000)
+            return 0; // beyond what the pointers and block counts can address
         data.resize(offset + blocks * MbBlockSize, '\0');
         char* b = data.data() + offset;
         b[0] = 2;
@@ -237,13 +239,13 @@ void encodeValue(Context& ctx, const FieldDef& f, const QVariant& v, char* p, Me
         break;
     case FieldType::Memo: {
         const QByteArray bytes = ctx.encode(v.toString(), QStringLiteral("row %1, field \"%2\"").arg(rowNo).arg(f.name));
-        if (bytes.size() > 0x7FFFFFFF - MbBlockSize)
-            bad(QStringLiteral("the memo is too long"));
         const int leader = f.size - BlobPointerSize;
         std::memcpy(p, bytes.constData(), size_t(qMin<qsizetype>(leader, bytes.size())));
         // A memo that fits in the record is kept there alone; a longer one
         // goes whole to the memo file, its start copied into the record.
         const quint32 pointer = bytes.size() <= leader ? 0 : memo->add(bytes);
+        if (bytes.size() > leader && pointer == 0)
+            bad(QStringLiteral("the memos are too long for one memo file"));
         putLe32(p + leader, pointer);
         putLe32(p + leader + 4, quint32(bytes.size()));
         putLe16(p + leader + 8, pointer ? 1 : 0);
@@ -490,8 +492,6 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
         }
         data.append(block);
     }
-    if (memo && memo->data.size() > 0x7FFFFF00)
-        ctx.fail(QStringLiteral("the memos are too long for one memo file"));
 
     // Everything is built: write the new files beside the old ones, then
     // rename them into place, the table file last.
