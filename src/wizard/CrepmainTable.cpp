@@ -3,25 +3,315 @@
 // "Field Definitions" that edit its current row.
 #include "wizard/Crepmain.h"
 
+#include "app/DatabaseError.h"
+#include "app/TableLock.h"
+#include "catalogue/ContactFields.h"
 #include "catalogue/EventFields.h"
+#include "wizard/DatabaseAlias.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
 
-void TFrmCReport::CreateDataTable() {}
+namespace {
 
-void TFrmCReport::ClearCustomTable(Table&) {}
+const QString kWorkingTable = QStringLiteral("CRDATA.DB");
 
-void TFrmCReport::RecordDBType(const QString&, const QString&, Table&, int) {}
+// The seven logical columns of a row, all false in a new row.
+const char* const kFlagFields[] = {"LDots", "RDots", "Total", "Count", "Average", "Min", "Max"};
 
-void TFrmCReport::WriteFieldOrders(Table&) {}
+// Keeps the bound controls still during a bulk change of the table; they
+// read the table once when it ends.
+class QuietControls
+{
+public:
+    explicit QuietControls(Table& table) : m_table(table) { m_table.disableControls(); }
+    ~QuietControls() { m_table.enableControls(); }
+    QuietControls(const QuietControls&) = delete;
+    QuietControls& operator=(const QuietControls&) = delete;
 
-void TFrmCReport::WriteColWidthsGridToTable(Table&) {}
+private:
+    Table& m_table;
+};
 
-void TFrmCReport::CheckFieldTypes() {}
+// The message when another wizard works on the same data folder.
+QString workingTableInUse(const QString& path)
+{
+    return QStringLiteral("The working table %1 in %2 is in use by another report wizard. "
+                          "Only one report can be designed at a time in a data folder: close "
+                          "the other wizard and start this one again.")
+        .arg(kWorkingTable, QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+}
 
-void TFrmCReport::bindFieldControls() {}
+bool isEditing(const Table& table)
+{
+    return table.state() == Table::State::Edit || table.state() == Table::State::Insert;
+}
 
-void TFrmCReport::showCurrentFieldRow() {}
+bool hasCurrentRow(const Table& table)
+{
+    return table.isActive() && table.recordCount() > 0 && table.recNo() >= 0;
+}
 
-void TFrmCReport::postPendingFieldEdit() {}
+// Posts the edit or insert in hand; a refused post drops it, so that the
+// cursor is never left in the middle of an edit.
+void postOrCancel(Table& table)
+{
+    try {
+        table.post();
+    } catch (...) {
+        table.cancel();
+        throw;
+    }
+}
+
+} // namespace
+
+void TFrmCReport::CreateDataTable()
+{
+    TblCRData.close();
+    TblCRData.setDatabaseName(DatabaseAlias);
+    TblCRData.setTableName(kWorkingTable);
+
+    // Another wizard on this data folder holds its working table: it must
+    // neither be deleted nor emptied under it.
+    const QString path = TblCRData.filePath();
+    if (TableLock::lockedElsewhere(path))
+        throw DatabaseError(workingTableInUse(path));
+
+    // The old table goes; one that is not there does not matter.
+    try {
+        TblCRData.deleteTable();
+    } catch (const DatabaseError&) {
+    }
+
+    TblCRData.clearFieldDefs();
+    TblCRData.addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
+    TblCRData.addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
+    TblCRData.addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
+    TblCRData.addFieldDef(QStringLiteral("LDots"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("RDots"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Total"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Count"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Average"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Min"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Max"), FieldType::Logical, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("DbType"), FieldType::Long, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("Line"), FieldType::Long, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("LPosition"), FieldType::Long, 0, false);
+    TblCRData.addFieldDef(QStringLiteral("RPosition"), FieldType::Long, 0, false);
+
+    TblCRData.clearIndexDefs();
+    TblCRData.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true,
+                          false);
+    TblCRData.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false,
+                          true);
+    try {
+        TblCRData.createTable();
+    } catch (const DatabaseError&) {
+        // The other wizard may have taken the table in the meantime.
+        if (TableLock::lockedElsewhere(path))
+            throw DatabaseError(workingTableInUse(path));
+        throw;
+    }
+}
+
+void TFrmCReport::ClearCustomTable(Table& table)
+{
+    table.open();
+    QuietControls quiet(table);
+    if (isEditing(table))
+        table.cancel();
+    table.first();
+    while (table.recordCount() > 0)
+        table.deleteRow();
+}
+
+void TFrmCReport::RecordDBType(const QString& fieldName, const QString& header, Table& table,
+                               int dbType)
+{
+    table.open();
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    const int rows = table.recordCount();
+    table.setIndexName(QString());
+    if (table.findKey({fieldName})) {
+        table.edit();
+    } else {
+        table.insert();
+        table.setAsString(QStringLiteral("Field"), fieldName);
+        table.setAsString(QStringLiteral("Header"), header);
+        table.setAsInteger(QStringLiteral("Order"), rows + 1);
+        for (const char* flag : kFlagFields)
+            table.setAsBoolean(QLatin1String(flag), false);
+    }
+    try {
+        table.setAsInteger(QStringLiteral("DbType"), dbType);
+    } catch (...) {
+        table.cancel();
+        throw;
+    }
+    postOrCancel(table);
+}
+
+void TFrmCReport::WriteFieldOrders(Table& table)
+{
+    table.open();
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    QuietControls quiet(table);
+    table.setIndexName(QString());
+    for (int i = 0; i < lbAllFields->count(); ++i) {
+        const QString field = CaptionToField(EventKind, lbAllFields->item(i)->text());
+        if (!table.findKey({field}))
+            continue; // an entry without a row has nothing to renumber
+        table.edit();
+        table.setAsInteger(QStringLiteral("Order"), i + 1);
+        postOrCancel(table);
+    }
+}
+
+void TFrmCReport::WriteColWidthsGridToTable(Table& table)
+{
+    table.open();
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    QuietControls quiet(table);
+    table.setIndexName(QString());
+    auto cell = [this](int row, int column) {
+        const QTableWidgetItem* item = sgCol->item(row, column);
+        return item ? item->text() : QString();
+    };
+    // sgCol's title row is its header; grid row r (from 1) is table row r - 1.
+    for (int r = 1; r <= sgCol->rowCount(); ++r) {
+        const QString field = CaptionToField(EventKind, cell(r - 1, 0));
+        if (table.findKey({field})) {
+            table.edit();
+        } else {
+            table.insert();
+            table.setAsString(QStringLiteral("Field"), field);
+            const QListWidgetItem* entry = lbAllFields->item(r - 1);
+            table.setAsString(QStringLiteral("Header"), entry ? entry->text() : QString());
+            for (const char* flag : kFlagFields)
+                table.setAsBoolean(QLatin1String(flag), false);
+            table.setAsInteger(QStringLiteral("Order"), r);
+        }
+        try {
+            // A text that is no whole number is refused by the table, with
+            // the value and the column named; nothing of this row is kept.
+            table.setAsString(QStringLiteral("Line"), cell(r - 1, 1));
+            table.setAsString(QStringLiteral("LPosition"), cell(r - 1, 2));
+            table.setAsString(QStringLiteral("RPosition"), cell(r - 1, 3));
+        } catch (...) {
+            table.cancel();
+            throw;
+        }
+        postOrCancel(table);
+    }
+}
+
+void TFrmCReport::CheckFieldTypes()
+{
+    if (!hasCurrentRow(TblCRData))
+        return;
+    // Only the contact table's column list is needed: its header is read,
+    // never its rows.
+    const SummaryOptions options =
+        ::CheckFieldTypes(TblContact.fieldDefs(), TblCRData.asString(QStringLiteral("Field")));
+    DBCBTotal->setVisible(options.totaled);
+    DBCBCount->setVisible(options.counted);
+    DBCBAverage->setVisible(options.averaged);
+    DBCBMin->setVisible(options.minValue);
+    DBCBMax->setVisible(options.maxValue);
+}
+
+// ---- The controls of "Field Definitions", bound to the current row --------
+
+namespace {
+
+struct BoundBox
+{
+    QCheckBox* TFrmCReport::*box;
+    const char* field;
+};
+
+const BoundBox kBoundBoxes[] = {
+    {&TFrmCReport::cbDotLead, "LDots"},  {&TFrmCReport::cbDotTrail, "RDots"},
+    {&TFrmCReport::DBCBTotal, "Total"},  {&TFrmCReport::DBCBCount, "Count"},
+    {&TFrmCReport::DBCBAverage, "Average"}, {&TFrmCReport::DBCBMin, "Min"},
+    {&TFrmCReport::DBCBMax, "Max"},
+};
+
+} // namespace
+
+void TFrmCReport::bindFieldControls()
+{
+    // The controls show whatever row the cursor stands on.
+    connect(&TblCRData, &Table::dataChanged, this, [this] { showCurrentFieldRow(); });
+
+    // Typing in the header edits the row; the edit is stored when the user
+    // leaves the box, or before the cursor moves to another row.
+    connect(DBEdit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+        guarded([&] {
+            if (!hasCurrentRow(TblCRData))
+                return;
+            TblCRData.edit();
+            TblCRData.setAsString(QStringLiteral("Header"), text);
+        });
+    });
+    connect(DBEdit1, &QLineEdit::editingFinished, this,
+            [this] { guarded([this] { postPendingFieldEdit(); }); });
+
+    // A tick is stored at once.
+    for (const BoundBox& bound : kBoundBoxes) {
+        QCheckBox* box = this->*bound.box;
+        const QString field = QLatin1String(bound.field);
+        connect(box, &QCheckBox::clicked, this, [this, field](bool checked) {
+            guarded([&] {
+                if (!hasCurrentRow(TblCRData))
+                    return;
+                TblCRData.edit();
+                TblCRData.setAsBoolean(field, checked);
+                postOrCancel(TblCRData);
+            });
+            // A refused change shows the stored value again.
+            showCurrentFieldRow();
+        });
+    }
+    showCurrentFieldRow();
+}
+
+void TFrmCReport::showCurrentFieldRow()
+{
+    // Runs from the table's change signal: it must never throw.
+    bool shown = false;
+    try {
+        if (hasCurrentRow(TblCRData)) {
+            const QString header = TblCRData.asString(QStringLiteral("Header"));
+            if (DBEdit1->text() != header)
+                DBEdit1->setText(header);
+            for (const BoundBox& bound : kBoundBoxes)
+                (this->*bound.box)->setChecked(TblCRData.asBoolean(QLatin1String(bound.field)));
+            shown = true;
+        }
+    } catch (const DatabaseError&) {
+        shown = false;
+    }
+    if (!shown) {
+        DBEdit1->clear();
+        for (const BoundBox& bound : kBoundBoxes)
+            (this->*bound.box)->setChecked(false);
+    }
+    DBEdit1->setEnabled(shown);
+    for (const BoundBox& bound : kBoundBoxes)
+        (this->*bound.box)->setEnabled(shown);
+}
+
+void TFrmCReport::postPendingFieldEdit()
+{
+    if (TblCRData.isActive() && isEditing(TblCRData))
+        postOrCancel(TblCRData);
+}
