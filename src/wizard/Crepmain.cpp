@@ -7,6 +7,7 @@
 #include "app/Platform.h"
 #include "app/SharedRoutines.h"
 #include "catalogue/EventFields.h"
+#include "controls/About.h"
 #include "controls/Picklist.h"
 #include "wizard/DatabaseAlias.h"
 
@@ -562,7 +563,11 @@ void TFrmCReport::BtnSlideShowClick()
         Platform::instance().startProgram(player, {slides});
 }
 
-void TFrmCReport::BtnAboutClick() {}
+void TFrmCReport::BtnAboutClick()
+{
+    TfrmAbout about(this);
+    about.exec();
+}
 
 void TFrmCReport::RBCreateClick() { RefillPickLists = true; }
 

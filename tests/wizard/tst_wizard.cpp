@@ -3,6 +3,8 @@
 #include "WizardFixture.h"
 
 #include "app/DatabaseError.h"
+#include "app/HelpFile.h"
+#include "controls/About.h"
 #include "controls/Picklist.h"
 #include "wizard/CrepmainSpinEdit.h"
 
@@ -607,6 +609,40 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F1);
         QCOMPARE(f.platform.m_helps.size(), 2);
         QCOMPARE(f.platform.m_helps.last().context, context);
+    }
+
+    // The help page has a section for every page's context number, and the
+    // wizard's help file name leads to it.
+    void helpPageHasEveryContext()
+    {
+        QFile page(qEnvironmentVariable("TV_SOURCE_DIR") + QStringLiteral("/help/creport.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        for (int page = 0; page < 11; ++page) {
+            const QString anchor =
+                QStringLiteral("id=\"context-%1\"").arg(TFrmCReport::helpContext(page));
+            QVERIFY2(html.contains(anchor), qPrintable(anchor));
+        }
+        WizardFixture f;
+        TFrmCReport& w = f.open();
+        const QUrl url = HelpFile::contextUrl(w.helpFile(), 650);
+        QCOMPARE(url.fragment(), QStringLiteral("context-650"));
+        QVERIFY(url.toLocalFile().endsWith(QStringLiteral("/creport.html")));
+    }
+
+    void aboutBox()
+    {
+        WizardFixture f;
+        TFrmCReport& w = f.open();
+        bool seen = false;
+        WizardFixture::withModal([&] { QTest::mouseClick(w.BtnAbout, Qt::LeftButton); },
+                                 [&](QWidget* modal) {
+                                     seen = qobject_cast<TfrmAbout*>(modal) != nullptr;
+                                     if (modal)
+                                         modal->close();
+                                 });
+        QVERIFY(seen);
+        QVERIFY(w.isVisible());
     }
 
     void slideShow_data()
