@@ -12,6 +12,17 @@
 // file (.MB) beside it. Opening reads the header and field list only; rows
 // are read on request. Every length and offset is checked against the file
 // size, so a damaged or hostile file gives a DatabaseError, never a crash.
+//
+// Values come as ParadoxTypes.h lists them; an empty field is a null
+// QVariant. Text (names and values) is decoded from the header's code page;
+// a table that records none is read as Windows-1252. Timestamps carry no time
+// zone in the file and are returned as Qt::UTC date-times so that their
+// wall-clock reading is exact (compare date() and time(), or build the
+// expected value with Qt::UTC). BCD values come as decimal text.
+//
+// Encrypted tables: the header and field list are read as usual, but rows
+// are refused with a DatabaseError saying the table is encrypted; the
+// scrambling is not publicly described, so no decryption is attempted.
 class ParadoxReader
 {
 public:
@@ -35,8 +46,8 @@ public:
     QString tableName() const; // as stored in the header, decoded
     const QList<FieldDef>& fields() const;
 
-    // The password for an encrypted table. Rows are decrypted only when its
-    // checksum matches the one in the header.
+    // The password for an encrypted table. Kept for the day decryption is
+    // possible; rows of encrypted tables are refused whatever the password.
     void setPassword(const QString& password);
 
     // Reads every record in data-block-chain order, memo and blob parts from

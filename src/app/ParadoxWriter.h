@@ -15,7 +15,19 @@ namespace ParadoxWriter {
 // Alpha and memo text is encoded in codePage. Throws DatabaseError.
 //
 // Field types written: Alpha, Short, Long, Number, Money, Date, Time,
-// Timestamp, Logical, Memo.
+// Timestamp, Logical, Memo. FieldDef::size matters for Alpha (1 to 255
+// bytes) and Memo (the in-record size, 11 to 250: the first size - 10 bytes
+// of the memo are kept in the record, the whole memo in the .MB file when it
+// is longer); other types get their fixed size. Names are at most 25
+// characters and unique regardless of case; key fields cannot be memos.
+//
+// Values: a null QVariant or an empty string is an empty field (the format
+// cannot tell an empty text from a missing one). Short takes -32767..32767
+// and Long -2147483647..2147483647 (the lowest value of each means "empty" in
+// the file). Timestamps are stored as their wall-clock date and time. Text
+// that the code page cannot hold is refused, never replaced by '?'. Rows with
+// equal keys are refused as a key violation. The same arguments always give
+// the same bytes.
 void writeTable(const QString& path, const QList<FieldDef>& fields, int keyFieldCount,
                 const QList<Row>& rows, int codePage = 1252);
 

@@ -147,6 +147,27 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("KEYS.DB")});
     }
 
+    void sameInputSameBytes()
+    {
+        QTemporaryDir dir;
+        const QList<Row> rows = {{QStringLiteral("Zweite"), 2, 20, 2.5, 3.5, QDate(2001, 2, 3), QTime(4, 5, 6),
+                                  QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC), true, longText(300)},
+                                 {QStringLiteral("Erste"), 1, 10, 1.5, 0.5, QDate(2000, 1, 1), QTime(1, 2, 3),
+                                  QDateTime(QDate(2000, 1, 1), QTime(1, 2, 3), Qt::UTC), false, longText(30)}};
+        QByteArray first;
+        for (const QString& name : {QStringLiteral("A.DB"), QStringLiteral("B.DB")}) {
+            ParadoxWriter::writeTable(dir.filePath(name), allTypes(), 1, rows);
+            QFile db(dir.filePath(name)), mb(dir.filePath(QString(name).replace(QStringLiteral(".DB"), QStringLiteral(".MB"))));
+            QVERIFY(db.open(QIODevice::ReadOnly) && mb.open(QIODevice::ReadOnly));
+            // The table name inside the header is the only difference.
+            const QByteArray bytes = db.readAll().replace(name.toLatin1(), "X.DB") + mb.readAll();
+            if (first.isEmpty())
+                first = bytes;
+            else
+                QVERIFY(bytes == first);
+        }
+    }
+
     void otherCodePage()
     {
         QTemporaryDir dir;
