@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -43,9 +45,52 @@ class TestWizardPages : public QObject
         return result;
     }
 
+    // Every control of the page shown can be reached with Tab (a radio
+    // button through its group: arrows move within a group).
+    static QStringList unreachable(TFrmCReport& w)
+    {
+        QWidget* start = QApplication::focusWidget();
+        QSet<QWidget*> reached;
+        for (int i = 0; i < 80; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            if (!focus)
+                break;
+            reached.insert(focus);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QStringList result;
+        const auto widgets = w.Notebook1->currentWidget()->findChildren<QWidget*>();
+        for (QWidget* widget : widgets) {
+            if (!widget->isVisible() || !widget->isEnabled()
+                || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()
+                || qobject_cast<QWidget*>(widget->parent()) != widget->parentWidget())
+                continue;
+            if (reached.contains(widget) || reached.contains(widget->focusProxy()))
+                continue;
+            bool viaGroup = false;
+            if (qobject_cast<QRadioButton*>(widget)) {
+                for (QWidget* r : reached)
+                    viaGroup = viaGroup
+                               || (qobject_cast<QRadioButton*>(r)
+                                   && r->parentWidget() == widget->parentWidget());
+            }
+            // Inner parts of a compound control (the line edit of a spin box).
+            bool inner = false;
+            for (QWidget* r : reached)
+                inner = inner || r->isAncestorOf(widget) || widget->isAncestorOf(r);
+            if (!viaGroup && !inner)
+                result << widget->objectName();
+        }
+        if (start)
+            start->setFocus();
+        return result;
+    }
+
     static void shoot(TFrmCReport& w, const QString& name)
     {
         QTest::qWait(20);
+        const QStringList missed = unreachable(w);
+        QVERIFY2(missed.isEmpty(), qPrintable(name + QStringLiteral(" unreachable: ") + missed.join(u' ')));
         const QStringList cut = clipped(w);
         QVERIFY2(cut.isEmpty(), qPrintable(name + QStringLiteral(": ") + cut.join(u' ')));
         const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
