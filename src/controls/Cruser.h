@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <memory>
+
+namespace Ui {
+class TFrmUser;
+}
+class Table;
+
+// The user field definitions dialog: a read-only grid with one row per user
+// field of the contact manager ("User1" to "Money8") and one column per
+// database listed in DATABASE.DB, showing the caption each database gives
+// each field.
+class TFrmUser : public QDialog
+{
+    Q_OBJECT
+public:
+    // Reads DATABASE.DB through `alias`. Throws DatabaseError when the table
+    // cannot be opened or lacks "DB" or one of the user fields; no dialog is
+    // shown then.
+    TFrmUser(QWidget* owner, const QString& alias);
+    ~TFrmUser() override;
+
+    // Creates the dialog, shows it modally and releases it. A database error
+    // is reported in the standard error box and nothing is shown; returns
+    // whether the dialog was shown.
+    static bool execute(QWidget* owner, const QString& alias);
+
+    // The 48 user fields in row order.
+    static QStringList userFieldNames();
+
+    // The grid as a string grid: row 0 and column 0 are the fixed headings,
+    // cell (0, 0) holds "USER FIELD".
+    int colCount() const;
+    int rowCount() const;
+    QString cell(int col, int row) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+
+    std::unique_ptr<Ui::TFrmUser> ui;
+    Table* TblDatabase;
+    QString m_alias;
+};
