@@ -257,10 +257,17 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
         return fail(QStringLiteral("the existing report is read-only."));
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write that the disk takes only in part would
+    // be reported whole, and the short file would replace the old report.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(*bytes) != bytes->size()) {
-        const QString reason = file.errorString();
+    if (const qint64 written = file.write(*bytes); written != bytes->size()) {
+        // A short write sets no error of its own.
+        const QString reason =
+            written >= 0 ? QStringLiteral("the disk took only %1 of its %2 bytes (it may be full).")
+                               .arg(written)
+                               .arg(bytes->size())
+                         : file.errorString();
         file.cancelWriting();
         return fail(reason);
     }
