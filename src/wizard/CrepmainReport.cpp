@@ -3,15 +3,424 @@
 // column editor that the page flow opens.
 #include "wizard/Crepmain.h"
 
+#include "app/DatabaseError.h"
+#include "app/Platform.h"
+#include "app/SharedRoutines.h"
+#include "catalogue/EventFields.h"
+#include "controls/Picklist.h"
+#include "store/ColumnCheck.h"
+#include "store/Getfilr.h"
+#include "store/Repcol.h"
+#include "store/ReportFile.h"
+#include "store/ReportList.h"
+#include "store/ReportParser.h"
 #include "store/Repsel.h"
+#include "wizard/CrepmainSpinEdit.h"
+#include "wizard/DatabaseAlias.h"
 
-void TFrmCReport::LoadConfig() {}
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
 
-void TFrmCReport::WriteTheReportFile(Table&) {}
+namespace {
 
-void TFrmCReport::btMakeReportClick() {}
+const QString kOrderIndex = QStringLiteral("iOrder");
 
-void TFrmCReport::BtnCheckClick() {}
+// A report file that cannot be written or loaded. It carries one message for
+// the user, naming the file, and reaches the application's error box like
+// an error of the engine.
+class ReportFileFailure : public DatabaseError
+{
+public:
+    using DatabaseError::DatabaseError;
+};
+
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void showInformation(const QString& text)
+{
+    Platform::instance().messageBox(Platform::Icon::Information, text, Platform::Buttons::Ok);
+}
+
+// The report file on disk. A name picked in the selection dialog is bare and
+// lower case; it is found in the data folder whatever case the folder gives
+// it. A name from the naming dialog is already a full path.
+QString reportPath(const QString& reportFile)
+{
+    if (reportFile.isEmpty() || QFileInfo(reportFile).isAbsolute())
+        return reportFile;
+    const QString folder = AliasPath(DatabaseAlias);
+    const QString resolved = ReportList::resolve(folder, reportFile);
+    return resolved.isEmpty() ? JoinPath(folder, reportFile) : resolved;
+}
+
+std::optional<int> optionalInt(const Table& table, const QString& field)
+{
+    if (table.isNull(field))
+        return std::nullopt;
+    return table.asInteger(field);
+}
+
+// Runs work over the rows of the table in "iOrder" order with its bound
+// controls suspended, and puts the cursor back on its index and row, so that
+// the controls of "Field Definitions" keep showing the field they showed.
+template <typename F> void forEachRowInPrintOrder(Table& table, F&& perRow)
+{
+    table.open();
+    if (table.state() != Table::State::Browse)
+        table.post();
+    const QString index = table.indexName();
+    const int position = table.recNo();
+    table.disableControls();
+    struct Restore
+    {
+        Table& t;
+        const QString& index;
+        int position;
+        ~Restore()
+        {
+            try {
+                t.setIndexName(index);
+                if (position >= 0 && position < t.recordCount())
+                    t.moveTo(position);
+            } catch (const DatabaseError&) {
+                // The rows were read; where the cursor stands is secondary.
+            }
+            t.enableControls();
+        }
+    } restore{table, index, position};
+    table.setIndexName(kOrderIndex);
+    for (table.first(); !table.eof(); table.next())
+        perRow(table);
+}
+
+ReportFileField fieldOfRow(const Table& t)
+{
+    ReportFileField f;
+    f.dbType = optionalInt(t, QStringLiteral("DbType"));
+    f.lDots = t.asBoolean(QStringLiteral("LDots"));
+    f.rDots = t.asBoolean(QStringLiteral("RDots"));
+    f.header = t.asString(QStringLiteral("Header"));
+    f.field = t.asString(QStringLiteral("Field"));
+    f.line = optionalInt(t, QStringLiteral("Line"));
+    f.lPosition = optionalInt(t, QStringLiteral("LPosition"));
+    f.rPosition = optionalInt(t, QStringLiteral("RPosition"));
+    f.total = t.asBoolean(QStringLiteral("Total"));
+    f.count = t.asBoolean(QStringLiteral("Count"));
+    f.average = t.asBoolean(QStringLiteral("Average"));
+    f.min = t.asBoolean(QStringLiteral("Min"));
+    f.max = t.asBoolean(QStringLiteral("Max"));
+    return f;
+}
+
+// The report as the wizard's pages and the table hold it.
+ReportFileContent contentOf(const TFrmCReport& w, Table& table)
+{
+    ReportFileContent content;
+    content.description = w.EdDescription->text();
+    content.order = w.rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
+    for (const QRadioButton* b : {w.RBContact, w.RBEvent, w.RBNote, w.RbCall, w.RBLetter,
+                                  w.RbMeeting, w.RbTodo, w.rbSale, w.rbQuote}) {
+        if (b->isChecked()) {
+            if (auto kind = ReportFile::kindFromButtonName(b->objectName()))
+                content.kind = *kind;
+            break;
+        }
+    }
+    content.printableWidth = w.SpinMargin->boundedValue();
+    forEachRowInPrintOrder(table, [&](Table& t) { content.fields << fieldOfRow(t); });
+    return content;
+}
+
+// The naming dialog "Save Report File". On OK the wizard takes the new
+// file's path and the description as the dialog holds it.
+bool askForNewName(TFrmCReport& w)
+{
+    TFrmFilename dialog(w.EdDescription->text(), &w);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    w.ReportFile = dialog.reportFile();
+    w.EdDescription->setText(dialog.description());
+    return true;
+}
+
+QRadioButton* buttonNamed(const TFrmCReport& w, const QString& name)
+{
+    return w.findChild<QRadioButton*>(name);
+}
+
+void check(QRadioButton* button)
+{
+    if (button)
+        button->setChecked(true);
+}
+
+} // namespace
+
+// ---- Loading ---------------------------------------------------------------
+
+void TFrmCReport::LoadConfig()
+{
+    const QString path = reportPath(ReportFile);
+    const ParsedReport report = ReportParser::load(path);
+
+    // A report that cannot be loaded changes nothing in the pages: the
+    // working table is emptied, the wizard goes back to the first page and
+    // the one error names the file, the line and the field.
+    auto giveUp = [this](const QString& message) {
+        try {
+            ClearCustomTable(TblCRData);
+        } catch (const DatabaseError&) {
+            // The message below is the one that matters.
+        }
+        CurrentPage = 0;
+        Notebook1->setCurrentIndex(0);
+        throw ReportFileFailure(message);
+    };
+    if (!report.ok())
+        giveUp(report.errorMessage);
+
+    // One row per field block, numbered in file order. The rows go in
+    // before any page is touched, so that a row the table refuses leaves
+    // the pages as they were.
+    TblCRData.open();
+    const int headerLines = 5;
+    const int blockLines = 13;
+    for (int b = 0; b < report.fields.size(); ++b) {
+        const ReportFileField& f = report.fields.at(b);
+        const int firstLine = headerLines + 1 + b * blockLines;
+        QString column;
+        int line = firstLine;
+        try {
+            auto setNumber = [&](const char* name, int offset, std::optional<int> value) {
+                column = QString::fromLatin1(name);
+                line = firstLine + offset;
+                if (value)
+                    TblCRData.setAsInteger(column, *value);
+                else
+                    TblCRData.clearValue(column);
+            };
+            auto setText = [&](const char* name, int offset, const QString& value) {
+                column = QString::fromLatin1(name);
+                line = firstLine + offset;
+                TblCRData.setAsString(column, value);
+            };
+            auto setFlag = [&](const char* name, int offset, bool value) {
+                column = QString::fromLatin1(name);
+                line = firstLine + offset;
+                TblCRData.setAsBoolean(column, value);
+            };
+            TblCRData.insert();
+            setNumber("Order", 0, b + 1);
+            setNumber("DbType", 0, f.dbType);
+            setFlag("LDots", 1, f.lDots);
+            setFlag("RDots", 2, f.rDots);
+            setText("Header", 3, f.header);
+            setText("Field", 4, f.field);
+            setNumber("Line", 5, f.line);
+            setNumber("LPosition", 6, f.lPosition);
+            setNumber("RPosition", 7, f.rPosition);
+            setFlag("Total", 8, f.total);
+            setFlag("Count", 9, f.count);
+            setFlag("Average", 10, f.average);
+            setFlag("Min", 11, f.min);
+            setFlag("Max", 12, f.max);
+            column = QStringLiteral("Field");
+            line = firstLine + 4;
+            TblCRData.post();
+        } catch (const DatabaseError& error) {
+            if (TblCRData.state() != Table::State::Browse)
+                TblCRData.cancel();
+            giveUp(QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(line)
+                       .arg(column, error.message()));
+        }
+    }
+
+    // The header lines.
+    EdDescription->setText(report.description);
+    LblDesc->setText(report.description);
+    if (report.order)
+        check(buttonNamed(*this, ReportFile::orderButtonName(*report.order)));
+    if (auto kind = ReportFile::kindToCheck(report.kind, RbContactOrdered->isChecked()))
+        check(buttonNamed(*this, ReportFile::kindButtonName(*kind)));
+    FillPickFields(this);
+
+    // The width goes into the box (within its limits) and picks the paper.
+    SpinMargin->setValue(report.printableWidth);
+    QRadioButton* paper =
+        buttonNamed(*this, ReportFile::paperButtonName(
+                               ReportFile::paperButtonForWidth(report.printableWidth)));
+    check(paper);
+    if (paper == RbOther)
+        RbOtherClick();
+
+    LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount));
+    rbCustNo->setChecked(true);
+
+    if (report.hasCustomId()) {
+        LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
+        rbCustYes->setChecked(true);
+    }
+
+    // The pick lists show the loaded fields as selected.
+    for (TPickList* list : {PickContactField, PickEventField}) {
+        for (int r = 0; r < list->count(); ++r)
+            list->setItemSelected(r, false);
+    }
+    QStringList order;
+    int lineOne = 0;
+    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
+        const QString field = t.asString(QStringLiteral("Field"));
+        const QString type = t.asString(QStringLiteral("DbType"));
+        if (type == QLatin1String("0")) {
+            const int row = PickContactField->findItem(field);
+            if (row >= 0)
+                PickContactField->setItemSelected(row, true);
+        } else if (type == QLatin1String("1")) {
+            const int row = PickEventField->findItem(FieldToCaption(EventKind, field));
+            if (row >= 0)
+                PickEventField->setItemSelected(row, true);
+        }
+        order << field;
+        if (optionalInt(t, QStringLiteral("Line")) == 1)
+            ++lineOne;
+    });
+
+    // The field order as stored, with the memo last.
+    lbAllFields->clear();
+    lbAllFields->addItems(order);
+    const QString memo = FieldToCaption(EventKind, QStringLiteral("Memo"));
+    for (int r = 0; r < lbAllFields->count(); ++r) {
+        if (lbAllFields->item(r)->text().compare(memo, Qt::CaseInsensitive) == 0) {
+            lbAllFields->addItem(lbAllFields->takeItem(r));
+            break;
+        }
+    }
+
+    const bool detailLevel = rbCustYes->isChecked();
+    if (!detailLevel)
+        rbCustNo->setChecked(true);
+    LblCustYes->setVisible(detailLevel);
+    LblCustYes2->setVisible(detailLevel);
+    LblCustNo->setVisible(!detailLevel);
+
+    SelectedCount = lbAllFields->count();
+    SpinCol->setValue(lineOne);
+    SetGrid();
+}
+
+void TFrmCReport::FillColTableFromRows()
+{
+    sgCol->setColumnCount(4);
+    sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
+                                      QStringLiteral("Starting At"), QStringLiteral("Ending At")});
+    LBFieldDefs->clear();
+    for (int r = 0; r < lbAllFields->count(); ++r)
+        LBFieldDefs->addItem(lbAllFields->item(r)->text());
+
+    QList<QStringList> rows;
+    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
+        rows << QStringList{t.asString(QStringLiteral("Field")), t.asString(QStringLiteral("Line")),
+                            t.asString(QStringLiteral("LPosition")),
+                            t.asString(QStringLiteral("RPosition"))};
+    });
+    sgCol->clearContents();
+    sgCol->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < 4; ++c) {
+            auto* item = new QTableWidgetItem(rows[r].value(c));
+            // The field column names the row; only the positions are edited.
+            if (c == 0)
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+            sgCol->setItem(r, c, item);
+        }
+    }
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+void TFrmCReport::WriteTheReportFile(Table& table)
+{
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    if (ReportFile.isEmpty())
+        throw ReportFileFailure(QStringLiteral("No report file was chosen; nothing was written."));
+    const ReportFileContent content = contentOf(*this, table);
+    QString error;
+    bool saved = false;
+    {
+        WaitCursor wait;
+        saved = ReportFile::save(reportPath(ReportFile), content, &error);
+    }
+    if (!saved)
+        throw ReportFileFailure(error);
+}
+
+void TFrmCReport::btMakeReportClick()
+{
+    postPendingFieldEdit();
+    // Texts that a report file cannot hold are refused before a name is
+    // asked for or anything is stored.
+    if (auto problem = ReportFile::checkTexts(contentOf(*this, TblCRData))) {
+        ShowError(*problem);
+        return;
+    }
+
+    bool ok = true;
+    if (WizardMode == QLatin1String("CREATE")) {
+        ok = askForNewName(*this);
+    } else if (WizardMode == QLatin1String("MODIFY") && RbModify->isChecked()) {
+        if (!Confirm(QStringLiteral("Do you want to overwrite the existing report?")))
+            ok = askForNewName(*this);
+    } else if (WizardMode == QLatin1String("MODIFY") && RbCopy->isChecked()) {
+        ok = askForNewName(*this);
+    }
+    if (!ok)
+        return;
+
+    {
+        WaitCursor wait;
+        WriteColWidthsGridToTable(TblCRData);
+    }
+    WriteTheReportFile(TblCRData);
+    showInformation(QStringLiteral("Report successfully created."));
+}
+
+void TFrmCReport::BtnCheckClick()
+{
+    WriteColWidthsGridToTable(TblCRData);
+    QList<ColumnRow> rows;
+    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
+        rows << ColumnRow{t.asString(QStringLiteral("Field")),
+                          optionalInt(t, QStringLiteral("Line")),
+                          optionalInt(t, QStringLiteral("LPosition")),
+                          optionalInt(t, QStringLiteral("RPosition"))};
+    });
+    const ColumnCheckResult result =
+        ColumnCheck::CheckColumnPositions(SpinMargin->boundedValue(), rows);
+    if (!result.ok()) {
+        Platform::instance().messageBox(Platform::Icon::Warning, result.message,
+                                        Platform::Buttons::Ok);
+        return;
+    }
+    showInformation(ColumnCheck::wizardOkText());
+}
+
+// ---- Dialogs ---------------------------------------------------------------
 
 bool TFrmCReport::selectReport(const QString& title, const QString& selectMode)
 {
@@ -27,5 +436,20 @@ bool TFrmCReport::selectReport(const QString& title, const QString& selectMode)
 
 bool TFrmCReport::editColumnPositions()
 {
-    return false;
+    TFrmColumn dialog(this);
+    try {
+        dialog.openTable(DatabaseAlias);
+    } catch (const DatabaseError& error) {
+        showUnhandledError(error);
+        return false;
+    }
+    dialog.setReportName(EdDescription->text());
+    dialog.setMargin(SpinMargin->value());
+    // OK rewrites the report file before the editor reports success; a
+    // write that fails is shown and the editor stays open.
+    dialog.setSaveAction([this] {
+        TblCRData.refresh();
+        WriteTheReportFile(TblCRData);
+    });
+    return dialog.exec() == QDialog::Accepted;
 }
