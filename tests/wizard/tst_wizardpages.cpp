@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeySequence>
+#include <QMap>
 #include <QSet>
 #include <QStackedWidget>
 #include <QtTest>
@@ -86,9 +88,36 @@ class TestWizardPages : public QObject
         return result;
     }
 
+    // Alt shortcuts of the enabled controls in view that collide: a collision
+    // only moves the focus instead of pressing the button.
+    static QStringList sharedShortcuts(TFrmCReport& w)
+    {
+        QMap<QKeySequence, QString> owners;
+        QStringList result;
+        const auto widgets = w.findChildren<QWidget*>();
+        for (QWidget* widget : widgets) {
+            if (!widget->isVisible() || !widget->isEnabled())
+                continue;
+            QString text;
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                text = button->text();
+            else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+                text = label->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty())
+                continue;
+            if (owners.contains(key))
+                result << owners.value(key) + QLatin1Char('/') + widget->objectName();
+            owners.insert(key, widget->objectName());
+        }
+        return result;
+    }
+
     static void shoot(TFrmCReport& w, const QString& name)
     {
         QTest::qWait(20);
+        const QStringList shared = sharedShortcuts(w);
+        QVERIFY2(shared.isEmpty(), qPrintable(name + QStringLiteral(" shared shortcuts: ") + shared.join(u' ')));
         const QStringList missed = unreachable(w);
         QVERIFY2(missed.isEmpty(), qPrintable(name + QStringLiteral(" unreachable: ") + missed.join(u' ')));
         const QStringList cut = clipped(w);
