@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 4)
         return 0;
     const char* bytes = reinterpret_cast<const char*>(data);
-    const quint32 dbLength = quint32(data[0]) | (quint32(data[1]) << 8) | (quint32(data[2]) << 16)
-                             | (quint32(data[3]) << 24);
+    const quint32 dbLength = quint32(data[0]) | (quint32(data[1]) << 8) | (quint32(data[2]) << 16) |
+                             (quint32(data[3]) << 24);
     const qsizetype rest = qsizetype(size - 4);
     const qsizetype dbSize = dbLength <= quint32(rest) ? qsizetype(dbLength) : rest;
 

@@ -19,7 +19,7 @@ namespace ParadoxFormat {
 constexpr int OffRecordSize = 0x00;
 constexpr int OffHeaderSize = 0x02;
 constexpr int OffFileType = 0x04;
-constexpr int OffMaxTableSize = 0x05;  // block size in KiB
+constexpr int OffMaxTableSize = 0x05; // block size in KiB
 constexpr int OffRecordCount = 0x06;
 constexpr int OffUsedBlocks = 0x0A;
 constexpr int OffFileBlocks = 0x0C;
@@ -44,7 +44,7 @@ constexpr int ExtendedHeaderEnd = 0x78; // field info of 4.0+ tables starts here
 constexpr int BlockHeaderSize = 6;      // next, previous, offset of last record
 constexpr int BlobPointerSize = 10;     // offset, length, modification number
 constexpr int MbBlockSize = 4096;
-constexpr int GraphicPrefixSize = 8;    // graphic blobs start with 8 bytes of their own
+constexpr int GraphicPrefixSize = 8; // graphic blobs start with 8 bytes of their own
 
 constexpr quint32 NoEncryptionMarker = 0xFF00FF00u;
 
@@ -79,8 +79,8 @@ inline quint16 le16(const char* p)
 }
 inline quint32 le32(const char* p)
 {
-    return quint32(quint8(p[0])) | (quint32(quint8(p[1])) << 8) | (quint32(quint8(p[2])) << 16)
-           | (quint32(quint8(p[3])) << 24);
+    return quint32(quint8(p[0])) | (quint32(quint8(p[1])) << 8) | (quint32(quint8(p[2])) << 16) |
+           (quint32(quint8(p[3])) << 24);
 }
 inline void putLe16(char* p, quint32 v)
 {

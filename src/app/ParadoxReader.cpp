@@ -18,8 +18,7 @@
 
 using namespace ParadoxFormat;
 
-struct ParadoxReader::Private
-{
+struct ParadoxReader::Private {
     QString path;
     QFile db;
     qint64 dbSize = 0;
@@ -62,7 +61,8 @@ struct ParadoxReader::Private
     QByteArray readAt(QFile& file, qint64 fileSize, qint64 offset, qint64 len, const QString& what)
     {
         if (offset < 0 || len < 0 || offset > fileSize || len > fileSize - offset)
-            damaged(QStringLiteral("%1 lies beyond the end of %2").arg(what, QFileInfo(file.fileName()).fileName()));
+            damaged(QStringLiteral("%1 lies beyond the end of %2")
+                        .arg(what, QFileInfo(file.fileName()).fileName()));
         if (!file.seek(offset))
             damaged(QStringLiteral("cannot seek to %1 (%2)").arg(what, file.errorString()));
         QByteArray data = file.read(len);
@@ -76,18 +76,24 @@ struct ParadoxReader::Private
     void openMemoFile();
     QVariant decodeField(int index, const char* p, qint64 recordNo);
     std::optional<QByteArray> blobData(const FieldDef& f, const char* p, qint64 recordNo);
-    QString decodeText(const char* p, qsizetype len) { return decoder.decode(QByteArrayView(p, len)); }
+    QString decodeText(const char* p, qsizetype len)
+    {
+        return decoder.decode(QByteArrayView(p, len));
+    }
 };
 
 void ParadoxReader::Private::readHeader()
 {
     dbSize = db.size();
     if (dbSize < BaseHeaderEnd)
-        damaged(QStringLiteral("the file is too short to hold a table header (%1 bytes)").arg(dbSize));
+        damaged(
+            QStringLiteral("the file is too short to hold a table header (%1 bytes)").arg(dbSize));
     const QByteArray start = readAt(db, dbSize, 0, 4, QStringLiteral("the header"));
     headerSize = le16(start.constData() + OffHeaderSize);
     if (headerSize < BaseHeaderEnd || headerSize > dbSize)
-        damaged(QStringLiteral("the header size %1 does not fit the file size %2").arg(headerSize).arg(dbSize));
+        damaged(QStringLiteral("the header size %1 does not fit the file size %2")
+                    .arg(headerSize)
+                    .arg(dbSize));
     const QByteArray header = readAt(db, dbSize, 0, headerSize, QStringLiteral("the header"));
     const char* h = header.constData();
 
@@ -113,11 +119,13 @@ void ParadoxReader::Private::readHeader()
     if (fieldCount < 1)
         damaged(QStringLiteral("the table has no fields"));
     if (keyFieldCount > fieldCount)
-        damaged(QStringLiteral("%1 key fields but only %2 fields").arg(keyFieldCount).arg(fieldCount));
+        damaged(
+            QStringLiteral("%1 key fields but only %2 fields").arg(keyFieldCount).arg(fieldCount));
 
     const bool extended = versionId >= 5;
     if (extended && headerSize < ExtendedHeaderEnd)
-        damaged(QStringLiteral("the header is too short for version %1").arg(version / 10.0, 0, 'f', 1));
+        damaged(QStringLiteral("the header is too short for version %1")
+                    .arg(version / 10.0, 0, 'f', 1));
     codePage = extended ? le16(h + OffCodePage) : 0;
     checksum = extended ? le32(h + OffEncryption2) : le32(h + OffEncryption1);
     encrypted = checksum != 0;
@@ -125,7 +133,8 @@ void ParadoxReader::Private::readHeader()
     decoder = QStringDecoder(codecName(codePage ? codePage : DefaultCodePage).constData(),
                              QStringDecoder::Flag::Stateless);
     if (!decoder.isValid())
-        decoder = QStringDecoder(codecName(DefaultCodePage).constData(), QStringDecoder::Flag::Stateless);
+        decoder =
+            QStringDecoder(codecName(DefaultCodePage).constData(), QStringDecoder::Flag::Stateless);
 
     // Field types and sizes, then a pointer to the table name and one pointer
     // per field name (meaningful only in memory), then the table name and the
@@ -133,18 +142,24 @@ void ParadoxReader::Private::readHeader()
     qint64 pos = extended ? ExtendedHeaderEnd : BaseHeaderEnd;
     const int tableNameLength = versionId >= 12 ? 261 : 79;
     if (pos + qint64(fieldCount) * 6 + 4 + tableNameLength > headerSize)
-        damaged(QStringLiteral("the field list of %1 fields does not fit in the header").arg(fieldCount));
+        damaged(QStringLiteral("the field list of %1 fields does not fit in the header")
+                    .arg(fieldCount));
     int offset = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const quint8 code = quint8(h[pos + 2 * i]);
         const int size = quint8(h[pos + 2 * i + 1]);
         if (!isKnownType(code))
-            damaged(QStringLiteral("field %1 has the unknown type code 0x%2").arg(i + 1).arg(code, 2, 16, QLatin1Char('0')));
+            damaged(QStringLiteral("field %1 has the unknown type code 0x%2")
+                        .arg(i + 1)
+                        .arg(code, 2, 16, QLatin1Char('0')));
         FieldDef f;
         f.type = FieldType(code);
         f.size = storedSize(f.type, size);
         if (f.size == 0)
-            damaged(QStringLiteral("field %1 (%2) has the impossible size %3").arg(i + 1).arg(fieldTypeName(f.type)).arg(size));
+            damaged(QStringLiteral("field %1 (%2) has the impossible size %3")
+                        .arg(i + 1)
+                        .arg(fieldTypeName(f.type))
+                        .arg(size));
         if (f.type == FieldType::Bcd)
             f.decimals = size;
         offsets.append(offset);
@@ -152,7 +167,9 @@ void ParadoxReader::Private::readHeader()
         fields.append(f);
     }
     if (offset != recordSize)
-        damaged(QStringLiteral("the fields take %1 bytes but a record has %2").arg(offset).arg(recordSize));
+        damaged(QStringLiteral("the fields take %1 bytes but a record has %2")
+                    .arg(offset)
+                    .arg(recordSize));
     pos += qint64(fieldCount) * 2 + 4 + qint64(fieldCount) * 4;
 
     const char* name = h + pos;
@@ -162,7 +179,8 @@ void ParadoxReader::Private::readHeader()
         const qint64 left = headerSize - pos;
         const qsizetype len = left > 0 ? qstrnlen(h + pos, left) : 0;
         if (len >= left)
-            damaged(QStringLiteral("the name of field %1 runs past the end of the header").arg(i + 1));
+            damaged(
+                QStringLiteral("the name of field %1 runs past the end of the header").arg(i + 1));
         fields[i].name = decodeText(h + pos, len);
         pos += len + 1;
     }
@@ -176,19 +194,22 @@ void ParadoxReader::Private::openMemoFile()
     const QString base = info.completeBaseName();
     QString mbPath;
     const QString suffix = info.suffix();
-    const QString preferred = suffix.isEmpty() || suffix.at(0).isUpper() ? QStringLiteral("MB") : QStringLiteral("mb");
+    const QString preferred =
+        suffix.isEmpty() || suffix.at(0).isUpper() ? QStringLiteral("MB") : QStringLiteral("mb");
     const QString candidate = info.dir().filePath(base + QLatin1Char('.') + preferred);
     if (QFileInfo::exists(candidate)) {
         mbPath = candidate;
     } else {
         // Other spellings of the extension on case-sensitive file systems.
-        const QStringList matches = info.dir().entryList({base + QStringLiteral(".mb")}, QDir::Files);
+        const QStringList matches =
+            info.dir().entryList({base + QStringLiteral(".mb")}, QDir::Files);
         for (const QString& m : matches)
             if (m.compare(base + QStringLiteral(".mb"), Qt::CaseInsensitive) == 0)
                 mbPath = info.dir().filePath(m);
     }
     if (mbPath.isEmpty())
-        damaged(QStringLiteral("its memo file %1 is missing").arg(QDir::toNativeSeparators(candidate)));
+        damaged(
+            QStringLiteral("its memo file %1 is missing").arg(QDir::toNativeSeparators(candidate)));
     auto file = std::make_unique<QFile>(mbPath);
     if (!file->open(QIODevice::ReadOnly))
         damaged(QStringLiteral("its memo file %1 cannot be opened (%2)")
@@ -197,7 +218,8 @@ void ParadoxReader::Private::openMemoFile()
     mb = std::move(file);
 }
 
-std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, const char* p, qint64 recordNo)
+std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, const char* p,
+                                                           qint64 recordNo)
 {
     const int leader = f.size - BlobPointerSize;
     const quint32 pointer = le32(p + leader);
@@ -222,7 +244,9 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     }
     if (pointer != 0) {
         if (length > mbSize)
-            damaged(QStringLiteral("%1 claims %2 bytes, more than the memo file holds").arg(where).arg(length));
+            damaged(QStringLiteral("%1 claims %2 bytes, more than the memo file holds")
+                        .arg(where)
+                        .arg(length));
         const qint64 block = pointer & ~quint32(0xFF);
         const int index = int(pointer & 0xFF);
         const QString what = QStringLiteral("the memo block of %1").arg(where);
@@ -231,9 +255,14 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             const QByteArray head = readAt(*mb, mbSize, block, 9, what);
             const char* b = head.constData();
             if (quint8(b[0]) != 2)
-                damaged(QStringLiteral("%1 is of type %2, not a blob block").arg(what).arg(quint8(b[0])));
+                damaged(QStringLiteral("%1 is of type %2, not a blob block")
+                            .arg(what)
+                            .arg(quint8(b[0])));
             if (le32(b + 3) != length)
-                damaged(QStringLiteral("%1 holds %2 bytes, the record says %3").arg(what).arg(le32(b + 3)).arg(length));
+                damaged(QStringLiteral("%1 holds %2 bytes, the record says %3")
+                            .arg(what)
+                            .arg(le32(b + 3))
+                            .arg(length));
             if (qint64(length) + 9 > qint64(le16(b + 1)) * MbBlockSize)
                 damaged(QStringLiteral("%1 is longer than its blocks").arg(what));
             data = readAt(*mb, mbSize, block + 9, length, what);
@@ -243,7 +272,9 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             // modification number, length modulo 16).
             const QByteArray head = readAt(*mb, mbSize, block, 1, what);
             if (quint8(head[0]) != 3)
-                damaged(QStringLiteral("%1 is of type %2, not a shared blob block").arg(what).arg(quint8(head[0])));
+                damaged(QStringLiteral("%1 is of type %2, not a shared blob block")
+                            .arg(what)
+                            .arg(quint8(head[0])));
             const QByteArray entry = readAt(*mb, mbSize, block + 12 + index * 5, 5, what);
             const qint64 start = qint64(quint8(entry[0])) * 16;
             const qint64 units = quint8(entry[1]);
@@ -379,19 +410,58 @@ ParadoxReader::ParadoxReader(const QString& path) : d(std::make_unique<Private>(
 
 ParadoxReader::~ParadoxReader() = default;
 
-QString ParadoxReader::path() const { return d->path; }
-int ParadoxReader::version() const { return d->version; }
-int ParadoxReader::fileType() const { return d->fileType; }
-int ParadoxReader::recordSize() const { return d->recordSize; }
-int ParadoxReader::blockSize() const { return d->blockSize; }
-qint64 ParadoxReader::recordCount() const { return d->recordCount; }
-int ParadoxReader::keyFieldCount() const { return d->keyFieldCount; }
-int ParadoxReader::codePage() const { return d->codePage; }
-bool ParadoxReader::encrypted() const { return d->encrypted; }
-quint32 ParadoxReader::passwordChecksum() const { return d->checksum; }
-QString ParadoxReader::tableName() const { return d->tableName; }
-const QList<FieldDef>& ParadoxReader::fields() const { return d->fields; }
-qint64 ParadoxReader::bytesRead() const { return d->bytesRead; }
+QString ParadoxReader::path() const
+{
+    return d->path;
+}
+int ParadoxReader::version() const
+{
+    return d->version;
+}
+int ParadoxReader::fileType() const
+{
+    return d->fileType;
+}
+int ParadoxReader::recordSize() const
+{
+    return d->recordSize;
+}
+int ParadoxReader::blockSize() const
+{
+    return d->blockSize;
+}
+qint64 ParadoxReader::recordCount() const
+{
+    return d->recordCount;
+}
+int ParadoxReader::keyFieldCount() const
+{
+    return d->keyFieldCount;
+}
+int ParadoxReader::codePage() const
+{
+    return d->codePage;
+}
+bool ParadoxReader::encrypted() const
+{
+    return d->encrypted;
+}
+quint32 ParadoxReader::passwordChecksum() const
+{
+    return d->checksum;
+}
+QString ParadoxReader::tableName() const
+{
+    return d->tableName;
+}
+const QList<FieldDef>& ParadoxReader::fields() const
+{
+    return d->fields;
+}
+qint64 ParadoxReader::bytesRead() const
+{
+    return d->bytesRead;
+}
 
 void ParadoxReader::setPassword(const QString& password)
 {
@@ -404,8 +474,9 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
         // The data blocks of an encrypted table are scrambled. No public
         // description of the scrambling exists that we could build on, so
         // such rows are refused whatever the password.
-        throw DatabaseError(QStringLiteral("The table \"%1\" is encrypted; its rows cannot be read.")
-                                .arg(QDir::toNativeSeparators(d->path)));
+        throw DatabaseError(
+            QStringLiteral("The table \"%1\" is encrypted; its rows cannot be read.")
+                .arg(QDir::toNativeSeparators(d->path)));
     }
     if (d->firstBlock == 0)
         return;
@@ -418,16 +489,18 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
         if (block > blockCount)
             d->damaged(QStringLiteral("data block %1 lies beyond the end of the file").arg(block));
         if (seen.testBit(block))
-            d->damaged(QStringLiteral("the chain of data blocks loops back to block %1").arg(block));
+            d->damaged(
+                QStringLiteral("the chain of data blocks loops back to block %1").arg(block));
         seen.setBit(block);
-        const QByteArray data = d->readAt(d->db, d->dbSize, d->headerSize + qint64(block - 1) * d->blockSize,
-                                          d->blockSize, QStringLiteral("data block %1").arg(block));
+        const QByteArray data =
+            d->readAt(d->db, d->dbSize, d->headerSize + qint64(block - 1) * d->blockSize,
+                      d->blockSize, QStringLiteral("data block %1").arg(block));
         const char* b = data.constData();
         const int next = le16(b);
         const int lastOffset = qint16(le16(b + 4));
         if (lastOffset >= 0) {
-            if (lastOffset % d->recordSize != 0
-                || BlockHeaderSize + lastOffset + d->recordSize > d->blockSize)
+            if (lastOffset % d->recordSize != 0 ||
+                BlockHeaderSize + lastOffset + d->recordSize > d->blockSize)
                 d->damaged(QStringLiteral("data block %1 has an invalid record count").arg(block));
             const int count = lastOffset / d->recordSize + 1;
             for (int r = 0; r < count; ++r) {

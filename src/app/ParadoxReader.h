@@ -34,13 +34,13 @@ public:
     ParadoxReader& operator=(const ParadoxReader&) = delete;
 
     QString path() const;
-    int version() const;    // 30, 35, 40, 50 or 70
-    int fileType() const;   // header file type byte
+    int version() const;  // 30, 35, 40, 50 or 70
+    int fileType() const; // header file type byte
     int recordSize() const;
-    int blockSize() const;  // bytes
+    int blockSize() const; // bytes
     qint64 recordCount() const;
     int keyFieldCount() const;
-    int codePage() const;   // 0 = none recorded
+    int codePage() const; // 0 = none recorded
     bool encrypted() const;
     quint32 passwordChecksum() const;
     QString tableName() const; // as stored in the header, decoded

@@ -29,13 +29,13 @@ constexpr int MaxFieldNameLength = 25;
 
 // The bytes that open the header block of a memo file, as Paradox writes them
 // for a memo file without free space.
-const unsigned char memoHeaderStart[] = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x73, 0x02, 0x00, 0x29, 0x00,
-                                         0x00, 0x10, 0x00, 0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08};
+const unsigned char memoHeaderStart[] = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x73,
+                                         0x02, 0x00, 0x29, 0x00, 0x00, 0x10, 0x00,
+                                         0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08};
 constexpr int memoHeaderMarkOffset = 0x29;
 const unsigned char memoHeaderMark[] = {0xA1, 0x02};
 
-struct Context
-{
+struct Context {
     QString path;
     int codePage = 1252;
     QStringEncoder encoder;
@@ -52,7 +52,9 @@ struct Context
         QByteArray bytes = encoder.encode(text);
         if (encoder.hasError() || decoder.decode(bytes) != text) {
             encoder.resetState();
-            fail(QStringLiteral("%1 holds characters that code page %2 cannot store").arg(what).arg(codePage));
+            fail(QStringLiteral("%1 holds characters that code page %2 cannot store")
+                     .arg(what)
+                     .arg(codePage));
         }
         return bytes;
     }
@@ -145,8 +147,7 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b)
     }
 }
 
-struct MemoFile
-{
+struct MemoFile {
     QByteArray data;
     MemoFile() : data(MbBlockSize, '\0')
     {
@@ -171,7 +172,8 @@ struct MemoFile
     }
 };
 
-void encodeValue(Context& ctx, const FieldDef& f, const QVariant& v, char* p, MemoFile* memo, qsizetype rowNo)
+void encodeValue(Context& ctx, const FieldDef& f, const QVariant& v, char* p, MemoFile* memo,
+                 qsizetype rowNo)
 {
     if (isEmptyValue(v))
         return; // an empty field is all zero bytes
@@ -182,11 +184,14 @@ void encodeValue(Context& ctx, const FieldDef& f, const QVariant& v, char* p, Me
     switch (f.type) {
     case FieldType::Alpha: {
         const QString text = v.toString();
-        const QByteArray bytes = ctx.encode(text, QStringLiteral("row %1, field \"%2\"").arg(rowNo).arg(f.name));
+        const QByteArray bytes =
+            ctx.encode(text, QStringLiteral("row %1, field \"%2\"").arg(rowNo).arg(f.name));
         if (bytes.contains('\0'))
             bad(QStringLiteral("the text holds a zero character"));
         if (bytes.size() > f.size)
-            bad(QStringLiteral("the text is %1 characters long, the field holds %2").arg(bytes.size()).arg(f.size));
+            bad(QStringLiteral("the text is %1 characters long, the field holds %2")
+                    .arg(bytes.size())
+                    .arg(f.size));
         std::memcpy(p, bytes.constData(), size_t(bytes.size()));
         break;
     }
@@ -231,14 +236,16 @@ void encodeValue(Context& ctx, const FieldDef& f, const QVariant& v, char* p, Me
         const QDateTime dt = v.toDateTime();
         if (!dt.isValid() || dayNumber(dt.date()) < 1)
             bad(QStringLiteral("%1 is not a date and time from year 1 on").arg(v.toString()));
-        encodeDouble(p, double(dayNumber(dt.date())) * 86400000.0 + dt.time().msecsSinceStartOfDay());
+        encodeDouble(p,
+                     double(dayNumber(dt.date())) * 86400000.0 + dt.time().msecsSinceStartOfDay());
         break;
     }
     case FieldType::Logical:
         p[0] = char(v.toBool() ? 0x81 : 0x80);
         break;
     case FieldType::Memo: {
-        const QByteArray bytes = ctx.encode(v.toString(), QStringLiteral("row %1, field \"%2\"").arg(rowNo).arg(f.name));
+        const QByteArray bytes =
+            ctx.encode(v.toString(), QStringLiteral("row %1, field \"%2\"").arg(rowNo).arg(f.name));
         const int leader = f.size - BlobPointerSize;
         std::memcpy(p, bytes.constData(), size_t(qMin<qsizetype>(leader, bytes.size())));
         // A memo that fits in the record is kept there alone; a longer one
@@ -263,7 +270,8 @@ public:
     PendingFile(Context& ctx, const QString& target) : m_ctx(ctx), m_target(target)
     {
         const QFileInfo info(target);
-        m_tmp = std::make_unique<QTemporaryFile>(info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
+        m_tmp = std::make_unique<QTemporaryFile>(
+            info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
         if (!m_tmp->open())
             ctx.fail(QStringLiteral("cannot create a file in %1 (%2)")
                          .arg(QDir::toNativeSeparators(info.absolutePath()), m_tmp->errorString()));
@@ -271,9 +279,10 @@ public:
     void write(const QByteArray& data)
     {
         if (m_tmp->write(data) != data.size() || !m_tmp->flush())
-            m_ctx.fail(QStringLiteral("cannot write %1 (%2)").arg(QDir::toNativeSeparators(m_target), m_tmp->errorString()));
-        QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                         | QFileDevice::ReadOther;
+            m_ctx.fail(QStringLiteral("cannot write %1 (%2)")
+                           .arg(QDir::toNativeSeparators(m_target), m_tmp->errorString()));
+        QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                         QFileDevice::ReadGroup | QFileDevice::ReadOther;
         if (QFileInfo::exists(m_target))
             perms = QFile::permissions(m_target);
         m_tmp->setPermissions(perms);
@@ -285,8 +294,9 @@ public:
         std::filesystem::rename(std::filesystem::path(m_tmp->fileName().toStdU16String()),
                                 std::filesystem::path(m_target.toStdU16String()), ec);
         if (ec)
-            m_ctx.fail(QStringLiteral("cannot replace %1 (%2)")
-                           .arg(QDir::toNativeSeparators(m_target), QString::fromStdString(ec.message())));
+            m_ctx.fail(
+                QStringLiteral("cannot replace %1 (%2)")
+                    .arg(QDir::toNativeSeparators(m_target), QString::fromStdString(ec.message())));
         m_tmp->setAutoRemove(false);
     }
 
@@ -310,8 +320,8 @@ QString siblingPath(const QString& path, const char* upper)
 
 namespace ParadoxWriter {
 
-void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFieldCount, const QList<Row>& rows,
-                int codePage)
+void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFieldCount,
+                const QList<Row>& rows, int codePage)
 {
     Context ctx;
     ctx.path = path;
@@ -327,7 +337,9 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
     if (fieldsIn.size() > 255)
         ctx.fail(QStringLiteral("a table holds at most 255 fields"));
     if (keyFieldCount < 0 || keyFieldCount > fieldsIn.size())
-        ctx.fail(QStringLiteral("%1 key fields is not possible for %2 fields").arg(keyFieldCount).arg(fieldsIn.size()));
+        ctx.fail(QStringLiteral("%1 key fields is not possible for %2 fields")
+                     .arg(keyFieldCount)
+                     .arg(fieldsIn.size()));
 
     // Field definitions: check names and sizes, fix the sizes of fixed types.
     QList<FieldDef> fields = fieldsIn;
@@ -340,7 +352,9 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
         if (f.name.trimmed().isEmpty())
             ctx.fail(QStringLiteral("field %1 has no name").arg(i + 1));
         if (f.name.size() > MaxFieldNameLength)
-            ctx.fail(QStringLiteral("the field name \"%1\" is longer than %2 characters").arg(f.name).arg(MaxFieldNameLength));
+            ctx.fail(QStringLiteral("the field name \"%1\" is longer than %2 characters")
+                         .arg(f.name)
+                         .arg(MaxFieldNameLength));
         if (seen.contains(f.name.toUpper()))
             ctx.fail(QStringLiteral("the field name \"%1\" occurs twice").arg(f.name));
         seen.insert(f.name.toUpper());
@@ -351,18 +365,25 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
             ctx.fail(QStringLiteral("field \"%1\" is of type %2, which this program cannot create")
                          .arg(f.name, fieldTypeName(f.type)));
         if (f.type == FieldType::Alpha && (f.size < 1 || f.size > 255))
-            ctx.fail(QStringLiteral("the alpha field \"%1\" must hold 1 to 255 characters, not %2").arg(f.name).arg(f.size));
-        if (f.type == FieldType::Memo && (f.size < BlobPointerSize + 1 || f.size > BlobPointerSize + 240))
-            ctx.fail(QStringLiteral("the memo field \"%1\" must have a size of 11 to 250, not %2").arg(f.name).arg(f.size));
+            ctx.fail(QStringLiteral("the alpha field \"%1\" must hold 1 to 255 characters, not %2")
+                         .arg(f.name)
+                         .arg(f.size));
+        if (f.type == FieldType::Memo &&
+            (f.size < BlobPointerSize + 1 || f.size > BlobPointerSize + 240))
+            ctx.fail(QStringLiteral("the memo field \"%1\" must have a size of 11 to 250, not %2")
+                         .arg(f.name)
+                         .arg(f.size));
         if (f.type == FieldType::Memo) {
             hasMemo = true;
             if (i < keyFieldCount)
-                ctx.fail(QStringLiteral("the memo field \"%1\" cannot be part of the key").arg(f.name));
+                ctx.fail(
+                    QStringLiteral("the memo field \"%1\" cannot be part of the key").arg(f.name));
         }
         if (f.type != FieldType::Alpha && f.type != FieldType::Memo) {
             static const QList<std::pair<FieldType, int>> sizes = {
-                {FieldType::Short, 2}, {FieldType::Long, 4}, {FieldType::Number, 8}, {FieldType::Money, 8},
-                {FieldType::Date, 4}, {FieldType::Time, 4}, {FieldType::Timestamp, 8}, {FieldType::Logical, 1}};
+                {FieldType::Short, 2},     {FieldType::Long, 4},   {FieldType::Number, 8},
+                {FieldType::Money, 8},     {FieldType::Date, 4},   {FieldType::Time, 4},
+                {FieldType::Timestamp, 8}, {FieldType::Logical, 1}};
             for (const auto& [type, size] : sizes)
                 if (type == f.type)
                     f.size = size;
@@ -375,7 +396,10 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
     QList<qsizetype> order(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         if (rows.at(i).size() != fields.size())
-            ctx.fail(QStringLiteral("row %1 has %2 values for %3 fields").arg(i + 1).arg(rows.at(i).size()).arg(fields.size()));
+            ctx.fail(QStringLiteral("row %1 has %2 values for %3 fields")
+                         .arg(i + 1)
+                         .arg(rows.at(i).size())
+                         .arg(fields.size()));
         order[i] = i;
     }
     const auto compareKeys = [&](qsizetype a, qsizetype b) {
@@ -387,10 +411,13 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
         return 0;
     };
     if (keyFieldCount > 0) {
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return compareKeys(a, b) < 0; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return compareKeys(a, b) < 0; });
         for (qsizetype i = 1; i < order.size(); ++i)
             if (compareKeys(order.at(i - 1), order.at(i)) == 0)
-                ctx.fail(QStringLiteral("rows %1 and %2 have the same key (key violation)").arg(order.at(i - 1) + 1).arg(order.at(i) + 1));
+                ctx.fail(QStringLiteral("rows %1 and %2 have the same key (key violation)")
+                             .arg(order.at(i - 1) + 1)
+                             .arg(order.at(i) + 1));
     }
 
     // Block size: the smallest that fits a record and keeps the block count
@@ -409,14 +436,18 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
         }
     }
     if (blockKb == 0)
-        ctx.fail(QStringLiteral("%1 rows of %2 bytes do not fit in one table").arg(rows.size()).arg(recordSize));
+        ctx.fail(QStringLiteral("%1 rows of %2 bytes do not fit in one table")
+                     .arg(rows.size())
+                     .arg(recordSize));
     const int blockSize = blockKb * 1024;
     const int fieldCount = int(fields.size());
 
     // The header: fixed part, the 4.0+ part, field list, names.
-    const QByteArray sortOrderName = (codePage >= 1250 && codePage <= 1258) ? QByteArray("ANSIINTL") : QByteArray("intl850");
+    const QByteArray sortOrderName =
+        (codePage >= 1250 && codePage <= 1258) ? QByteArray("ANSIINTL") : QByteArray("intl850");
     const quint8 sortOrderCode = (codePage >= 1250 && codePage <= 1258) ? 0x62 : 0x54;
-    QByteArray tableName = ctx.encode(QFileInfo(path).fileName(), QStringLiteral("the table name")).left(TableNameLength - 1);
+    QByteArray tableName = ctx.encode(QFileInfo(path).fileName(), QStringLiteral("the table name"))
+                               .left(TableNameLength - 1);
     qint64 needed = ExtendedHeaderEnd + fieldCount * 2 + 4 + fieldCount * 4 + TableNameLength;
     for (const QByteArray& n : names)
         needed += n.size() + 1;

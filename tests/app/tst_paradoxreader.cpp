@@ -58,7 +58,8 @@ private slots:
     void initTestCase()
     {
         m_dir = qEnvironmentVariable("TV_TESTDATA") + QStringLiteral("/paradox");
-        QVERIFY2(QFileInfo::exists(table(QStringLiteral("country.db"))), qPrintable("no test tables in " + m_dir));
+        QVERIFY2(QFileInfo::exists(table(QStringLiteral("country.db"))),
+                 qPrintable("no test tables in " + m_dir));
     }
 
     void header_data()
@@ -70,12 +71,16 @@ private slots:
         QTest::addColumn<int>("keyFields");
         QTest::addColumn<int>("fieldCount");
         QTest::addColumn<QString>("tableName");
-        QTest::newRow("country") << "country.db" << 40 << 850 << qint64(18) << 1 << 5 << "RESTTEMP.DB";
-        QTest::newRow("biolife") << "biolife.db" << 40 << 437 << qint64(28) << 1 << 8 << "BIOLIFE.DB";
-        QTest::newRow("TypSammlung") << "TypSammlung.DB" << 70 << 1252 << qint64(5) << 2 << 14 << "resttemp.DB";
+        QTest::newRow("country") << "country.db" << 40 << 850 << qint64(18) << 1 << 5
+                                 << "RESTTEMP.DB";
+        QTest::newRow("biolife") << "biolife.db" << 40 << 437 << qint64(28) << 1 << 8
+                                 << "BIOLIFE.DB";
+        QTest::newRow("TypSammlung")
+            << "TypSammlung.DB" << 70 << 1252 << qint64(5) << 2 << 14 << "resttemp.DB";
         QTest::newRow("empty") << "empty.db" << 70 << 1252 << qint64(0) << 0 << 7 << "resttemp.DB";
         QTest::newRow("of") << "of.db" << 35 << 0 << qint64(2197) << 0 << 19 << "resttemp.DB";
-        QTest::newRow("of_cp866") << "of_cp866.db" << 40 << 866 << qint64(2197) << 0 << 19 << "resttemp.DB";
+        QTest::newRow("of_cp866") << "of_cp866.db" << 40 << 866 << qint64(2197) << 0 << 19
+                                  << "resttemp.DB";
     }
     void header()
     {
@@ -107,18 +112,21 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("expected"); // name:type code:size[:decimals], separated by |
         QTest::newRow("country, CP850")
-            << "country.db" << "Name:1:24|Capital:1:24|Continent:1:24|Area:6:8|Population:6:8";
-        QTest::newRow("biolife, CP437")
-            << "biolife.db"
-            << "Species No:6:8|Category:1:15|Common_Name:1:30|Species Name:1:40|Length (cm):6:8|Length_In:6:8|"
-               "Notes:12:60|Graphic:16:10";
+            << "country.db"
+            << "Name:1:24|Capital:1:24|Continent:1:24|Area:6:8|Population:6:8";
+        QTest::newRow("biolife, CP437") << "biolife.db"
+                                        << "Species No:6:8|Category:1:15|Common_Name:1:30|Species "
+                                           "Name:1:40|Length (cm):6:8|Length_In:6:8|"
+                                           "Notes:12:60|Graphic:16:10";
         QTest::newRow("TypSammlung, 1252")
             << "TypSammlung.DB"
-            << "Alpha:1:30|Numerisch:6:8|Währung:5:8|Integer kurz:3:2|Integer lang:4:4|BCD:23:17:6|Datum:2:4|"
-               "Zeit:20:4|Datum/Zeit:21:8|Memo:12:11|Logisch:9:1|Zähler:22:4|Binär:13:10|Bytes:24:255";
-        QTest::newRow("empty")
-            << "empty.db"
-            << "ID:4:4|ScientificName:1:30|CommonName:1:30|Order:1:20|Genus:1:20|Notes:12:20|Picture:16:11";
+            << "Alpha:1:30|Numerisch:6:8|Währung:5:8|Integer kurz:3:2|Integer "
+               "lang:4:4|BCD:23:17:6|Datum:2:4|"
+               "Zeit:20:4|Datum/"
+               "Zeit:21:8|Memo:12:11|Logisch:9:1|Zähler:22:4|Binär:13:10|Bytes:24:255";
+        QTest::newRow("empty") << "empty.db"
+                               << "ID:4:4|ScientificName:1:30|CommonName:1:30|Order:1:20|Genus:1:"
+                                  "20|Notes:12:20|Picture:16:11";
     }
     void fieldList()
     {
@@ -147,7 +155,9 @@ private slots:
         QCOMPARE(f.at(18).name, QStringLiteral("Мол"));
         QCOMPARE(f.at(18).size, 3);
         for (int i = 0; i < f.size(); ++i) {
-            const FieldType expected = i == 4 ? FieldType::Date : (i == 5 || i == 6) ? FieldType::Number : FieldType::Alpha;
+            const FieldType expected = i == 4               ? FieldType::Date
+                                       : (i == 5 || i == 6) ? FieldType::Number
+                                                            : FieldType::Alpha;
             QCOMPARE(f.at(i).type, expected);
         }
         const QList<Row> rows = reader.readAll();
@@ -203,7 +213,8 @@ private slots:
         QVERIFY(qAbs(r.at(5).toDouble() - 19.685) < 0.001);
         QCOMPARE(r.at(6).typeId(), QMetaType::QString);
         const QString notes = r.at(6).toString();
-        QVERIFY(notes.startsWith(QStringLiteral("Also known as the big spotted triggerfish.  Inhabits outer r")));
+        QVERIFY(notes.startsWith(
+            QStringLiteral("Also known as the big spotted triggerfish.  Inhabits outer r")));
         QVERIFY(notes.size() > 60); // the rest came from the .MB file
         QCOMPARE(r.at(7).typeId(), QMetaType::QByteArray);
         const QByteArray graphic = r.at(7).toByteArray();
@@ -240,7 +251,8 @@ private slots:
         const Row& r1 = rows.at(1);
         QCOMPARE(r1.at(0), QVariant(QStringLiteral("Erste Zeile")));
         for (int i : {2, 3, 4, 5, 6, 7, 8, 9})
-            QVERIFY2(r1.at(i).isNull(), qPrintable(QStringLiteral("field %1 is %2").arg(i).arg(r1.at(i).toString())));
+            QVERIFY2(r1.at(i).isNull(),
+                     qPrintable(QStringLiteral("field %1 is %2").arg(i).arg(r1.at(i).toString())));
         QCOMPARE(r1.at(10), QVariant(false));
 
         // Record 2: a memo longer than its one in-record byte, read from the .MB file.
@@ -295,7 +307,8 @@ private slots:
             ParadoxReader reader(path);
             QFAIL("opened a missing file");
         } catch (const DatabaseError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("no-such-table.db")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("no-such-table.db")),
+                     qPrintable(e.message()));
         }
     }
 
@@ -339,7 +352,8 @@ private slots:
                 reader.readAll();
                 QFAIL("read the rows of an encrypted table");
             } catch (const DatabaseError& e) {
-                QVERIFY2(e.message().contains(QStringLiteral("encrypted")), qPrintable(e.message()));
+                QVERIFY2(e.message().contains(QStringLiteral("encrypted")),
+                         qPrintable(e.message()));
             }
         }
     }
@@ -378,11 +392,13 @@ private slots:
         QTemporaryDir dir;
         const QString base = QFileInfo(file).completeBaseName();
         // The table's companion files, whole.
-        for (const QString& name : QDir(m_dir).entryList({base + QStringLiteral(".*")}, QDir::Files))
+        for (const QString& name :
+             QDir(m_dir).entryList({base + QStringLiteral(".*")}, QDir::Files))
             QVERIFY(QFile::copy(table(name), dir.filePath(name)));
         const QByteArray whole = readFile(table(file));
         const bool isMemo = file.endsWith(QStringLiteral("mb"), Qt::CaseInsensitive);
-        const QString dbName = QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
+        const QString dbName =
+            QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
         QVERIFY(!dbName.isEmpty());
         const QString target = dir.filePath(file);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
@@ -422,11 +438,13 @@ private slots:
         QFETCH(int, copies);
         QTemporaryDir dir;
         const QString base = QFileInfo(file).completeBaseName();
-        for (const QString& name : QDir(m_dir).entryList({base + QStringLiteral(".*")}, QDir::Files)) {
+        for (const QString& name :
+             QDir(m_dir).entryList({base + QStringLiteral(".*")}, QDir::Files)) {
             QVERIFY(QFile::copy(table(name), dir.filePath(name)));
             QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner);
         }
-        const QString dbName = QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
+        const QString dbName =
+            QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
         const QByteArray whole = readFile(table(file));
         QRandomGenerator random(20240611);
         int refused = 0;
@@ -435,7 +453,8 @@ private slots:
             const int flips = 1 + int(random.bounded(4));
             for (int f = 0; f < flips; ++f) {
                 // Most of the interesting bytes are near the start.
-                const qsizetype limit = random.bounded(2) ? qMin<qsizetype>(bytes.size(), 0x900) : bytes.size();
+                const qsizetype limit =
+                    random.bounded(2) ? qMin<qsizetype>(bytes.size(), 0x900) : bytes.size();
                 const qsizetype at = random.bounded(int(limit));
                 bytes[at] = char(bytes[at] ^ (1 << random.bounded(8)));
             }

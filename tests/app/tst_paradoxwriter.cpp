@@ -47,8 +47,8 @@ class TestParadoxWriter : public QObject
         return s.left(length);
     }
 
-    static QString writeError(const QString& path, const QList<FieldDef>& fields, int keys, const QList<Row>& rows,
-                              int codePage = 1252)
+    static QString writeError(const QString& path, const QList<FieldDef>& fields, int keys,
+                              const QList<Row>& rows, int codePage = 1252)
     {
         try {
             ParadoxWriter::writeTable(path, fields, keys, rows, codePage);
@@ -74,18 +74,19 @@ private slots:
         const QDateTime stamp(QDate(2003, 6, 10), QTime(11, 11, 11, 500), Qt::UTC);
         // Rows already in key order, so both variants read back in this order.
         const QList<Row> rows = {
-            {QStringLiteral("Ärger & Co."), 40, 100000, 3.25, 19.99, QDate(1970, 1, 1), QTime(0, 0), stamp, true,
-             QStringLiteral("Kurz")},
-            {QStringLiteral("Bäcker"), -40, -100000, -0.5, -1234.56, QDate(1999, 9, 9), QTime(23, 59, 59, 999),
-             QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC), false, longText(10)},
-            {QStringLiteral("Empty values"), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-             QVariant(), QVariant(), QVariant()},
-            {QStringLiteral("Long memo"), 0, 0, 0.0, 0.0, QDate(2024, 2, 29), QTime(12, 0), stamp.addDays(1), false,
-             longText(10000)},
-            {QStringLiteral("Memo just past the record"), 32767, 2147483647, 1e300, 1e-300, QDate(9999, 12, 31),
-             QTime(0, 0, 0, 1), stamp, true, longText(11)},
-            {QStringLiteral("Zebra €"), -32767, -2147483647, -1e-300, 0.01, QDate(1, 1, 1), QTime(1, 2, 3), stamp,
-             true, longText(4096 - 9)},
+            {QStringLiteral("Ärger & Co."), 40, 100000, 3.25, 19.99, QDate(1970, 1, 1), QTime(0, 0),
+             stamp, true, QStringLiteral("Kurz")},
+            {QStringLiteral("Bäcker"), -40, -100000, -0.5, -1234.56, QDate(1999, 9, 9),
+             QTime(23, 59, 59, 999), QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC), false,
+             longText(10)},
+            {QStringLiteral("Empty values"), QVariant(), QVariant(), QVariant(), QVariant(),
+             QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
+            {QStringLiteral("Long memo"), 0, 0, 0.0, 0.0, QDate(2024, 2, 29), QTime(12, 0),
+             stamp.addDays(1), false, longText(10000)},
+            {QStringLiteral("Memo just past the record"), 32767, 2147483647, 1e300, 1e-300,
+             QDate(9999, 12, 31), QTime(0, 0, 0, 1), stamp, true, longText(11)},
+            {QStringLiteral("Zebra €"), -32767, -2147483647, -1e-300, 0.01, QDate(1, 1, 1),
+             QTime(1, 2, 3), stamp, true, longText(4096 - 9)},
         };
         ParadoxWriter::writeTable(path, fields, keyFields, rows);
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("ALLTYPES.MB"))));
@@ -108,11 +109,13 @@ private slots:
         QCOMPARE(back.size(), rows.size());
         for (int r = 0; r < rows.size(); ++r)
             for (int i = 0; i < fields.size(); ++i)
-                QVERIFY2(back.at(r).at(i) == rows.at(r).at(i) && back.at(r).at(i).isNull() == rows.at(r).at(i).isNull(),
-                         qPrintable(QStringLiteral("row %1 field %2: wrote %3, read %4")
-                                        .arg(r)
-                                        .arg(fields.at(i).name, rows.at(r).at(i).toString().left(40),
-                                             back.at(r).at(i).toString().left(40))));
+                QVERIFY2(
+                    back.at(r).at(i) == rows.at(r).at(i) &&
+                        back.at(r).at(i).isNull() == rows.at(r).at(i).isNull(),
+                    qPrintable(QStringLiteral("row %1 field %2: wrote %3, read %4")
+                                   .arg(r)
+                                   .arg(fields.at(i).name, rows.at(r).at(i).toString().left(40),
+                                        back.at(r).at(i).toString().left(40))));
     }
 
     void keyOrderAndViolation()
@@ -122,8 +125,11 @@ private slots:
         const QList<FieldDef> fields = {field(QStringLiteral("Line"), FieldType::Short),
                                         field(QStringLiteral("Name"), FieldType::Alpha, 10),
                                         field(QStringLiteral("Value"), FieldType::Long)};
-        const QList<Row> rows = {{2, QStringLiteral("b"), 1}, {1, QStringLiteral("z"), 2}, {2, QStringLiteral("a"), 3},
-                                 {QVariant(), QStringLiteral("x"), 4}, {1, QStringLiteral("c"), 5}};
+        const QList<Row> rows = {{2, QStringLiteral("b"), 1},
+                                 {1, QStringLiteral("z"), 2},
+                                 {2, QStringLiteral("a"), 3},
+                                 {QVariant(), QStringLiteral("x"), 4},
+                                 {1, QStringLiteral("c"), 5}};
         ParadoxWriter::writeTable(path, fields, 2, rows);
         QList<int> values;
         for (const Row& row : ParadoxReader(path).readAll())
@@ -144,20 +150,23 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), oldBytes);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("KEYS.DB")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("KEYS.DB")});
     }
 
     void sameInputSameBytes()
     {
         QTemporaryDir dir;
-        const QList<Row> rows = {{QStringLiteral("Zweite"), 2, 20, 2.5, 3.5, QDate(2001, 2, 3), QTime(4, 5, 6),
-                                  QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC), true, longText(300)},
-                                 {QStringLiteral("Erste"), 1, 10, 1.5, 0.5, QDate(2000, 1, 1), QTime(1, 2, 3),
-                                  QDateTime(QDate(2000, 1, 1), QTime(1, 2, 3), Qt::UTC), false, longText(30)}};
+        const QList<Row> rows = {
+            {QStringLiteral("Zweite"), 2, 20, 2.5, 3.5, QDate(2001, 2, 3), QTime(4, 5, 6),
+             QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC), true, longText(300)},
+            {QStringLiteral("Erste"), 1, 10, 1.5, 0.5, QDate(2000, 1, 1), QTime(1, 2, 3),
+             QDateTime(QDate(2000, 1, 1), QTime(1, 2, 3), Qt::UTC), false, longText(30)}};
         QByteArray first;
         for (const QString& name : {QStringLiteral("A.DB"), QStringLiteral("B.DB")}) {
             ParadoxWriter::writeTable(dir.filePath(name), allTypes(), 1, rows);
-            QFile db(dir.filePath(name)), mb(dir.filePath(QString(name).replace(QStringLiteral(".DB"), QStringLiteral(".MB"))));
+            QFile db(dir.filePath(name)), mb(dir.filePath(QString(name).replace(
+                                              QStringLiteral(".DB"), QStringLiteral(".MB"))));
             QVERIFY(db.open(QIODevice::ReadOnly) && mb.open(QIODevice::ReadOnly));
             // The table name inside the header is the only difference.
             const QByteArray bytes = db.readAll().replace(name.toLatin1(), "X.DB") + mb.readAll();
@@ -176,7 +185,8 @@ private slots:
                                         field(QStringLiteral("Мол"), FieldType::Memo, 11)};
         const QList<Row> rows = {{QStringLiteral("СКЛАД"), QStringLiteral("здания и сооружения")}};
         ParadoxWriter::writeTable(path, fields, 0, rows, 866);
-        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("cyr.mb")))); // extension case follows the table's
+        QVERIFY(QFileInfo::exists(
+            dir.filePath(QStringLiteral("cyr.mb")))); // extension case follows the table's
         ParadoxReader reader(path);
         QCOMPARE(reader.codePage(), 866);
         QCOMPARE(reader.fields().at(0).name, QStringLiteral("Наименование"));
@@ -191,24 +201,32 @@ private slots:
         QTest::addColumn<QString>("expected");
         const FieldDef name = field(QStringLiteral("Name"), FieldType::Alpha, 5);
         const FieldDef num = field(QStringLiteral("N"), FieldType::Short);
-        QTest::newRow("text not in code page") << QList<FieldDef>{name} << 0 << QList<Row>{{QStringLiteral("Жук")}}
-                                               << "code page 1252";
-        QTest::newRow("text too long") << QList<FieldDef>{name} << 0 << QList<Row>{{QStringLiteral("123456")}}
-                                       << "holds 5";
-        QTest::newRow("short out of range") << QList<FieldDef>{num} << 0 << QList<Row>{{40000}} << "not a short";
-        QTest::newRow("not a number") << QList<FieldDef>{num} << 0 << QList<Row>{{QStringLiteral("abc")}}
-                                      << "not a short";
-        QTest::newRow("duplicate names") << QList<FieldDef>{name, field(QStringLiteral("NAME"), FieldType::Long)} << 0
-                                         << QList<Row>{} << "occurs twice";
-        QTest::newRow("memo too small") << QList<FieldDef>{field(QStringLiteral("M"), FieldType::Memo, 10)} << 0
-                                        << QList<Row>{} << "11 to 250";
-        QTest::newRow("memo in key") << QList<FieldDef>{field(QStringLiteral("M"), FieldType::Memo, 20)} << 1
-                                     << QList<Row>{} << "key";
-        QTest::newRow("type we do not create") << QList<FieldDef>{field(QStringLiteral("B"), FieldType::Bcd, 17)} << 0
-                                               << QList<Row>{} << "cannot create";
-        QTest::newRow("row too short") << QList<FieldDef>{name, num} << 0 << QList<Row>{{QStringLiteral("a")}}
-                                       << "1 values for 2 fields";
-        QTest::newRow("no fields") << QList<FieldDef>{} << 0 << QList<Row>{} << "at least one field";
+        QTest::newRow("text not in code page")
+            << QList<FieldDef>{name} << 0 << QList<Row>{{QStringLiteral("Жук")}}
+            << "code page 1252";
+        QTest::newRow("text too long")
+            << QList<FieldDef>{name} << 0 << QList<Row>{{QStringLiteral("123456")}} << "holds 5";
+        QTest::newRow("short out of range")
+            << QList<FieldDef>{num} << 0 << QList<Row>{{40000}} << "not a short";
+        QTest::newRow("not a number")
+            << QList<FieldDef>{num} << 0 << QList<Row>{{QStringLiteral("abc")}} << "not a short";
+        QTest::newRow("duplicate names")
+            << QList<FieldDef>{name, field(QStringLiteral("NAME"), FieldType::Long)} << 0
+            << QList<Row>{} << "occurs twice";
+        QTest::newRow("memo too small")
+            << QList<FieldDef>{field(QStringLiteral("M"), FieldType::Memo, 10)} << 0 << QList<Row>{}
+            << "11 to 250";
+        QTest::newRow("memo in key")
+            << QList<FieldDef>{field(QStringLiteral("M"), FieldType::Memo, 20)} << 1 << QList<Row>{}
+            << "key";
+        QTest::newRow("type we do not create")
+            << QList<FieldDef>{field(QStringLiteral("B"), FieldType::Bcd, 17)} << 0 << QList<Row>{}
+            << "cannot create";
+        QTest::newRow("row too short")
+            << QList<FieldDef>{name, num} << 0 << QList<Row>{{QStringLiteral("a")}}
+            << "1 values for 2 fields";
+        QTest::newRow("no fields")
+            << QList<FieldDef>{} << 0 << QList<Row>{} << "at least one field";
     }
     void refusals()
     {
@@ -228,13 +246,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("T.DB"));
-        ParadoxWriter::writeTable(path, {field(QStringLiteral("M"), FieldType::Memo, 11)}, 0, {{longText(100)}});
+        ParadoxWriter::writeTable(path, {field(QStringLiteral("M"), FieldType::Memo, 11)}, 0,
+                                  {{longText(100)}});
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("T.MB"))));
         QFile px(dir.filePath(QStringLiteral("T.PX")));
         QVERIFY(px.open(QIODevice::WriteOnly));
         px.close();
-        ParadoxWriter::writeTable(path, {field(QStringLiteral("A"), FieldType::Alpha, 3)}, 0, {{QStringLiteral("x")}});
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("T.DB")});
+        ParadoxWriter::writeTable(path, {field(QStringLiteral("A"), FieldType::Alpha, 3)}, 0,
+                                  {{QStringLiteral("x")}});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("T.DB")});
         QCOMPARE(ParadoxReader(path).readAll(), (QList<Row>{{QStringLiteral("x")}}));
     }
 
