@@ -5,9 +5,34 @@
 
 #include <QApplication>
 
+#include <exception>
+
+namespace {
+
+// An error that no handler caught (of the engine or of file access) is shown
+// in the application's error box, and the program goes on, as the wizard's
+// own handlers do.
+class Application : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            TFrmCReport::showUnhandledError(error);
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     WidgetPlatform platform;
     Platform::setDefault(&platform);
 
