@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -44,6 +45,9 @@ TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->grid->setColumnWidth(1, 97);
     ui->grid->setColumnWidth(2, 115);
     ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Room for the three columns and a vertical scroll bar.
+    ui->grid->setMinimumWidth(248 + 97 + 115 + 2 * ui->grid->frameWidth() +
+                              ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
     ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->grid->verticalHeader()->setDefaultSectionSize(ui->grid->fontMetrics().height() + 6);
 
