@@ -247,6 +247,34 @@ private slots:
         QCOMPARE(PickListGeometry::checkMarkStrokes(item), strokes);
     }
 
+    // For every height the mark is one connected V inside its item: one
+    // stroke per column, left to right, each one row lower (short arm) or
+    // higher (long arm) than the one before, turning once.
+    void checkMarkShape()
+    {
+        for (int height = 0; height <= 200; ++height) {
+            const QRect item(7, 40, height + 2, height);
+            const QList<QRect> strokes = PickListGeometry::checkMarkStrokes(item);
+            const int h = height % 2 ? height : height - 1;
+            QCOMPARE(strokes.size(), std::max(0, h - 4));
+            int turns = 0;
+            for (qsizetype i = 0; i < strokes.size(); ++i) {
+                const QRect& s = strokes.at(i);
+                QVERIFY2(item.contains(s), qPrintable(QString::number(height)));
+                QCOMPARE(s.size(), QSize(1, 3));
+                if (i == 0)
+                    continue;
+                const QRect& before = strokes.at(i - 1);
+                QCOMPARE(s.left(), before.left() + 1);
+                const int step = s.top() - before.top();
+                QVERIFY(step == 1 || step == -1);
+                if (i >= 2 && step != strokes.at(i - 1).top() - strokes.at(i - 2).top())
+                    ++turns;
+            }
+            QVERIFY(turns <= 1);
+        }
+    }
+
     void checkBoxGeometry()
     {
         QCOMPARE(PickListGeometry::checkBoxRect(QRect(0, 0, 200, 16), 16),
