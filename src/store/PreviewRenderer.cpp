@@ -159,13 +159,13 @@ int PreviewRenderer::spanFor(int printableWidth, const QList<PreviewColumn>& col
 }
 
 PreviewLayout PreviewRenderer::layout(const QList<PreviewColumn>& columns, int printableWidth,
-                                      double scale)
+                                      double scale, int minSpan)
 {
     PreviewLayout out;
     out.scale = scale > 0 ? scale : 1.0;
     out.origin = gutter;
     out.printableWidth = printableWidth;
-    out.span = spanFor(printableWidth, columns);
+    out.span = std::max(spanFor(printableWidth, columns), std::min(minSpan, maxSpan));
 
     int lines = 1;
     for (const PreviewColumn& c : columns) {

@@ -93,9 +93,11 @@ public:
     // furthest position, whichever is larger, rounded up to a whole inch.
     static int spanFor(int printableWidth, const QList<PreviewColumn>& columns);
 
-    // The geometry at a given scale (pixels per tenth).
+    // The geometry at a given scale (pixels per tenth). The ruler covers at
+    // least minSpan tenths (a preview keeps its scale while a column is
+    // being dragged).
     static PreviewLayout layout(const QList<PreviewColumn>& columns, int printableWidth,
-                                double scale);
+                                double scale, int minSpan = 0);
     // The geometry that fills a given width in pixels.
     static PreviewLayout layoutToFit(const QList<PreviewColumn>& columns, int printableWidth,
                                      int pixelWidth);
