@@ -201,6 +201,10 @@ private slots:
         QTest::keyClick(g, Qt::Key_F2);
         QVERIFY(!qobject_cast<QLineEdit*>(QApplication::focusWidget()));
         QCOMPARE(g->item(0, 0)->text(), QStringLiteral("Company"));
+        // Tab leaves the grid for the buttons.
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button(dialog, "BtnCheck"));
         QVERIFY(platform.boxes.isEmpty());
     }
 

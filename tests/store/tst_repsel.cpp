@@ -227,6 +227,23 @@ private slots:
         QVERIFY(QFileInfo(fixture.dataPath(QStringLiteral("folder.rpt"))).isDir());
     }
 
+    void missingDataFolder()
+    {
+        StoreFixture fixture;
+        const QString missing = fixture.dataPath(QStringLiteral("gone"));
+        const QString aliases = QDir(fixture.exeFolder).filePath(QStringLiteral("ALIASES.INI"));
+        QVERIFY(StoreFixture::write(aliases, "[VESKA]\r\nPATH=" + missing.toLocal8Bit() + "\r\n"));
+        const QString before = QDir::currentPath();
+        ScriptedPlatform platform;
+        TFrmSelect dialog;
+        QCOMPARE(platform.texts(),
+                 QStringList{QStringLiteral("The data folder %1 cannot be opened.")
+                                 .arg(QDir::toNativeSeparators(missing))});
+        show(dialog, QStringLiteral("MODIFY"));
+        QVERIFY(!button(dialog, "BtnOk")->isEnabled());
+        QCOMPARE(QDir::currentPath(), before);
+    }
+
     void deleteAnsweredNoKeepsTheDialog()
     {
         StoreFixture fixture;
