@@ -413,6 +413,42 @@ private slots:
         QVERIFY(!w.RBEvent->isChecked());
     }
 
+    // Modify with the loaded selection left alone: Page6 shows the loaded
+    // selection and Page7 the loaded order.
+    void modifyKeepsLoadedOrder()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        auto block = [](const QByteArray& field, int left, int right) {
+            QByteArray b = "0\r\n\r\n\r\n" + field + "\r\n" + field + "\r\n1\r\n"
+                           + QByteArray::number(left) + "\r\n" + QByteArray::number(right)
+                           + "\r\n";
+            for (int i = 0; i < 5; ++i)
+                b += "FALSE\r\n";
+            return b;
+        };
+        QVERIFY(f.write(f.dataPath(QStringLiteral("firms.rpt")),
+                        "Firms\r\nContact\r\nContact\r\n75\r\n2\r\n" + block("City", 1, 30)
+                            + block("Company", 31, 60)));
+        TFrmCReport& w = f.open();
+        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::withModal([&] { next(w); }, acceptSelection);
+        QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(u'|')));
+        QCOMPARE(w.EdDescription->text(), QStringLiteral("Firms"));
+        QCOMPARE(w.LblDesc->text(), QStringLiteral("Firms"));
+        while (w.Notebook1->currentWidget() != w.Page6 && w.BtnNext->isEnabled())
+            next(w);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        next(w);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QStringList order;
+        for (int i = 0; i < w.lbAllFields->count(); ++i)
+            order << w.lbAllFields->item(i)->text();
+        QCOMPARE(order, (QStringList{QStringLiteral("City"), QStringLiteral("Company")}));
+        QVERIFY(f.platform.boxes.isEmpty());
+    }
+
     // Cancelling the selection dialog leaves the wizard on Page1.
     void cancelSelectionStaysOnPage1_data()
     {
