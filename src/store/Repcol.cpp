@@ -105,7 +105,11 @@ TFrmColumn::TFrmColumn(QWidget* parent)
     });
 }
 
-TFrmColumn::~TFrmColumn() = default;
+TFrmColumn::~TFrmColumn()
+{
+    // The grid is going away; it must not hear from its cursor any more.
+    m_table->disconnect(this);
+}
 
 void TFrmColumn::openTable(const QString& alias)
 {
@@ -304,7 +308,13 @@ void TFrmColumn::BtnCancelClick() { reject(); }
 
 void TFrmColumn::reject()
 {
-    restoreOriginalPositions();
+    try {
+        restoreOriginalPositions();
+    } catch (const DatabaseError& e) {
+        // The dialog closes all the same; the next operation empties the
+        // working table anyway.
+        ShowError(e.message());
+    }
     QDialog::reject();
 }
 
