@@ -12,7 +12,12 @@ Platform::Answer WidgetPlatform::messageBox(Icon icon, const QString& text, Butt
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QGuiApplication::applicationDisplayName());
-    box.setText(text);
+    // Messages break lines with a carriage return, as the Windows message
+    // box does; Qt's box breaks only at line feeds.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     switch (icon) {
     case Icon::Error:
         box.setIcon(QMessageBox::Critical);
