@@ -154,6 +154,53 @@ inline ReportFileField field(std::optional<int> dbType, const QString& header, c
     return f;
 }
 
+// ---- Report files written by hand ----
+
+inline QByteArray lines(const QStringList& texts)
+{
+    QByteArray out;
+    for (const QString& t : texts)
+        out += t.toLatin1() + "\r\n";
+    return out;
+}
+
+inline QString n(std::optional<int> v) { return v ? QString::number(*v) : QString(); }
+inline QString flag(bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
+inline const QString kDots = QString(30, QLatin1Char('.'));
+
+// The thirteen lines of one field block.
+inline QStringList block(const ReportFileField& f)
+{
+    return {n(f.dbType),   f.lDots ? kDots : QString(), f.rDots ? kDots : QString(),
+            f.header,      f.field,                     n(f.line),
+            n(f.lPosition), n(f.rPosition),             flag(f.total),
+            flag(f.count), flag(f.average),             flag(f.min),
+            flag(f.max)};
+}
+
+inline QByteArray report(const QString& description, const QString& order, const QString& kind,
+                  const QString& width, const QList<ReportFileField>& fields)
+{
+    QStringList all{description, order, kind, width, QString::number(fields.size())};
+    for (const ReportFileField& f : fields)
+        all << block(f);
+    return lines(all);
+}
+
+inline ReportFileField withFlags(ReportFileField f, bool ld, bool rd, bool total, bool count, bool avg,
+                          bool min, bool max)
+{
+    f.lDots = ld;
+    f.rDots = rd;
+    f.total = total;
+    f.count = count;
+    f.average = avg;
+    f.min = min;
+    f.max = max;
+    return f;
+}
+
+
 inline void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
 inline void prior(TFrmCReport& w) { QTest::mouseClick(w.BtnPrior, Qt::LeftButton); }
 
