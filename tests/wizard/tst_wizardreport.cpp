@@ -298,6 +298,66 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    // The picked report vanishes before it is loaded (another user deleted
+    // it): one error naming the file, back on the first page.
+    void vanishedReport()
+    {
+        WizardFixture f;
+        prepare(f);
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
+        TFrmCReport& w = f.open();
+        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::withModal([&] { next(w); },
+                                 [&](QWidget* modal) {
+                                     if (!modal || !selectRow(modal, QStringLiteral("gone.rpt")))
+                                         return;
+                                     QFile::remove(f.dataPath(QStringLiteral("gone.rpt")));
+                                     QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
+                                 });
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(f.platform.boxes.size(), 1);
+        QVERIFY2(f.platform.texts().first().contains(QStringLiteral("gone.rpt")),
+                 qPrintable(f.platform.texts().first()));
+        QVERIFY(reportFiles(f).isEmpty());
+    }
+
+    // Previous from "Report Information" back to "Report Type" starts the
+    // operation afresh: the selection opens again and the report picked
+    // there replaces the one loaded before, row for row.
+    void previousLoadsAgain()
+    {
+        WizardFixture f;
+        prepare(f);
+        QVERIFY(WizardFixture::write(
+            f.dataPath(QStringLiteral("first.rpt")),
+            report("First", "Contact", "Contact", "75",
+                   {field(0, "City", "City", 1, 1, 20), field(0, "Company", "Company", 1, 22, 40)})));
+        QVERIFY(WizardFixture::write(
+            f.dataPath(QStringLiteral("second.rpt")),
+            report("Second", "Contact", "Call", "110",
+                   {field(0, "Company", "Company", 1, 1, 30),
+                    field(1, "Phone call date", "EventDate", 2, 1, 30)})));
+        TFrmCReport& w = f.open();
+        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("first.rpt")).done);
+        next(w);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
+        WizardFixture::withModal([&] { prior(w); },
+                                 [&](QWidget* modal) {
+                                     if (modal && selectRow(modal, QStringLiteral("second.rpt")))
+                                         QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
+                                 });
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QVERIFY(f.platform.boxes.isEmpty());
+        QCOMPARE(w.EdDescription->text(), QStringLiteral("Second"));
+        QVERIFY(w.RbCall->isChecked());
+        const QList<TableRow> rows = workingRows();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].f.field, QStringLiteral("Company"));
+        QCOMPARE(rows[0].f.rPosition, 30);
+        QCOMPARE(rows[1].f.field, QStringLiteral("EventDate"));
+        QCOMPARE(w.SpinCol->value(), 1);
+    }
+
     // ---- Writing --------------------------------------------------------
 
     // The file written from the pages and the rows, for the cases of the
