@@ -562,6 +562,34 @@ private slots:
 
     // ---- Check Columns --------------------------------------------------
 
+    // "Check Columns" on the "Column Widths" page checks the grid as the
+    // user left it: the grid goes into the table first.
+    void checkColumnsFromTheGrid()
+    {
+        WizardFixture f;
+        prepare(f);
+        TFrmCReport& w = f.open();
+        loadThroughModify(f, w,
+                          report("Grid", "Contact", "Contact", "75",
+                                 {field(0, "City", "City", 1, 1, 20),
+                                  field(0, "Company", "Company", 1, 22, 40)}));
+        for (int i = 0; i < 10 && w.Notebook1->currentWidget() != w.Page9; ++i)
+            next(w);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(w.sgCol->rowCount(), 2);
+        QCOMPARE(w.sgCol->item(1, 2)->text(), QStringLiteral("22"));
+        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QCOMPARE(f.platform.texts(), QStringList{"Columns appear OK."});
+
+        f.platform.clear();
+        w.sgCol->item(1, 2)->setText(QStringLiteral("15"));
+        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QCOMPARE(f.platform.texts(), QStringList{"There are overlaps for right margin 20"});
+        QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Warning);
+        QCOMPARE(workingRows().at(1).f.lPosition, 15);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+    }
+
     void checkColumns_data()
     {
         QTest::addColumn<QList<ReportFileField>>("rows");
