@@ -278,7 +278,9 @@ void TFrmCReport::BtnDownClick()
 
 void TFrmCReport::LBFieldDefsClick()
 {
-    const int row = selectedRow(LBFieldDefs);
+    // In a single-selection list the current entry is the selected one; a
+    // click makes an entry current before it shows as selected.
+    const int row = LBFieldDefs->currentRow();
     if (row < 0)
         return;
     postPendingFieldEdit();
