@@ -31,6 +31,8 @@
 namespace {
 
 const QString kOrderIndex = QStringLiteral("iOrder");
+// Characters the description box takes when typed.
+constexpr int kDescriptionLength = 30;
 
 // A report file that cannot be written or loaded. It carries one message for
 // the user, naming the file, and reaches the application's error box like
@@ -250,7 +252,10 @@ void TFrmCReport::LoadConfig()
         }
     }
 
-    // The header lines.
+    // The header lines. A description longer than the box takes when typed
+    // (written by another program) is kept whole, so that writing the report
+    // again does not cut it.
+    EdDescription->setMaxLength(qMax(kDescriptionLength, int(report.description.size())));
     EdDescription->setText(report.description);
     LblDesc->setText(report.description);
     if (report.order)

@@ -220,6 +220,10 @@ private slots:
                     << bytes << editor;
             }
         }
+        // Written by another program: longer than the box takes when typed.
+        QTest::newRow("long description, column editor")
+            << sampleReport("A description of forty-two characters ...", "Contact", "Contact", "")
+            << true;
         QTest::newRow("custom width, modify")
             << sampleReport("Odd width", "Contact", "Call", "Phone call date", "93") << false;
     }
