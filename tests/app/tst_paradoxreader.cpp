@@ -11,7 +11,7 @@
 #include <QTime>
 #include <QtTest>
 
-// Reads the real tables in $TV_TESTDATA/paradox (written by Borland tools)
+// Reads the real tables in $TV_TESTDATA/paradox (written by other programs)
 // and checks them against their README, then feeds damaged copies through
 // the reader.
 class TestParadoxReader : public QObject
