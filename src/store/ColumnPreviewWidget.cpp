@@ -1,5 +1,8 @@
 #include "store/ColumnPreviewWidget.h"
 
+#include "app/DatabaseError.h"
+#include "app/Table.h"
+
 #include <QAbstractItemModel>
 #include <QBoxLayout>
 #include <QDoubleSpinBox>
@@ -63,11 +66,16 @@ void ColumnPreviewWidget::setGrid(QTableWidget* grid)
     if (grid) {
         QAbstractItemModel* model = grid->model();
         connect(model, &QAbstractItemModel::dataChanged, this, &ColumnPreviewWidget::invalidate);
-        connect(model, &QAbstractItemModel::rowsInserted, this, &ColumnPreviewWidget::invalidate);
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &ColumnPreviewWidget::invalidate);
+        // A grid filled anew may stand for rows whose headers changed.
+        auto refill = [this] {
+            m_headers.reset();
+            invalidate();
+        };
+        connect(model, &QAbstractItemModel::rowsInserted, this, refill);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, refill);
         connect(model, &QAbstractItemModel::columnsInserted, this, &ColumnPreviewWidget::invalidate);
         connect(model, &QAbstractItemModel::columnsRemoved, this, &ColumnPreviewWidget::invalidate);
-        connect(model, &QAbstractItemModel::modelReset, this, &ColumnPreviewWidget::invalidate);
+        connect(model, &QAbstractItemModel::modelReset, this, refill);
         connect(model, &QAbstractItemModel::layoutChanged, this, &ColumnPreviewWidget::invalidate);
         connect(grid, &QTableWidget::currentCellChanged, this, [this](int row) {
             update();
@@ -83,12 +91,51 @@ void ColumnPreviewWidget::setGrid(QTableWidget* grid)
     invalidate();
 }
 
+void ColumnPreviewWidget::setHeaderTable(const QString& alias, const QString& tableName)
+{
+    m_headerAlias = alias;
+    m_headerTable = tableName;
+    m_headers.reset();
+    setLabelLookup([this](const QString& field) {
+        if (!m_headers) {
+            m_headers.emplace();
+            // A cursor of its own, opened for the reading only, so that the
+            // cursors of the window and their bound controls stay put.
+            try {
+                Table table;
+                table.setDatabaseName(m_headerAlias);
+                table.setTableName(m_headerTable);
+                table.open();
+                for (table.first(); !table.eof(); table.next())
+                    m_headers->insert(table.asString(QStringLiteral("Field")),
+                                      table.asString(QStringLiteral("Header")));
+                table.close();
+            } catch (const DatabaseError&) {
+                // No table yet, or none readable: the grid's texts will do.
+            }
+        }
+        const QString header = m_headers->value(field);
+        return header.isEmpty() ? field : header;
+    });
+}
+
 void ColumnPreviewWidget::setPrintableWidth(int tenths)
 {
     if (tenths == m_printableWidth)
         return;
     m_printableWidth = tenths;
     invalidate();
+}
+
+void ColumnPreviewWidget::setPrintableWidthSource(std::function<int()> source)
+{
+    m_widthSource = std::move(source);
+    invalidate();
+}
+
+int ColumnPreviewWidget::printableWidth() const
+{
+    return m_widthSource ? m_widthSource() : m_printableWidth;
 }
 
 void ColumnPreviewWidget::setLabelLookup(std::function<QString(const QString&)> lookup)
@@ -138,15 +185,17 @@ void ColumnPreviewWidget::invalidate()
 
 void ColumnPreviewWidget::ensureLayout() const
 {
+    if (m_widthSource && m_widthSource() != m_layout.printableWidth)
+        m_dirty = true;
     if (!m_dirty)
         return;
     const QList<PreviewColumn> cols = columns();
     if (m_drag.active()) {
         // Keep the scale while a column is being dragged, so that it stays
         // under the mouse even when the ruler has to grow.
-        m_layout = PreviewRenderer::layout(cols, m_printableWidth, m_layout.scale, m_layout.span);
+        m_layout = PreviewRenderer::layout(cols, printableWidth(), m_layout.scale, m_layout.span);
     } else {
-        m_layout = PreviewRenderer::layoutToFit(cols, m_printableWidth, std::max(width(), 100));
+        m_layout = PreviewRenderer::layoutToFit(cols, printableWidth(), std::max(width(), 100));
     }
     m_dirty = false;
 }
@@ -182,7 +231,7 @@ QSize ColumnPreviewWidget::minimumSizeHint() const
 }
 
 ColumnPreviewWidget* ColumnPreviewWidget::addTo(QBoxLayout* layout, QTableWidget* grid,
-                                                int printableWidth, int visibleLines)
+                                                int printableWidth, int visibleLines, int index)
 {
     auto* area = new QScrollArea;
     area->setObjectName(QStringLiteral("ColumnPreviewArea"));
@@ -195,7 +244,7 @@ ColumnPreviewWidget* ColumnPreviewWidget::addTo(QBoxLayout* layout, QTableWidget
     area->setWidget(preview);
     area->setFixedHeight(PreviewRenderer::rulerHeight + visibleLines * PreviewRenderer::bandHeight +
                          1 + 2 * area->frameWidth());
-    layout->addWidget(area);
+    layout->insertWidget(index, area);
     return preview;
 }
 

@@ -2,12 +2,14 @@
 
 #include "store/PreviewRenderer.h"
 
+#include <QHash>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTableWidget>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QBoxLayout;
 class QScrollArea;
@@ -45,10 +47,18 @@ public:
 
     // Printable width in tenths of an inch.
     void setPrintableWidth(int tenths);
-    int printableWidth() const { return m_printableWidth; }
+    // Or read it, whenever the preview is drawn, from wherever the window
+    // keeps it (a label, a spin box).
+    void setPrintableWidthSource(std::function<int()> source);
+    int printableWidth() const;
 
     // The text written in a field's box; the field name itself by default.
     void setLabelLookup(std::function<QString(const QString& field)> lookup);
+    // Labels the boxes with the headers stored in a layout table (the
+    // working table of the alias), read through a cursor of the preview's
+    // own and read again whenever the grid is filled anew. A field without a
+    // row there is labelled with its grid text.
+    void setHeaderTable(const QString& alias, const QString& tableName = QStringLiteral("CRDATA.DB"));
 
     // The grid's rows as the preview reads them, text being typed included.
     QList<PreviewColumn> columns() const;
@@ -61,10 +71,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // Puts a preview for the grid into the layout, in a scroll area that
-    // shows `visibleLines` print lines and scrolls to the others.
+    // Puts a preview for the grid into the layout (at `index`, or at its
+    // end), in a scroll area that shows `visibleLines` print lines and
+    // scrolls to the others.
     static ColumnPreviewWidget* addTo(QBoxLayout* layout, QTableWidget* grid, int printableWidth,
-                                      int visibleLines = 3);
+                                      int visibleLines = 3, int index = -1);
 
 protected:
     bool event(QEvent* event) override;
@@ -104,12 +115,17 @@ private:
 
     QPointer<QTableWidget> m_grid;
     int m_printableWidth = 75;
+    std::function<int()> m_widthSource;
     std::function<QString(const QString&)> m_labelLookup;
     // The cell being typed in, and its text so far.
     QPersistentModelIndex m_editIndex;
     QString m_editText;
     QPointer<QWidget> m_editor;
     Drag m_drag;
+
+    QString m_headerAlias;
+    QString m_headerTable;
+    mutable std::optional<QHash<QString, QString>> m_headers;
 
     mutable bool m_dirty = true;
     mutable PreviewLayout m_layout;

@@ -2,10 +2,14 @@
 // events: it follows the grid (keystrokes included), selects rows, and moves
 // columns and edges by writing the grid's cells as a user would.
 
+#include "app/ParadoxWriter.h"
+#include "app/Session.h"
 #include "store/ColumnPreviewWidget.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -298,6 +302,56 @@ private slots:
     {
         m_preview->setLabelLookup([](const QString& field) { return field.toUpper(); });
         QCOMPARE(m_preview->previewLayout().boxes[0].label, QStringLiteral("COMPANY"));
+    }
+
+    void widthFromASource()
+    {
+        int width = 75;
+        m_preview->setPrintableWidthSource([&width] { return width; });
+        QCOMPARE(m_preview->previewLayout().printableWidth, 75);
+        QCOMPARE(m_preview->boxToolTip(2), QStringLiteral("Phone: line 1, 49 to 72 (4.8\" to 7.2\")"));
+        width = 70;
+        QCOMPARE(m_preview->previewLayout().printableWidth, 70);
+        QCOMPARE(m_preview->boxToolTip(2),
+                 QStringLiteral("RIGHT margin greater than Right margin MAX of 70"));
+        m_preview->setPrintableWidthSource({});
+    }
+
+    void headersFromTheLayoutTable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QList<FieldDef> fields{{"Field", FieldType::Alpha, 50, 0, true},
+                                     {"Header", FieldType::Alpha, 50, 0, false}};
+        const QString table = dir.filePath("CRDATA.DB");
+        ParadoxWriter::writeTable(table, fields, 1,
+                                  {{QStringLiteral("Company"), QStringLiteral("Firm")},
+                                   {QStringLiteral("FirstLast"), QStringLiteral("Name")},
+                                   {QStringLiteral("Phone"), QString()}});
+        QFile aliases(dir.filePath("ALIASES.INI"));
+        QVERIFY(aliases.open(QIODevice::WriteOnly));
+        aliases.write(("[PREVIEWTEST]\r\nPATH=" + dir.path() + "\r\n").toUtf8());
+        aliases.close();
+        Session::instance().setAliasFile(aliases.fileName());
+
+        m_preview->setHeaderTable(QStringLiteral("PREVIEWTEST"));
+        auto labels = [this] {
+            QStringList out;
+            for (const PreviewBox& b : m_preview->previewLayout().boxes)
+                out << b.label;
+            return out;
+        };
+        // No header, or no row: the grid's text.
+        QCOMPARE(labels(), (QStringList{"Firm", "Name", "Phone", "City"}));
+        // A grid filled anew reads the headers again.
+        ParadoxWriter::writeTable(table, fields, 1,
+                                  {{QStringLiteral("Company"), QStringLiteral("Company name")}});
+        fill(*m_grid, {{"Company", "1", "1", "24"}, {"FirstLast", "1", "25", "48"}});
+        QCOMPARE(labels(), (QStringList{"Company name", "FirstLast"}));
+        // An unknown alias leaves the grid's texts.
+        m_preview->setHeaderTable(QStringLiteral("NOSUCHALIAS"));
+        QCOMPARE(labels(), (QStringList{"Company", "FirstLast"}));
+        Session::instance().reset();
     }
 };
 
