@@ -7,7 +7,10 @@
 #include "app/SharedRoutines.h"
 #include "app/Table.h"
 #include "store/ColumnCheck.h"
+#include "store/ColumnPreviewWidget.h"
+#include "wizard/DatabaseAlias.h"
 
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -96,6 +99,13 @@ TFrmColumn::TFrmColumn(QWidget* parent)
     connect(ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
     connect(ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
     connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
+    // The live page preview under the grid; it edits through the grid's cells.
+    if (auto* mainBox = qobject_cast<QBoxLayout*>(layout())) {
+        ColumnPreviewWidget* preview =
+            ColumnPreviewWidget::addTo(mainBox, grid, 0, 3, mainBox->indexOf(grid) + 1);
+        preview->setPrintableWidthSource([this] { return ui->LblMargin->text().toInt(); });
+        preview->setHeaderTable(DatabaseAlias);
+    }
     // The grid follows its cursor, unless the cursor's controls are
     // suspended. The reload waits for the event loop: a change is often
     // reported while the grid is still inside the edit that caused it.

@@ -9,9 +9,11 @@
 #include "catalogue/EventFields.h"
 #include "controls/About.h"
 #include "controls/Picklist.h"
+#include "store/ColumnPreviewWidget.h"
 #include "wizard/DatabaseAlias.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileInfo>
@@ -98,6 +100,15 @@ TFrmCReport::TFrmCReport(QWidget* parent)
 
     connectHandlers();
     bindFieldControls();
+
+    // The live page preview under the column grid; it edits through sgCol.
+    if (auto* previewBox = qobject_cast<QBoxLayout*>(PnlPreview->layout())) {
+        ColumnPreviewWidget* preview =
+            ColumnPreviewWidget::addTo(previewBox, sgCol, SpinMargin->value());
+        preview->setPrintableWidthSource([this] { return SpinMargin->value(); });
+        preview->setHeaderTable(DatabaseAlias);
+        QWidget::setTabOrder(BtnCheck, preview);
+    }
 
     setFixedSize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
