@@ -148,6 +148,8 @@ void TFrmCReport::FillColTable()
             sgCol->setItem(r - 1, c, item);
         }
     }
+    sgCol->resizeColumnToContents(0);
+    sgCol->resizeRowsToContents();
 
     LBFieldDefs->clear();
     LBFieldDefs->addItems(order);

@@ -8,7 +8,9 @@
 #include "app/TableLock.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QTableWidget>
@@ -404,6 +406,66 @@ private slots:
         QVERIFY(w.DBCBCount->isChecked());
         QVERIFY(w.cbDotTrail->isChecked());
         QVERIFY(!w.cbDotLead->isChecked());
+        QVERIFY(f.platform.boxes.isEmpty());
+    }
+
+    // With TV_SCREENSHOT_DIR set and the sample installation built, saves
+    // pictures of "Field Selection" (contacts only, and a call report) and of
+    // the pages after it, filled from the sample tables.
+    void screenshots()
+    {
+        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("TV_SCREENSHOT_DIR is not set");
+        const QString sample = qEnvironmentVariable("TV_BIN_DIR") + QStringLiteral("/SampleData");
+        if (!QFileInfo::exists(sample + QStringLiteral("/CONTACT.DB")))
+            QSKIP("the sample installation has not been built");
+        QVERIFY(QDir().mkpath(folder));
+        auto shoot = [&](TFrmCReport& w, const QString& name) {
+            QTest::qWait(30);
+            QVERIFY(w.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+        };
+        WizardFixture f;
+        for (const QString& name : QDir(sample).entryList({"*.DB", "*.MB"}, QDir::Files)) {
+            if (!name.startsWith(QLatin1String("CRDATA")))
+                QVERIFY(QFile::copy(QDir(sample).filePath(name), f.dataPath(name)));
+        }
+        {
+            TFrmCReport& w = f.open();
+            QTest::keyClicks(w.EdDescription, QStringLiteral("Customer addresses"));
+            toFieldSelection(w, QStringLiteral("RBContact"), true);
+            for (const char* c : {"Company", "FirstName", "LastName", "City", "Phone1"})
+                QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
+            w.PickContactField->scrollToTop();
+            shoot(w, QStringLiteral("page6-contacts"));
+        }
+        TFrmCReport& w = f.open();
+        QTest::keyClicks(w.EdDescription, QStringLiteral("Calls this week"));
+        toFieldSelection(w, QStringLiteral("RbCall"), true, QStringLiteral("RbAmLan"));
+        for (const char* c : {"Company", "LastName", "Phone1", "Revenue"})
+            QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
+        for (const char* e : {"Phone call date", "Phone call subject", "Phone call notes"})
+            QVERIFY(clickEntry(w.PickEventField, QLatin1String(e)));
+        w.PickContactField->scrollToTop();
+        shoot(w, QStringLiteral("page6-call"));
+        next(w);
+        QVERIFY(clickEntry(w.lbAllFields, 5));
+        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        shoot(w, QStringLiteral("page7"));
+        next(w);
+        w.SpinCol->setFocus();
+        QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.SpinCol, QStringLiteral("3"));
+        shoot(w, QStringLiteral("page8"));
+        next(w);
+        shoot(w, QStringLiteral("page9"));
+        next(w);
+        QVERIFY(clickEntry(w.LBFieldDefs, 5));
+        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Revenue"));
+        clickCheck(w.DBCBTotal);
+        clickCheck(w.DBCBAverage);
+        shoot(w, QStringLiteral("page10"));
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
