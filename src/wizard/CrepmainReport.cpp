@@ -158,6 +158,13 @@ bool askForNewName(TFrmCReport& w)
     return true;
 }
 
+// The table's own message, cut where it would quote a whole damaged line.
+QString shortened(const QString& message)
+{
+    constexpr int limit = 240;
+    return message.size() <= limit ? message : message.left(limit - 3) + QStringLiteral("...");
+}
+
 QRadioButton* buttonNamed(const TFrmCReport& w, const QString& name)
 {
     return w.findChild<QRadioButton*>(name);
@@ -198,6 +205,16 @@ void TFrmCReport::LoadConfig()
     // before any page is touched, so that a row the table refuses leaves
     // the pages as they were.
     TblCRData.open();
+    // The rows are written to the file once, after the last one, instead of
+    // once per row.
+    TblCRData.beginBatch();
+    auto columnSize = [this](const QString& column) {
+        for (const FieldDef& def : TblCRData.fieldDefs()) {
+            if (def.name.compare(column, Qt::CaseInsensitive) == 0)
+                return def.type == FieldType::Alpha ? int(def.size) : 0;
+        }
+        return 0;
+    };
     const int headerLines = 5;
     const int blockLines = 13;
     for (int b = 0; b < report.fields.size(); ++b) {
@@ -214,10 +231,25 @@ void TFrmCReport::LoadConfig()
                 else
                     TblCRData.clearValue(column);
             };
-            auto setText = [&](const char* name, int offset, const QString& value) {
+            auto setText = [&](const char* name, int offset, const QString& value,
+                               const QString& what) {
                 column = QString::fromLatin1(name);
                 line = firstLine + offset;
-                TblCRData.setAsString(column, value);
+                const QString& text = value;
+                // A text the table cannot hold is refused here, at its own
+                // line, in words that do not quote the whole line back.
+                if (text.contains(QChar(0)))
+                    throw DatabaseError(QStringLiteral("the %1 holds a zero character, which the "
+                                                       "table cannot store.")
+                                            .arg(what));
+                const int size = columnSize(column);
+                if (size > 0 && text.size() > size)
+                    throw DatabaseError(QStringLiteral("the %1 is %2 characters long, but the "
+                                                       "table holds at most %3.")
+                                            .arg(what)
+                                            .arg(text.size())
+                                            .arg(size));
+                TblCRData.setAsString(column, text);
             };
             auto setFlag = [&](const char* name, int offset, bool value) {
                 column = QString::fromLatin1(name);
@@ -229,8 +261,8 @@ void TFrmCReport::LoadConfig()
             setNumber("DbType", 0, f.dbType);
             setFlag("LDots", 1, f.lDots);
             setFlag("RDots", 2, f.rDots);
-            setText("Header", 3, f.header);
-            setText("Field", 4, f.field);
+            setText("Header", 3, f.header, QStringLiteral("column header"));
+            setText("Field", 4, f.field, QStringLiteral("field name"));
             setNumber("Line", 5, f.line);
             setNumber("LPosition", 6, f.lPosition);
             setNumber("RPosition", 7, f.rPosition);
@@ -245,12 +277,14 @@ void TFrmCReport::LoadConfig()
         } catch (const DatabaseError& error) {
             if (TblCRData.state() != Table::State::Browse)
                 TblCRData.cancel();
+            TblCRData.endBatch();
             giveUp(QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
                        .arg(QDir::toNativeSeparators(path))
                        .arg(line)
-                       .arg(column, error.message()));
+                       .arg(column, shortened(error.message())));
         }
     }
+    TblCRData.endBatch();
 
     // The header lines. A description longer than the box takes when typed
     // (written by another program) is kept whole, so that writing the report
