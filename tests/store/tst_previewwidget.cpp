@@ -2,12 +2,18 @@
 // events: it follows the grid (keystrokes included), selects rows, and moves
 // columns and edges by writing the grid's cells as a user would.
 
+#include "../wizard/WizardFixture.h"
 #include "app/ParadoxWriter.h"
+#include "controls/Picklist.h"
 #include "app/Session.h"
 #include "store/ColumnPreviewWidget.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTableWidget>
@@ -352,6 +358,88 @@ private slots:
         m_preview->setHeaderTable(QStringLiteral("NOSUCHALIAS"));
         QCOMPARE(labels(), (QStringList{"Company", "FirstLast"}));
         Session::instance().reset();
+    }
+
+    void inTheWizardsColumnWidthsPage()
+    {
+        // The real wizard, walked to "Column Widths" with real clicks: the
+        // detail level, three contact fields, one line, 7.5 inches.
+        cleanup();
+        WizardFixture f;
+        f.makeHostTables();
+        TFrmCReport& w = f.open();
+        auto next = [&] { QTest::mouseClick(w.BtnNext, Qt::LeftButton); };
+        WizardFixture::clickRadio(w.RBCreate);
+        next(); // Page2
+        next(); // Page3
+        next(); // Page4
+        QTest::keyClicks(w.EdDescription, QStringLiteral("Contacts by city"));
+        next(); // Page5
+        WizardFixture::clickRadio(w.RBAmPor);
+        next(); // Page4_5
+        WizardFixture::clickRadio(w.rbCustYes);
+        next(); // Page6
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        for (int row : {1, 2, 3}) {
+            const QRect r = w.PickContactField->visualItemRect(w.PickContactField->item(row));
+            QTest::mouseClick(w.PickContactField->viewport(), Qt::LeftButton, {}, r.center());
+        }
+        next(); // Page7
+        next(); // Page8
+        next(); // Page9
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+
+        auto* preview = w.PnlPreview->findChild<ColumnPreviewWidget*>();
+        QVERIFY(preview);
+        QTRY_VERIFY(preview->isVisible() && preview->width() > 300);
+        QCOMPARE(preview->grid(), w.sgCol);
+        QCOMPARE(preview->printableWidth(), 75);
+        QCOMPARE(w.sgCol->rowCount(), 4);
+        QCOMPARE(preview->previewLayout().boxes.size(), 4);
+        QStringList labels;
+        for (const PreviewBox& b : preview->previewLayout().boxes)
+            labels << b.label;
+        QCOMPARE(labels, (QStringList{"CustomID", "Company", "LastName", "City"}));
+        for (int r = 0; r < 4; ++r)
+            QVERIFY2(preview->boxToolTip(r).startsWith(w.sgCol->item(r, 0)->text() + ": line 1"),
+                     qPrintable(preview->boxToolTip(r)));
+        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+        auto shoot = [&](const QString& name) {
+            if (folder.isEmpty())
+                return;
+            QDir().mkpath(folder);
+            QTest::qWait(20);
+            QVERIFY(w.grab().save(QDir(folder).filePath(name)));
+        };
+        shoot(QStringLiteral("preview-clean.png"));
+
+        // Drag City's box left by five tenths onto LastName, and widen
+        // LastName past the printable width from the keyboard.
+        const QString cityLeft = w.sgCol->item(3, 2)->text();
+        const double scale = preview->previewLayout().scale;
+        const QPoint start = preview->boxRect(3).center();
+        QTest::mousePress(preview, Qt::LeftButton, {}, start);
+        QCOMPARE(w.sgCol->currentRow(), 3);
+        QTest::mouseMove(preview, start - QPoint(int(5.2 * scale), 0));
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, start - QPoint(int(5.2 * scale), 0));
+        QCOMPARE(w.sgCol->item(3, 2)->text(), QString::number(cityLeft.toInt() - 5));
+        QTest::mouseClick(preview, Qt::LeftButton, {}, preview->boxRect(2).center());
+        QCOMPARE(w.sgCol->currentRow(), 2);
+        const int lastNameRight = w.sgCol->item(2, 3)->text().toInt();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(preview, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(w.sgCol->item(2, 3)->text(), QString::number(lastNameRight + 30));
+        QVERIFY(preview->boxToolTip(3).startsWith(QStringLiteral("There are overlaps for right margin ")));
+        QVERIFY(preview->boxToolTip(2).contains(
+            QStringLiteral("RIGHT margin greater than Right margin MAX of 75")));
+        w.sgCol->setCurrentCell(0, 2);
+        shoot(QStringLiteral("preview-warnings.png"));
+
+        // "Check Columns" stores the grid and agrees with the preview.
+        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QVERIFY(!f.platform.boxes.isEmpty());
+        QCOMPARE(f.platform.boxes.last().text,
+                 QStringLiteral("RIGHT margin greater than Right margin MAX of 75"));
     }
 };
 
