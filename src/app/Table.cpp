@@ -249,6 +249,10 @@ struct Table::Private
 
     int disableCount = 0;
 
+    // Posts kept in memory while a batch is open (see beginBatch()).
+    int batchDepth = 0;
+    bool unwritten = false;
+
     // --- helpers -----------------------------------------------------------
 
     QString displayName() const { return tableName; }
@@ -784,17 +788,39 @@ struct Table::Private
                 return compareRows(a.values, b.values, key, false) < 0;
             });
         }
+        if (batchDepth > 0) {
+            shared->rows = std::move(rows);
+            ++shared->generation;
+            unwritten = true;
+            return;
+        }
+        writeRows(rows);
+        shared->rows = std::move(rows);
+        ++shared->generation;
+    }
+
+    // Writes rows to the table file.
+    void writeRows(const QList<StoredRow>& rows)
+    {
         QList<Row> values;
         values.reserve(rows.size());
         for (const StoredRow& row : rows)
             values << row.values;
         ParadoxWriter::writeTable(shared->path, shared->fields, shared->keyFieldCount, values,
                                   shared->codePage > 0 ? shared->codePage : 1252);
-        shared->rows = std::move(rows);
         const FileStamp stamp = stampOf(shared->path);
         shared->fileSize = stamp.size;
         shared->fileModified = stamp.modified;
-        ++shared->generation;
+    }
+
+    // Ends every batch of this cursor and writes what they kept back.
+    void endBatches()
+    {
+        batchDepth = 0;
+        if (!unwritten)
+            return;
+        unwritten = false;
+        writeRows(shared->rows);
     }
 
     void releaseLock() { lock.reset(); }
@@ -830,6 +856,11 @@ Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Private>())
 
 Table::~Table()
 {
+    try {
+        d->endBatches();
+    } catch (const DatabaseError&) {
+        // Nothing can be reported from a dying cursor.
+    }
     // No signals from a dying cursor: its controls may be gone already.
     d->active = false;
     d->state = State::Inactive;
@@ -922,6 +953,8 @@ void Table::open()
 
 void Table::close()
 {
+    if (d->active)
+        d->endBatches();
     d->releaseLock();
     if (!d->active)
         return;
@@ -1508,3 +1541,16 @@ void Table::enableControls()
 }
 
 bool Table::controlsDisabled() const { return d->disableCount > 0; }
+
+void Table::beginBatch()
+{
+    d->requireActive();
+    ++d->batchDepth;
+}
+
+void Table::endBatch()
+{
+    if (d->batchDepth == 0 || --d->batchDepth > 0)
+        return;
+    d->endBatches();
+}

@@ -114,6 +114,17 @@ public:
     void enableControls();
     bool controlsDisabled() const;
 
+    // Many posts in a row: between beginBatch() and endBatch() posts and
+    // deletes change the rows in memory, which every cursor of this program
+    // on the table sees at once, and the table file is written once, when
+    // the outermost batch ends, instead of once per post. Closing or
+    // destroying the cursor ends its batches. Meant for a table this program
+    // holds exclusively (the working table), which no other program reads in
+    // the meantime. endBatch() raises DatabaseError when the file cannot be
+    // written.
+    void beginBatch();
+    void endBatch();
+
 signals:
     // The current row moved, or its values changed, or the table opened or
     // closed: controls bound to the table re-read what they show.

@@ -37,6 +37,37 @@ private:
     Table& m_table;
 };
 
+// Writes the table file once for a run of posts or deletes instead of once
+// per row (see Table::beginBatch). finish() writes it and lets a failure
+// through; a run cut short by an error is written on the way out as far as
+// it can be.
+class BatchedWrites
+{
+public:
+    explicit BatchedWrites(Table& table) : m_table(table) { m_table.beginBatch(); }
+    ~BatchedWrites()
+    {
+        if (m_finished)
+            return;
+        try {
+            m_table.endBatch();
+        } catch (const DatabaseError&) {
+            // The error that cut the run short is the one reported.
+        }
+    }
+    void finish()
+    {
+        m_finished = true;
+        m_table.endBatch();
+    }
+    BatchedWrites(const BatchedWrites&) = delete;
+    BatchedWrites& operator=(const BatchedWrites&) = delete;
+
+private:
+    Table& m_table;
+    bool m_finished = false;
+};
+
 // The message when another wizard works on the same data folder.
 QString workingTableInUse(const QString& path)
 {
@@ -126,8 +157,10 @@ void TFrmCReport::ClearCustomTable(Table& table)
     if (isEditing(table))
         table.cancel();
     table.first();
+    BatchedWrites batch(table);
     while (table.recordCount() > 0)
         table.deleteRow();
+    batch.finish();
 }
 
 void TFrmCReport::RecordDBType(const QString& fieldName, const QString& header, Table& table,
@@ -164,6 +197,7 @@ void TFrmCReport::WriteFieldOrders(Table& table)
         postPendingFieldEdit();
     QuietControls quiet(table);
     table.setIndexName(QString());
+    BatchedWrites batch(table);
     for (int i = 0; i < lbAllFields->count(); ++i) {
         const QString field = CaptionToField(EventKind, lbAllFields->item(i)->text());
         if (!table.findKey({field}))
@@ -172,6 +206,7 @@ void TFrmCReport::WriteFieldOrders(Table& table)
         table.setAsInteger(QStringLiteral("Order"), i + 1);
         postOrCancel(table);
     }
+    batch.finish();
 }
 
 void TFrmCReport::WriteColWidthsGridToTable(Table& table)
@@ -186,6 +221,7 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
         return item ? item->text() : QString();
     };
     // sgCol's title row is its header; grid row r (from 1) is table row r - 1.
+    BatchedWrites batch(table);
     for (int r = 1; r <= sgCol->rowCount(); ++r) {
         const QString field = CaptionToField(EventKind, cell(r - 1, 0));
         if (table.findKey({field})) {
@@ -211,6 +247,7 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
         }
         postOrCancel(table);
     }
+    batch.finish();
 }
 
 void TFrmCReport::CheckFieldTypes()

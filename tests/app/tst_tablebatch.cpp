@@ -1,0 +1,181 @@
+// Batched writes of the table cursor: posts and deletes between beginBatch()
+// and endBatch() are seen by every cursor of the program at once and reach
+// the file once, when the outermost batch ends, or when the cursor closes or
+// goes away.
+
+#include "app/DatabaseError.h"
+#include "app/ParadoxReader.h"
+#include "app/Session.h"
+#include "app/Table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kAlias = QStringLiteral("VESKA");
+const QString kTable = QStringLiteral("CRDATA.DB");
+
+std::unique_ptr<Table> cursor()
+{
+    auto t = std::make_unique<Table>();
+    t->setDatabaseName(kAlias);
+    t->setTableName(kTable);
+    return t;
+}
+
+void addRow(Table& t, const QString& field, int order)
+{
+    t.insert();
+    t.setAsString(QStringLiteral("Field"), field);
+    t.setAsInteger(QStringLiteral("Order"), order);
+    t.post();
+}
+
+} // namespace
+
+class TestTableBatch : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+    QString m_data;
+
+    // Rows in the file as another program would read them.
+    qint64 rowsOnDisk() const
+    {
+        return ParadoxReader(QDir(m_data).filePath(kTable)).readAll().size();
+    }
+    QStringList fieldsOnDisk() const
+    {
+        QStringList out;
+        for (const Row& r : ParadoxReader(QDir(m_data).filePath(kTable)).readAll())
+            out << r.value(0).toString();
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        m_data = m_root.filePath(QStringLiteral("data"));
+        const QString net = m_root.filePath(QStringLiteral("net"));
+        QVERIFY(QDir().mkpath(m_data));
+        QVERIFY(QDir().mkpath(net));
+        const QString aliases = m_root.filePath(QStringLiteral("ALIASES.INI"));
+        QFile f(aliases);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + m_data.toLocal8Bit() + "\r\n");
+        f.close();
+        Session::instance().reset();
+        Session::instance().setAliasFile(aliases);
+        Session::instance().setNetDir(net);
+    }
+
+    void init()
+    {
+        QFile::remove(QDir(m_data).filePath(kTable));
+        auto t = cursor();
+        t->addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
+        t->addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
+        t->addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
+        t->createTable();
+    }
+
+    // How the batch ends: endBatch(), close(), or the cursor going away.
+    void writtenOnceWhenTheBatchEnds_data()
+    {
+        QTest::addColumn<int>("ending");
+        QTest::newRow("endBatch") << 0;
+        QTest::newRow("close") << 1;
+        QTest::newRow("destroyed") << 2;
+    }
+    void writtenOnceWhenTheBatchEnds()
+    {
+        QFETCH(int, ending);
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        addRow(*t, QStringLiteral("Before"), 1);
+        QCOMPARE(rowsOnDisk(), 1);
+
+        t->beginBatch();
+        addRow(*t, QStringLiteral("Zeta"), 2);
+        addRow(*t, QStringLiteral("Alpha"), 3);
+        t->first();
+        t->deleteRow(); // "Alpha": the primary index orders by Field
+        // The cursor and a second cursor of this program see the change; the
+        // file does not have it yet.
+        QCOMPARE(t->recordCount(), 2);
+        QCOMPARE(rowsOnDisk(), 1);
+        auto other = cursor();
+        other->open();
+        QCOMPARE(other->recordCount(), 2);
+        other->close();
+        QCOMPARE(rowsOnDisk(), 1);
+
+        if (ending == 0)
+            t->endBatch();
+        else if (ending == 1)
+            t->close();
+        else
+            t.reset();
+        QCOMPARE(fieldsOnDisk(), (QStringList{QStringLiteral("Before"), QStringLiteral("Zeta")}));
+    }
+
+    void nestedBatchesWriteAtTheOutermostEnd()
+    {
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        t->beginBatch();
+        t->beginBatch();
+        addRow(*t, QStringLiteral("One"), 1);
+        t->endBatch();
+        QCOMPARE(rowsOnDisk(), 0);
+        t->endBatch();
+        QCOMPARE(rowsOnDisk(), 1);
+        t->endBatch(); // no batch open: nothing happens
+        QCOMPARE(rowsOnDisk(), 1);
+    }
+
+    void refusalsStillComeAtThePost()
+    {
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        t->beginBatch();
+        addRow(*t, QStringLiteral("Same"), 1);
+        bool refused = false;
+        try {
+            addRow(*t, QStringLiteral("Same"), 2);
+        } catch (const DatabaseError&) {
+            refused = true;
+            t->cancel();
+        }
+        QVERIFY(refused);
+        t->endBatch();
+        QCOMPARE(fieldsOnDisk(), QStringList{QStringLiteral("Same")});
+    }
+
+    void aClosedCursorCannotStartABatch()
+    {
+        auto t = cursor();
+        bool refused = false;
+        try {
+            t->beginBatch();
+        } catch (const DatabaseError&) {
+            refused = true;
+        }
+        QVERIFY(refused);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableBatch)
+#include "tst_tablebatch.moc"
