@@ -13,6 +13,7 @@ namespace {
 
 // Only the start of a file is read for its first two lines.
 constexpr qint64 kHeadBytes = 64 * 1024;
+constexpr qint64 kPieceBytes = 512;
 
 QString asciiLower(QString text)
 {
@@ -30,6 +31,11 @@ int keyCode(QChar c)
     char16_t u = c.unicode();
     if (u >= u'a' && u <= u'z')
         u = char16_t(u - (u'a' - u'A'));
+    // ASCII and the range 0xA0 to 0xFF have the same codes in Windows-1252
+    // as in Unicode; only the rest needs the code page (the sort compares
+    // many characters, and encoding each one costs an allocation).
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return int(u);
     bool ok = false;
     const QByteArray b = Windows1252::encode(QString(QChar(u)), &ok);
     return ok ? int(static_cast<unsigned char>(b[0])) : 0x100 + u;
@@ -64,11 +70,23 @@ bool ReportList::GetDescription(const QString& path, QString* description, QStri
     if (!info.isFile())
         return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    const QByteArray head = file.read(kHeadBytes);
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    // Read in small pieces until the second line has ended: on a network
+    // drive every byte costs time, and the rest of the file is not needed.
+    QByteArray head;
+    auto twoLinesRead = [&head] {
+        const qsizetype first = head.indexOf('\n');
+        return first >= 0 && head.indexOf('\n', first + 1) >= 0;
+    };
+    while (head.size() < kHeadBytes && !twoLinesRead()) {
+        const QByteArray piece = file.read(std::min(kPieceBytes, kHeadBytes - head.size()));
+        if (file.error() != QFileDevice::NoError)
+            return false;
+        if (piece.isEmpty())
+            break;
+        head += piece;
+    }
     const QString text = Windows1252::decode(head);
     // Lines end at CR LF, LF or a lone CR.
     auto lineEnd = [&text](qsizetype from) {
