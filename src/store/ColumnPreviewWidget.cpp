@@ -52,7 +52,14 @@ ColumnPreviewWidget::ColumnPreviewWidget(QWidget* parent) : QWidget(parent)
     setToolTip(accessibleDescription());
 }
 
-ColumnPreviewWidget::~ColumnPreviewWidget() = default;
+ColumnPreviewWidget::~ColumnPreviewWidget()
+{
+    // Widgets destroyed after this one must not call back into it.
+    if (m_viewport)
+        m_viewport->removeEventFilter(this);
+    if (m_editor)
+        m_editor->removeEventFilter(this);
+}
 
 void ColumnPreviewWidget::setGrid(QTableWidget* grid)
 {
@@ -60,9 +67,11 @@ void ColumnPreviewWidget::setGrid(QTableWidget* grid)
         m_grid->disconnect(this);
         if (m_grid->model())
             m_grid->model()->disconnect(this);
-        m_grid->viewport()->removeEventFilter(this);
+        if (m_viewport)
+            m_viewport->removeEventFilter(this);
     }
     m_grid = grid;
+    m_viewport = grid ? grid->viewport() : nullptr;
     if (grid) {
         QAbstractItemModel* model = grid->model();
         connect(model, &QAbstractItemModel::dataChanged, this, &ColumnPreviewWidget::invalidate);
@@ -269,7 +278,7 @@ bool ColumnPreviewWidget::event(QEvent* event)
 
 bool ColumnPreviewWidget::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_grid && watched == m_grid->viewport() && event->type() == QEvent::ChildPolished) {
+    if (m_viewport && watched == m_viewport && event->type() == QEvent::ChildPolished) {
         auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child());
         if (child && child != m_editor && (qobject_cast<QLineEdit*>(child) ||
                                            qobject_cast<QAbstractSpinBox*>(child)))

@@ -114,6 +114,9 @@ private:
     void updateCursor(QPoint pos);
 
     QPointer<QTableWidget> m_grid;
+    // The grid's viewport, kept apart so that events arriving while the grid
+    // is being destroyed are recognised without calling into it.
+    QPointer<QWidget> m_viewport;
     int m_printableWidth = 75;
     std::function<int()> m_widthSource;
     std::function<QString(const QString&)> m_labelLookup;
