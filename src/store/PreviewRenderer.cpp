@@ -261,6 +261,14 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     const QFontMetrics fm(small);
     const int inchStep = std::max(1, int(std::ceil((fm.horizontalAdvance(QStringLiteral("88")) + 6) /
                                                    (10 * l.scale))));
+    // The printable width in inches beside its mark, on the side where it
+    // fits; inch numbers under it are left out.
+    const QString limitText = inches(l.printableWidth) + QStringLiteral("\"");
+    const int limitTextWidth = fm.horizontalAdvance(limitText);
+    const int limitTextX = limitX + 8 + limitTextWidth <= l.size.width()
+                               ? limitX + 8
+                               : limitX - 8 - limitTextWidth;
+    const QRect limitLabel(limitTextX - 2, 1, limitTextWidth + 4, fm.height());
     for (int t = 0; t <= l.span; ++t) {
         int length = 0;
         if (t % 10 == 0)
@@ -277,7 +285,9 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
             p.setPen(ink);
             const QString n = QString::number(t / 10);
             const int w = fm.horizontalAdvance(n);
-            p.drawText(QPoint(x - w / 2, base - 12), n);
+            const QRect numberRect(x - w / 2, base - 12 - fm.ascent(), w, fm.height());
+            if (!numberRect.intersects(limitLabel))
+                p.drawText(QPoint(x - w / 2, base - 12), n);
         }
     }
 
@@ -293,16 +303,8 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     p.drawPolygon(marker);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);
-    {
-        const QString text = inches(l.printableWidth) + QStringLiteral("\"");
-        const int w = fm.horizontalAdvance(text);
-        // On the side of the mark where it fits, clear of the inch numbers.
-        const int x = limitX + 8 + w <= l.size.width() ? limitX + 8 : limitX - 8 - w;
-        const QRect r(x - 2, 1, w + 4, fm.height());
-        p.fillRect(r, QColor::fromRgb(paperColour()));
-        p.setPen(limit);
-        p.drawText(r, Qt::AlignCenter, text);
-    }
+    p.setPen(limit);
+    p.drawText(limitLabel, Qt::AlignCenter, limitText);
 
     // The boxes in grid order, the selected one last so that it lies on top.
     p.setFont(label);

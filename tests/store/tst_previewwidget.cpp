@@ -3,6 +3,8 @@
 // columns and edges by writing the grid's cells as a user would.
 
 #include "../wizard/WizardFixture.h"
+#include "StoreFixture.h"
+#include "store/Repcol.h"
 #include "app/ParadoxWriter.h"
 #include "controls/Picklist.h"
 #include "app/Session.h"
@@ -440,6 +442,92 @@ private slots:
         QVERIFY(!f.platform.boxes.isEmpty());
         QCOMPARE(f.platform.boxes.last().text,
                  QStringLiteral("RIGHT margin greater than Right margin MAX of 75"));
+    }
+
+    void inTheColumnEditor()
+    {
+        // The column editor's preview writes through its grid, which posts
+        // each cell to the working table: only the dragged row's positions
+        // change there.
+        cleanup();
+        StoreFixture fixture;
+        ScriptedPlatform platform;
+        {
+            Table t;
+            t.setDatabaseName(QStringLiteral("VESKA"));
+            t.setTableName(QStringLiteral("CRDATA.DB"));
+            t.addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
+            t.addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
+            t.addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
+            for (const char* number : {"Line", "LPosition", "RPosition"})
+                t.addFieldDef(QString::fromLatin1(number), FieldType::Long, 0, false);
+            t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
+            t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
+            t.createTable();
+            t.open();
+            const QList<QStringList> rows{{"Company", "1", "Firm", "1", "1", "30"},
+                                          {"Phone", "2", "Telephone", "1", "31", "50"},
+                                          {"City", "3", "Town", "2", "1", "30"}};
+            for (const QStringList& r : rows) {
+                t.insert();
+                const QStringList names{"Field", "Order", "Header", "Line", "LPosition", "RPosition"};
+                for (int i = 0; i < names.size(); ++i)
+                    t.setAsString(names[i], r[i]);
+                t.post();
+            }
+            t.close();
+        }
+        auto stored = [] {
+            Table t;
+            t.setDatabaseName(QStringLiteral("VESKA"));
+            t.setTableName(QStringLiteral("CRDATA.DB"));
+            t.open();
+            QStringList out;
+            for (t.first(); !t.eof(); t.next()) {
+                QStringList parts;
+                for (const char* f : {"Field", "Order", "Header", "Line", "LPosition", "RPosition"})
+                    parts << t.asString(QString::fromLatin1(f));
+                out << parts.join(u' ');
+            }
+            out.sort();
+            return out;
+        };
+
+        TFrmColumn dialog;
+        dialog.openTable(QStringLiteral("VESKA"));
+        dialog.setReportName(QStringLiteral("Phone list"));
+        dialog.setMargin(75);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* preview = dialog.findChild<ColumnPreviewWidget*>();
+        QVERIFY(preview);
+        QCOMPARE(preview->printableWidth(), 75);
+        QTRY_COMPARE(preview->previewLayout().boxes.size(), 3);
+        QCOMPARE(preview->previewLayout().boxes[0].label, QStringLiteral("Firm"));
+        QCOMPARE(preview->previewLayout().boxes[2].label, QStringLiteral("Town"));
+
+        // Phone's right edge out by thirty tenths, past the width.
+        const double scale = preview->previewLayout().scale;
+        const QRect box = preview->boxRect(1);
+        const QPoint grip(box.right() - 1, box.center().y());
+        QTest::mousePress(preview, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(preview, grip + QPoint(int(30.3 * scale), 0));
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, grip + QPoint(int(30.3 * scale), 0));
+        QTRY_COMPARE(stored(), (QStringList{"City 3 Town 2 1 30", "Company 1 Firm 1 1 30",
+                                            "Phone 2 Telephone 1 31 80"}));
+        QTRY_COMPARE(preview->boxToolTip(1),
+                     QStringLiteral("RIGHT margin greater than Right margin MAX of 75"));
+        QVERIFY(platform.boxes.isEmpty());
+        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            QTest::qWait(20);
+            QVERIFY(dialog.grab().save(QDir(folder).filePath("preview-editor.png")));
+        }
+        // Cancel puts the positions back, as for any edit in the editor.
+        dialog.BtnCancelClick();
+        QCOMPARE(stored(), (QStringList{"City 3 Town 2 1 30", "Company 1 Firm 1 1 30",
+                                        "Phone 2 Telephone 1 31 50"}));
     }
 };
 
