@@ -538,6 +538,101 @@ private slots:
                                     QStringLiteral("TFrmColumn")}));
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
+
+    // Every Alt shortcut of a round button, a check box or a label does what
+    // its caption promises on each page: the button is chosen (a check box
+    // ticked), the label's control gets the focus. (Push buttons are pressed
+    // by their shortcuts on the roads above.)
+    void everyShortcutActs()
+    {
+        WizardFixture f;
+        sampleTables(f);
+        TFrmCReport& w = f.open();
+        g_window = &w;
+        QStringList failures;
+        int tried = 0;
+        for (int page = 0; page < w.Notebook1->count(); ++page) {
+            w.Notebook1->setCurrentIndex(page);
+            if (w.Notebook1->currentWidget() == w.Page5)
+                w.RbOther->setChecked(true); // the printable width is open then
+            QTest::qWait(10);
+            const auto widgets = w.Notebook1->currentWidget()->findChildren<QWidget*>();
+            for (QWidget* c : widgets) {
+                if (!c->isVisible() || !c->isEnabled())
+                    continue;
+                QWidget* expectFocus = nullptr;
+                QString text;
+                auto* box = qobject_cast<QAbstractButton*>(c);
+                if (box && box->isCheckable()) {
+                    text = box->text();
+                    expectFocus = box;
+                } else if (auto* label = qobject_cast<QLabel*>(c); label && label->buddy()) {
+                    text = label->text();
+                    expectFocus = label->buddy();
+                }
+                const QKeySequence key = QKeySequence::mnemonic(text);
+                if (key.isEmpty() || !expectFocus->isEnabled())
+                    continue;
+                ++tried;
+                w.BtnNext->setFocus();
+                const bool wasChecked = box && box->isChecked();
+                press(key[0].key(), Qt::AltModifier);
+                // (A shortcut presses its button with a short animation.)
+                const auto acted = [&] {
+                    const bool focusOk = focused() == expectFocus
+                                         || (expectFocus->focusProxy() == focused());
+                    if (qobject_cast<QRadioButton*>(box))
+                        return focusOk && box->isChecked();
+                    if (box)
+                        return focusOk && box->isChecked() != wasChecked;
+                    return focusOk;
+                };
+                for (int t = 0; t < 100 && !acted(); ++t)
+                    QTest::qWait(10);
+                if (!acted())
+                    failures << w.Notebook1->currentWidget()->objectName() + QLatin1Char(':')
+                                    + c->objectName();
+            }
+        }
+        QVERIFY2(tried >= 9, qPrintable(QString::number(tried)));
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u' ')));
+    }
+
+    // The help has a section for each window, and its keyboard table names
+    // every Alt shortcut the wizard has.
+    void helpCoversEveryWindowAndShortcut()
+    {
+        QFile file(qEnvironmentVariable("TV_SOURCE_DIR") + QStringLiteral("/help/creport.html"));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        const QString help = QString::fromUtf8(file.readAll());
+        for (const char* id : {"context-100", "context-200", "context-300", "context-400",
+                               "context-500", "context-550", "context-600", "context-650",
+                               "context-700", "context-750", "context-800", "dialog-select",
+                               "dialog-save", "dialog-columns", "dialog-user", "dialog-special",
+                               "dialog-about", "keyboard"})
+            QVERIFY2(help.contains(QStringLiteral("id=\"%1\"").arg(QLatin1String(id))), id);
+
+        WizardFixture f;
+        sampleTables(f);
+        TFrmCReport& w = f.open();
+        const auto widgets = w.findChildren<QWidget*>();
+        QStringList missing;
+        for (QWidget* c : widgets) {
+            QString text;
+            if (auto* b = qobject_cast<QAbstractButton*>(c))
+                text = b->text();
+            else if (auto* l = qobject_cast<QLabel*>(c); l && l->buddy())
+                text = l->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty())
+                continue;
+            const QString named = QStringLiteral("<kbd>Alt+%1</kbd>")
+                                      .arg(QKeySequence(key[0].key()).toString());
+            if (!help.contains(named))
+                missing << c->objectName() + QLatin1Char('=') + named;
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
+    }
 };
 
 QTEST_MAIN(TestKeyboard)
