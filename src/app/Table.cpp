@@ -782,21 +782,29 @@ struct Table::Private
         if (!lock && TableLock::lockedElsewhere(shared->path))
             throw DatabaseError(
                 QStringLiteral("The table %1 is in use by another user.").arg(displayName()));
-        const QList<int> key = primaryPositions();
-        if (!key.isEmpty()) {
-            std::stable_sort(rows.begin(), rows.end(), [&](const StoredRow& a, const StoredRow& b) {
-                return compareRows(a.values, b.values, key, false) < 0;
-            });
-        }
+        // In a batch the rows are put in key order once, when they are
+        // written: the cursors order their own views by index anyway.
         if (batchDepth > 0) {
             shared->rows = std::move(rows);
             ++shared->generation;
             unwritten = true;
             return;
         }
+        sortByPrimaryKey(rows);
         writeRows(rows);
         shared->rows = std::move(rows);
         ++shared->generation;
+    }
+
+    // The file keeps its rows in the order of the primary key.
+    void sortByPrimaryKey(QList<StoredRow>& rows) const
+    {
+        const QList<int> key = primaryPositions();
+        if (key.isEmpty())
+            return;
+        std::stable_sort(rows.begin(), rows.end(), [&](const StoredRow& a, const StoredRow& b) {
+            return compareRows(a.values, b.values, key, false) < 0;
+        });
     }
 
     // Writes rows to the table file.
@@ -813,14 +821,20 @@ struct Table::Private
         shared->fileModified = stamp.modified;
     }
 
-    // Ends every batch of this cursor and writes what they kept back.
+    // Ends every batch of this cursor (the controls it quietened hear
+    // again) and writes what they kept back.
     void endBatches()
     {
+        disableCount = std::max(0, disableCount - batchDepth);
         batchDepth = 0;
         if (!unwritten)
             return;
         unwritten = false;
-        writeRows(shared->rows);
+        QList<StoredRow> rows = shared->rows;
+        sortByPrimaryKey(rows);
+        writeRows(rows);
+        shared->rows = std::move(rows);
+        ++shared->generation;
     }
 
     void releaseLock() { lock.reset(); }
@@ -1546,11 +1560,24 @@ void Table::beginBatch()
 {
     d->requireActive();
     ++d->batchDepth;
+    disableControls();
 }
 
 void Table::endBatch()
 {
-    if (d->batchDepth == 0 || --d->batchDepth > 0)
+    if (d->batchDepth == 0)
         return;
+    if (d->batchDepth > 1) {
+        --d->batchDepth;
+        enableControls();
+        return;
+    }
+    // The controls hear of the changes once, written or not.
+    struct Enable
+    {
+        Table* table;
+        ~Enable() { table->enableControls(); }
+    } enable{this};
+    ++d->disableCount; // endBatches() takes back the batch's own count
     d->endBatches();
 }

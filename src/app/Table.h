@@ -117,8 +117,9 @@ public:
     // Many posts in a row: between beginBatch() and endBatch() posts and
     // deletes change the rows in memory, which every cursor of this program
     // on the table sees at once, and the table file is written once, when
-    // the outermost batch ends, instead of once per post. Closing or
-    // destroying the cursor ends its batches. Meant for a table this program
+    // the outermost batch ends, instead of once per post. Controls bound to
+    // this cursor are quiet meanwhile (as with disableControls()) and hear
+    // once at the end. Closing or destroying the cursor ends its batches. Meant for a table this program
     // holds exclusively (the working table), which no other program reads in
     // the meantime. endBatch() raises DatabaseError when the file cannot be
     // written.

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -143,6 +144,32 @@ private slots:
         QCOMPARE(rowsOnDisk(), 1);
         t->endBatch(); // no batch open: nothing happens
         QCOMPARE(rowsOnDisk(), 1);
+    }
+
+    void boundControlsHearOnceAtTheEnd()
+    {
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        QSignalSpy changes(t.get(), &Table::dataChanged);
+        t->beginBatch();
+        for (int i = 0; i < 5; ++i)
+            addRow(*t, QStringLiteral("Row%1").arg(i), i + 1);
+        QVERIFY(t->controlsDisabled());
+        QCOMPARE(changes.count(), 0);
+        t->endBatch();
+        QVERIFY(!t->controlsDisabled());
+        QCOMPARE(changes.count(), 1);
+        // Controls the caller quietened itself stay quiet.
+        t->disableControls();
+        t->beginBatch();
+        addRow(*t, QStringLiteral("Later"), 9);
+        t->endBatch();
+        QVERIFY(t->controlsDisabled());
+        QCOMPARE(changes.count(), 1);
+        t->enableControls();
+        QCOMPARE(changes.count(), 2);
+        QCOMPARE(rowsOnDisk(), 6);
     }
 
     void refusalsStillComeAtThePost()
