@@ -138,14 +138,17 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
     }
     // Sorted by name first, so that reports with the same description come
     // in the same order every time.
-    const QStringList names = dir.entryList(
+    // The listing knows each entry's kind already: no second look at the
+    // disk to leave out folders.
+    const QFileInfoList infos = dir.entryInfoList(
         QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& diskName : names) {
+    for (const QFileInfo& info : infos) {
+        const QString diskName = info.fileName();
         if (!diskName.endsWith(QLatin1String(".rpt"), Qt::CaseInsensitive))
             continue;
-        const QString path = dir.filePath(diskName);
-        if (QFileInfo(path).isDir())
+        if (info.isDir())
             continue;
+        const QString path = info.filePath();
         ReportListEntry e;
         e.diskName = diskName;
         e.name = asciiLower(diskName);

@@ -97,10 +97,11 @@ bool TFrmSelect::LoadIntoGrid()
         return false;
     }
 
+    // The grid grows once, not row by row: each growth costs the view a
+    // relayout.
+    grid->setRowCount(int(entries.size()));
     int row = 0;
     for (const ReportListEntry& entry : entries) {
-        if (row >= grid->rowCount())
-            grid->setRowCount(row + 1);
         setCell(grid, row, 0, entry.description);
         setCell(grid, row, 1, entry.type);
         setCell(grid, row, 2, entry.name);
@@ -122,6 +123,13 @@ void TFrmSelect::GetDescription(const QString& fileName, QString& description, Q
 void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column)
 {
     if (firstRow < 0 || lastRow >= grid->rowCount() || firstRow >= lastRow)
+        return;
+    // Rows already in order stay as they are (the sort is stable): the list
+    // comes sorted from the folder listing.
+    bool ordered = true;
+    for (int r = firstRow; r < lastRow && ordered; ++r)
+        ordered = !ReportList::lessByKey(cellText(grid, r + 1, column), cellText(grid, r, column));
+    if (ordered)
         return;
     QList<QStringList> rows;
     for (int r = firstRow; r <= lastRow; ++r) {
