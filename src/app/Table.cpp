@@ -281,8 +281,15 @@ struct Table::Private
             throw DatabaseError(QStringLiteral("No table name is set for the database %1.")
                                     .arg(alias));
         const QString folder = Session::instance().aliasFolder(alias);
+        // Without a folder the table would land in whatever the current
+        // folder happens to be; refuse instead.
+        if (IsBlank(folder))
+            throw DatabaseError(QStringLiteral("The database %1 names no folder: set its PATH= "
+                                               "line in %2.")
+                                    .arg(alias, QDir::toNativeSeparators(
+                                                    Session::instance().aliasFile())));
         const QString path = JoinPath(folder, tableName);
-        if (QFileInfo::exists(path) || folder.isEmpty())
+        if (QFileInfo::exists(path))
             return QFileInfo(path).absoluteFilePath();
         const QDir dir(folder);
         const QStringList names = dir.entryList(QDir::Files);

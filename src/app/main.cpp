@@ -67,6 +67,8 @@ int main(int argc, char* argv[])
         return 0;
 
     QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane Pro"));
+    // Lets the desktop match the window to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tallyvane"));
     TFrmCReport wizard;
     QuitWhenShown quitWhenShown;
     if (qEnvironmentVariableIsSet("TV_QUIT_WHEN_SHOWN"))

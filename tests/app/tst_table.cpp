@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -388,6 +389,10 @@ private slots:
         QTest::newRow("missing table")
             << "missingTable" << "The table NOPE.DB cannot be found in " + QDir::toNativeSeparators(m_data) + ".";
         QTest::newRow("unknown alias") << "alias" << "Unknown database: NOSUCH.";
+        QTest::newRow("alias without folder")
+            << "noPath"
+            << "The database EMPTY names no folder: set its PATH= line in " +
+                   QDir::toNativeSeparators(m_root.filePath(QStringLiteral("EMPTY.INI"))) + ".";
         QTest::newRow("closed table") << "closed" << "The table CRDATA.DB is not open.";
         QTest::newRow("delete from empty") << "emptyDelete" << "The table CRDATA.DB has no row to delete.";
         QTest::newRow("delete an open table")
@@ -449,6 +454,18 @@ private slots:
                 Table other;
                 other.setDatabaseName(QStringLiteral("NOSUCH"));
                 other.setTableName(QStringLiteral("CRDATA.DB"));
+                other.open();
+            } else if (action == QLatin1String("noPath")) {
+                // An alias file as shipped, before anyone filled in the folder.
+                QFile ini(m_root.filePath(QStringLiteral("EMPTY.INI")));
+                QVERIFY(ini.open(QIODevice::WriteOnly));
+                ini.write("[EMPTY]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=\r\n");
+                ini.close();
+                Session::instance().setAliasFile(ini.fileName());
+                Table other;
+                other.setDatabaseName(QStringLiteral("EMPTY"));
+                other.setTableName(QStringLiteral("CRDATA.DB"));
+                auto restore = qScopeGuard([&] { Session::instance().setAliasFile(m_aliasFile); });
                 other.open();
             } else if (action == QLatin1String("closed")) {
                 t->close();
