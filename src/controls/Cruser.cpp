@@ -3,6 +3,7 @@
 #include "app/DatabaseError.h"
 #include "app/SharedRoutines.h"
 #include "app/Table.h"
+#include "catalogue/UserFields.h"
 #include "ui_Cruser.h"
 
 #include <QAbstractButton>
@@ -68,16 +69,7 @@ TFrmUser::~TFrmUser() = default;
 
 QStringList TFrmUser::userFieldNames()
 {
-    QStringList names;
-    for (int i = 1; i <= 16; ++i)
-        names << QStringLiteral("User%1").arg(i);
-    for (int i = 1; i <= 16; ++i)
-        names << QStringLiteral("Date%1").arg(i);
-    for (int i = 1; i <= 8; ++i)
-        names << QStringLiteral("Num%1").arg(i);
-    for (int i = 1; i <= 8; ++i)
-        names << QStringLiteral("Money%1").arg(i);
-    return names;
+    return ::userFieldNames();
 }
 
 void TFrmUser::FormCreate()

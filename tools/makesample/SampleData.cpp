@@ -2,6 +2,7 @@
 
 #include "app/DatabaseError.h"
 #include "app/ParadoxWriter.h"
+#include "catalogue/UserFields.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -405,15 +406,7 @@ TableData databases()
     TableData t;
     t.fileName = QStringLiteral("DATABASE.DB");
     t.fields << field(s("DB"), FieldType::Alpha, 30);
-    QStringList names;
-    for (int i = 1; i <= 16; ++i)
-        names << QStringLiteral("User%1").arg(i);
-    for (int i = 1; i <= 16; ++i)
-        names << QStringLiteral("Date%1").arg(i);
-    for (int i = 1; i <= 8; ++i)
-        names << QStringLiteral("Num%1").arg(i);
-    for (int i = 1; i <= 8; ++i)
-        names << QStringLiteral("Money%1").arg(i);
+    const QStringList names = userFieldNames();
     for (const QString& name : names)
         t.fields << field(name, FieldType::Alpha, 30);
     t.keyFieldCount = 1;
