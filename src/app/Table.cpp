@@ -269,6 +269,27 @@ struct Table::Private
             throw notOpen();
     }
 
+    // What picks the file, or how it is held, changes only while the table
+    // is closed; `doing` completes "Close the table X before ...".
+    void requireClosed(const char* doing) const
+    {
+        if (active)
+            throw DatabaseError(QStringLiteral("Close the table %1 before %2.")
+                                    .arg(displayName(), QLatin1String(doing)));
+    }
+
+    // Points the cursor at another database or table name. The shared rows
+    // and the lock belong to the file named before, so both are let go.
+    void rename(QString& name, const QString& newName, const char* doing)
+    {
+        if (newName == name)
+            return;
+        requireClosed(doing);
+        name = newName;
+        shared.reset();
+        releaseLock();
+    }
+
     // The table file's path: the alias folder joined with the table name.
     // A file whose name differs only in case is found as well, since the
     // tables come from a system whose file names ignore case.
@@ -890,28 +911,14 @@ Table::~Table()
 
 void Table::setDatabaseName(const QString& alias)
 {
-    if (alias == d->alias)
-        return;
-    if (d->active)
-        throw DatabaseError(QStringLiteral("Close the table %1 before changing its database.")
-                                .arg(d->displayName()));
-    d->alias = alias;
-    d->shared.reset();
-    d->releaseLock();
+    d->rename(d->alias, alias, "changing its database");
 }
 
 QString Table::databaseName() const { return d->alias; }
 
 void Table::setTableName(const QString& name)
 {
-    if (name == d->tableName)
-        return;
-    if (d->active)
-        throw DatabaseError(QStringLiteral("Close the table %1 before changing its name.")
-                                .arg(d->displayName()));
-    d->tableName = name;
-    d->shared.reset();
-    d->releaseLock();
+    d->rename(d->tableName, name, "changing its name");
 }
 
 QString Table::tableName() const { return d->tableName; }
@@ -927,10 +934,7 @@ void Table::setExclusive(bool exclusive)
 {
     if (exclusive == d->exclusive)
         return;
-    if (d->active)
-        throw DatabaseError(
-            QStringLiteral("Close the table %1 before changing how it is opened.")
-                .arg(d->displayName()));
+    d->requireClosed("changing how it is opened");
     d->exclusive = exclusive;
     if (!exclusive)
         d->releaseLock();
@@ -1042,9 +1046,7 @@ void Table::addIndexDef(const QString& name, const QString& fields, bool primary
 
 void Table::createTable()
 {
-    if (d->active)
-        throw DatabaseError(QStringLiteral("Close the table %1 before creating it again.")
-                                .arg(d->displayName()));
+    d->requireClosed("creating it again");
     Session::instance().checkNetDir();
     const QString path = d->resolvePath();
     d->requireFolder(path);
@@ -1122,9 +1124,7 @@ void Table::createTable()
 
 void Table::deleteTable()
 {
-    if (d->active)
-        throw DatabaseError(
-            QStringLiteral("Close the table %1 before deleting it.").arg(d->displayName()));
+    d->requireClosed("deleting it");
     Session::instance().checkNetDir();
     const QString path = d->resolvePath();
     d->requireFile(path);
