@@ -3,6 +3,8 @@
 // refusal with its message, the network control directory check, and locks
 // that a second process respects.
 
+#include "TempInstallation.h"
+
 #include "app/DatabaseError.h"
 #include "app/ParadoxFormat.h"
 #include "app/ParadoxReader.h"
@@ -26,16 +28,6 @@
 namespace {
 
 const QString kAlias = QStringLiteral("VESKA");
-
-void writeAliasFile(const QString& iniPath, const QString& dataFolder)
-{
-    QFile f(iniPath);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write the alias file");
-    f.write("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=");
-    f.write(dataFolder.toLocal8Bit());
-    f.write("\r\n");
-}
 
 // The working table of the wizard, as the wizard creates it.
 void defineWorkingTable(Table& t)
@@ -133,7 +125,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_data));
         QVERIFY(QDir().mkpath(m_netDir));
         m_aliasFile = m_root.filePath(QStringLiteral("ALIASES.INI"));
-        writeAliasFile(m_aliasFile, m_data);
+        QVERIFY(TempInstallation::writeAliasFile(m_aliasFile, m_data));
     }
 
     void init()
@@ -591,7 +583,7 @@ private slots:
         QFile::remove(copy + QStringLiteral("/country.db"));
         QVERIFY(QFile::copy(testdata + QStringLiteral("/country.db"), copy + QStringLiteral("/country.db")));
         const QString aliasFile = m_root.filePath(QStringLiteral("REAL.INI"));
-        writeAliasFile(aliasFile, copy);
+        QVERIFY(TempInstallation::writeAliasFile(aliasFile, copy));
         Session::instance().setAliasFile(aliasFile);
 
         Table t;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedPlatform.h"
+#include "TempInstallation.h"
 #include "app/AppPaths.h"
 #include "app/Session.h"
 #include "app/Table.h"
@@ -19,52 +20,14 @@
 #include <functional>
 #include <memory>
 
-// A throw-away installation for the wizard: an executable folder with
-// NETDIR.INI and ALIASES.INI, a network control folder, and a data folder
-// that the alias VESKA names, holding small CONTACT.DB and EVENT.DB tables.
-// A scripted platform records every box, program start and help request.
-// Everything is put back on exit, the process's current folder included.
-class WizardFixture
+// A throw-away installation for the wizard (see TempInstallation) whose data
+// folder can hold small CONTACT.DB and EVENT.DB tables. A scripted platform
+// records every box, program start and help request. The wizard window goes
+// before the installation does.
+class WizardFixture : public TempInstallation
 {
 public:
-    WizardFixture() : m_previousFolder(QDir::currentPath())
-    {
-        QDir root(m_root.path());
-        root.mkpath(QStringLiteral("exe"));
-        root.mkpath(QStringLiteral("net"));
-        root.mkpath(QStringLiteral("data"));
-        exeFolder = root.filePath(QStringLiteral("exe"));
-        netFolder = root.filePath(QStringLiteral("net"));
-        dataFolder = root.filePath(QStringLiteral("data"));
-        write(QDir(exeFolder).filePath(QStringLiteral("NETDIR.INI")),
-              "[Options]\r\nNetDir=" + netFolder.toLocal8Bit() + "\r\n");
-        const QString aliases = QDir(exeFolder).filePath(QStringLiteral("ALIASES.INI"));
-        write(aliases,
-              "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + dataFolder.toLocal8Bit() + "\r\n");
-        Session::instance().reset();
-        AppPaths::setExecutableFolder(exeFolder);
-        Session::instance().setAliasFile(aliases);
-        Session::instance().setNetDir(netFolder);
-        Session::instance().setPrivateDir(m_root.path());
-    }
-    ~WizardFixture()
-    {
-        window.reset();
-        QDir::setCurrent(m_previousFolder);
-        Session::instance().reset();
-        Session::instance().setAliasFile(QString());
-        AppPaths::setExecutableFolder(QString());
-    }
-
-    static bool write(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        return file.write(bytes) == bytes.size();
-    }
-    QString dataPath(const QString& name) const { return QDir(dataFolder).filePath(name); }
-    QString exePath(const QString& name) const { return QDir(exeFolder).filePath(name); }
+    ~WizardFixture() { window.reset(); }
 
     // The host's contact and event tables, with a handful of columns.
     void makeHostTables()
@@ -137,11 +100,4 @@ public:
 
     ScriptedPlatform platform;
     std::unique_ptr<TFrmCReport> window;
-    QString exeFolder;
-    QString netFolder;
-    QString dataFolder;
-
-private:
-    QTemporaryDir m_root;
-    QString m_previousFolder;
 };
