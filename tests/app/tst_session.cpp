@@ -1,6 +1,8 @@
 // The database session: aliases, passwords, the network control directory
 // check, shared table states, and the lock files beside tables.
 
+#include "TableErrors.h"
+
 #include "app/DatabaseError.h"
 #include "app/Session.h"
 #include "app/TableLock.h"
@@ -11,16 +13,6 @@
 #include <QTest>
 
 namespace {
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.message();
-    }
-    return QString();
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);

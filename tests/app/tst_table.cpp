@@ -3,6 +3,7 @@
 // refusal with its message, the network control directory check, and locks
 // that a second process respects.
 
+#include "TableErrors.h"
 #include "TempInstallation.h"
 
 #include "app/DatabaseError.h"
@@ -22,8 +23,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <iostream>
-#include <string>
 
 namespace {
 
@@ -53,36 +52,6 @@ void addRow(Table& t, const QString& field, int order, QVariant line = QVariant(
     t.setAsString(QStringLiteral("Header"), field);
     t.setValue(QStringLiteral("Line"), line);
     t.post();
-}
-
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.message();
-    }
-    return QString();
-}
-
-// Child mode: hold an exclusive open of a table until standard input closes.
-int holdLock(const QString& aliasFile, const QString& tableName)
-{
-    Session::instance().setAliasFile(aliasFile);
-    Table t;
-    t.setDatabaseName(kAlias);
-    t.setTableName(tableName);
-    t.setExclusive(true);
-    try {
-        t.open();
-    } catch (const DatabaseError& e) {
-        std::cout << "failed: " << e.message().toStdString() << std::endl;
-        return 1;
-    }
-    std::cout << "locked" << std::endl;
-    std::string line;
-    std::getline(std::cin, line);
-    return 0;
 }
 
 } // namespace
@@ -755,7 +724,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--hold-lock") == 0)
-        return holdLock(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return holdTableLock(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     TestTable test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,6 +2,7 @@
 // filled from the selection, renumbered and positioned by the page flow,
 // edited through the controls of "Field Definitions", and never taken from
 // another wizard that works on the same data folder.
+#include "TableErrors.h"
 #include "WizardRoad.h"
 
 #include "app/DatabaseError.h"
@@ -16,33 +17,9 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include <iostream>
-#include <string>
-
 using namespace WizardRoad;
 
 namespace {
-
-// Run as a child process: holds CRDATA.DB of the alias file's data folder
-// exclusively until a line arrives on standard input.
-int holdLock(const QString& aliasFile)
-{
-    Session::instance().setAliasFile(aliasFile);
-    Table t;
-    t.setDatabaseName(QStringLiteral("VESKA"));
-    t.setTableName(QStringLiteral("CRDATA.DB"));
-    t.setExclusive(true);
-    try {
-        t.open();
-    } catch (const DatabaseError& e) {
-        std::cout << "failed: " << e.message().toStdString() << std::endl;
-        return 1;
-    }
-    std::cout << "locked" << std::endl;
-    std::string line;
-    std::getline(std::cin, line);
-    return 0;
-}
 
 QString crdata(const WizardFixture& f) { return f.dataPath(QStringLiteral("CRDATA.DB")); }
 
@@ -526,7 +503,7 @@ int main(int argc, char* argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
         QCoreApplication app(argc, argv);
-        return holdLock(QString::fromLocal8Bit(argv[2]));
+        return holdTableLock(QString::fromLocal8Bit(argv[2]), QStringLiteral("CRDATA.DB"));
     }
     QApplication app(argc, argv);
     TestWizardTable test;
