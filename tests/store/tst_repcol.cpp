@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
 
@@ -101,26 +102,7 @@ class TestRepcol : public QObject
     }
 
     static QTableWidget* grid(TFrmColumn& d) { return d.findChild<QTableWidget*>("DBGrid1"); }
-    static QPushButton* button(TFrmColumn& d, const char* name)
-    {
-        return d.findChild<QPushButton*>(QLatin1String(name));
-    }
-    static QString label(TFrmColumn& d, const char* name)
-    {
-        return d.findChild<QLabel*>(QLatin1String(name))->text();
-    }
-    static QStringList gridRows(TFrmColumn& d)
-    {
-        QStringList result;
-        QTableWidget* g = grid(d);
-        for (int r = 0; r < g->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < g->columnCount(); ++c)
-                cells << (g->item(r, c) ? g->item(r, c)->text() : QString());
-            result << cells.join(QLatin1Char('|'));
-        }
-        return result;
-    }
+    static QStringList gridRows(TFrmColumn& d) { return gridRowTexts(grid(d)); }
     static int rowOf(TFrmColumn& d, const QString& field)
     {
         QTableWidget* g = grid(d);
@@ -174,14 +156,14 @@ private slots:
         open(dialog, 75);
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Column Widths"));
-        QCOMPARE(label(dialog, "LblReportName"), QStringLiteral("Weekly calls"));
-        QCOMPARE(label(dialog, "LblMargin"), QStringLiteral("75"));
+        QCOMPARE(labelText(dialog, "LblReportName"), QStringLiteral("Weekly calls"));
+        QCOMPARE(labelText(dialog, "LblMargin"), QStringLiteral("75"));
         QVERIFY(dialog.findChild<QLabel*>("Label2")->text() ==
                 QStringLiteral("The left and right margins are in tenths of inches."));
-        QCOMPARE(button(dialog, "BtnOK")->text(), QStringLiteral("OK"));
-        QVERIFY(button(dialog, "BtnOK")->isDefault());
-        QCOMPARE(button(dialog, "BtnCheck")->text(), QStringLiteral("Check for Errors"));
-        QCOMPARE(button(dialog, "BtnCancel")->text(), QStringLiteral("Cancel"));
+        QCOMPARE(findButton(dialog, "BtnOK")->text(), QStringLiteral("OK"));
+        QVERIFY(findButton(dialog, "BtnOK")->isDefault());
+        QCOMPARE(findButton(dialog, "BtnCheck")->text(), QStringLiteral("Check for Errors"));
+        QCOMPARE(findButton(dialog, "BtnCancel")->text(), QStringLiteral("Cancel"));
         QTableWidget* g = grid(dialog);
         QStringList headers;
         for (int c = 0; c < g->columnCount(); ++c)
@@ -204,7 +186,7 @@ private slots:
         // Tab leaves the grid for the buttons.
         g->setFocus();
         QTest::keyClick(g, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), button(dialog, "BtnCheck"));
+        QCOMPARE(QApplication::focusWidget(), findButton(dialog, "BtnCheck"));
         QVERIFY(platform.boxes.isEmpty());
     }
 
@@ -336,7 +318,7 @@ private slots:
         g->setCurrentCell(1, 2);
         const QStringList before = gridRows(dialog);
 
-        QTest::mouseClick(button(dialog, "BtnCheck"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
         QCoreApplication::processEvents();
         QCOMPARE(platform.boxes.size(), 1);
         if (message.isEmpty()) {
@@ -379,7 +361,7 @@ private slots:
         // Overlapping positions: OK does not run the check.
         editCell(dialog, QStringLiteral("Phone"), 3, QStringLiteral("200"));
         editCell(dialog, QStringLiteral("Phone"), 2, QStringLiteral("10"));
-        QTest::mouseClick(button(dialog, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOK"), Qt::LeftButton);
 
         QCOMPARE(platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Information);
@@ -404,7 +386,7 @@ private slots:
                 throw DatabaseError(QStringLiteral("The report file weekly.rpt cannot be written."));
         });
         open(dialog);
-        QTest::mouseClick(button(dialog, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOK"), Qt::LeftButton);
         QCOMPARE(platform.texts(),
                  QStringList{QStringLiteral("The report file weekly.rpt cannot be written.")});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Error);
@@ -447,7 +429,7 @@ private slots:
             if (byEscape)
                 QTest::keyClick(grid(*active), Qt::Key_Escape);
             else
-                QTest::mouseClick(button(*active, "BtnCancel"), Qt::LeftButton);
+                QTest::mouseClick(findButton(*active, "BtnCancel"), Qt::LeftButton);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(edited);

@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
 
@@ -17,27 +18,8 @@ class TestRepsel : public QObject
     {
         return dialog.findChild<QTableWidget*>(QStringLiteral("grid"));
     }
-    static QPushButton* button(TFrmSelect& dialog, const char* name)
-    {
-        return dialog.findChild<QPushButton*>(QLatin1String(name));
-    }
-    static QString label(TFrmSelect& dialog, const char* name)
-    {
-        return dialog.findChild<QLabel*>(QLatin1String(name))->text();
-    }
     // The grid's rows as "description|type|name".
-    static QStringList rows(TFrmSelect& dialog)
-    {
-        QStringList result;
-        QTableWidget* g = grid(dialog);
-        for (int r = 0; r < g->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < g->columnCount(); ++c)
-                cells << (g->item(r, c) ? g->item(r, c)->text() : QString());
-            result << cells.join(QLatin1Char('|'));
-        }
-        return result;
-    }
+    static QStringList rows(TFrmSelect& dialog) { return gridRowTexts(grid(dialog)); }
     static void doubleClickRow(TFrmSelect& dialog, int row)
     {
         QTableWidget* g = grid(dialog);
@@ -77,12 +59,12 @@ private slots:
 
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select A Report"));
-        QCOMPARE(label(dialog, "LblTitle"), QStringLiteral("Modify an Existing Report"));
+        QCOMPARE(labelText(dialog, "LblTitle"), QStringLiteral("Modify an Existing Report"));
         QCOMPARE(rows(dialog), (QStringList{QStringLiteral("Birthday Report|Contact|mid.rpt"),
                                             QStringLiteral("City report|Calendar|alpha.rpt"),
                                             QStringLiteral("zip code report|Contact|zeta.rpt")}));
-        QCOMPARE(label(dialog, "lblCount"), QStringLiteral("3"));
-        QCOMPARE(label(dialog, "Label3"), QStringLiteral("Reports"));
+        QCOMPARE(labelText(dialog, "lblCount"), QStringLiteral("3"));
+        QCOMPARE(labelText(dialog, "Label3"), QStringLiteral("Reports"));
         QTableWidget* g = grid(dialog);
         QCOMPARE(g->horizontalHeaderItem(0)->text(), QStringLiteral("Description"));
         QCOMPARE(g->horizontalHeaderItem(1)->text(), QStringLiteral("Type"));
@@ -92,8 +74,8 @@ private slots:
         QCOMPARE(g->columnWidth(2), 115);
         QCOMPARE(g->currentRow(), 0);
         QVERIFY(g->selectionModel()->isRowSelected(0, {}));
-        QVERIFY(button(dialog, "BtnOk")->isEnabled());
-        QVERIFY(button(dialog, "BtnOk")->isDefault());
+        QVERIFY(findButton(dialog, "BtnOk")->isEnabled());
+        QVERIFY(findButton(dialog, "BtnOk")->isDefault());
         QCOMPARE(QFileInfo(QDir::currentPath()).canonicalFilePath(),
                  QFileInfo(fixture.dataFolder).canonicalFilePath());
     }
@@ -125,9 +107,9 @@ private slots:
         show(dialog, QStringLiteral("MODIFY"));
         // A single report: exactly one row below the header, and the count 1.
         QCOMPARE(rows(dialog), QStringList{row});
-        QCOMPARE(label(dialog, "lblCount"), QStringLiteral("1"));
+        QCOMPARE(labelText(dialog, "lblCount"), QStringLiteral("1"));
 
-        QTest::mouseClick(button(dialog, "BtnOk"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOk"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.reportFile(), row.section(QLatin1Char('|'), 2));
         QVERIFY(platform.boxes.isEmpty());
@@ -188,7 +170,7 @@ private slots:
             dialog.setSelectMode(mode);
             QTimer::singleShot(0, &dialog, [] {
                 if (auto* active = qobject_cast<TFrmSelect*>(QApplication::activeModalWidget()))
-                    QTest::mouseClick(button(*active, "BtnCancel"), Qt::LeftButton);
+                    QTest::mouseClick(findButton(*active, "BtnCancel"), Qt::LeftButton);
             });
             QCOMPARE(dialog.exec(), int(QDialog::Rejected));
             QVERIFY(dialog.reportFile().isEmpty());
@@ -209,7 +191,7 @@ private slots:
                                  .arg(fixture.dataFolder)});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Error);
         show(dialog, QStringLiteral("MODIFY"));
-        QVERIFY(!button(dialog, "BtnOk")->isEnabled());
+        QVERIFY(!findButton(dialog, "BtnOk")->isEnabled());
         QCOMPARE(grid(dialog)->rowCount(), 19);
         QCOMPARE(grid(dialog)->horizontalHeaderItem(0)->text(), QStringLiteral("Description"));
 
@@ -240,7 +222,7 @@ private slots:
                  QStringList{QStringLiteral("The data folder %1 cannot be opened.")
                                  .arg(QDir::toNativeSeparators(missing))});
         show(dialog, QStringLiteral("MODIFY"));
-        QVERIFY(!button(dialog, "BtnOk")->isEnabled());
+        QVERIFY(!findButton(dialog, "BtnOk")->isEnabled());
         QCOMPARE(QDir::currentPath(), before);
     }
 
@@ -252,9 +234,9 @@ private slots:
         platform.queueAnswer(Platform::Answer::No);
         TFrmSelect dialog;
         show(dialog, QStringLiteral("DELETE"));
-        QCOMPARE(label(dialog, "LblTitle"), QStringLiteral("Delete an Existing Report"));
+        QCOMPARE(labelText(dialog, "LblTitle"), QStringLiteral("Delete an Existing Report"));
         const QStringList before = rows(dialog);
-        QTest::mouseClick(button(dialog, "BtnOk"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOk"), Qt::LeftButton);
 
         QCOMPARE(platform.texts(),
                  QStringList{QStringLiteral("Do you want to delete the mid.rpt report?")});
@@ -300,7 +282,7 @@ private slots:
         show(dialog, QStringLiteral("DELETE"));
         // Another user removed the report after the list was read.
         QVERIFY(QFile::remove(fixture.dataPath(QStringLiteral("mid.rpt"))));
-        QTest::mouseClick(button(dialog, "BtnOk"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOk"), Qt::LeftButton);
 
         QCOMPARE(platform.texts(),
                  (QStringList{QStringLiteral("Do you want to delete the mid.rpt report?"),
@@ -318,7 +300,7 @@ private slots:
         ScriptedPlatform platform;
         TFrmSelect dialog;
         show(dialog, QStringLiteral("DELETE"));
-        QTest::mouseClick(button(dialog, "BtnOk"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BtnOk"), Qt::LeftButton);
         QCOMPARE(platform.boxes.size(), 1);
         QCOMPARE(platform.boxes[0].text.size(), 255);
         QVERIFY(platform.boxes[0].text.startsWith(QStringLiteral("Do you want to delete the xxx")));
