@@ -11,6 +11,7 @@
 #include "controls/Crspecia.h"
 #include "controls/Cruser.h"
 #include "controls/Picklist.h"
+#include "wizard/CrepmainListEntries.h"
 #include "wizard/DatabaseAlias.h"
 #include "wizard/FieldRules.h"
 
@@ -21,15 +22,6 @@
 #include <QRadioButton>
 
 namespace {
-
-QStringList entriesOf(const QListWidget* list)
-{
-    QStringList entries;
-    entries.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
-    return entries;
-}
 
 QStringList selectedEntriesOf(const TPickList* list)
 {

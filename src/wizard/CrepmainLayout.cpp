@@ -4,6 +4,7 @@
 #include "wizard/Crepmain.h"
 
 #include "app/SharedRoutines.h"
+#include "wizard/CrepmainListEntries.h"
 #include "wizard/CrepmainSpinEdit.h"
 
 #include <QEvent>
@@ -14,15 +15,6 @@
 #include <QTableWidget>
 
 namespace {
-
-QStringList entriesOf(const QListWidget* list)
-{
-    QStringList entries;
-    entries.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
-    return entries;
-}
 
 // Sizes the cells of the layout grid so that its C x R cells fill the grid
 // area, whenever the grid is laid out or changes size.
