@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -43,6 +44,13 @@ bool isBinaryType(FieldType t)
            t == FieldType::Ole;
 }
 
+// -1, 0 or 1 as `x` comes before, with or after `y`.
+template <typename T>
+int threeWay(const T& x, const T& y)
+{
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
 // Orders two stored values: empty first, then by the value's own order.
 int compareValues(const QVariant& a, const QVariant& b, bool caseInsensitive)
 {
@@ -55,33 +63,18 @@ int compareValues(const QVariant& a, const QVariant& b, bool caseInsensitive)
         return QString::compare(a.toString(), b.toString(),
                                 caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
     case QMetaType::Int:
-    case QMetaType::LongLong: {
-        const qint64 x = a.toLongLong();
-        const qint64 y = b.toLongLong();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case QMetaType::Double: {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
+    case QMetaType::LongLong:
+        return threeWay(a.toLongLong(), b.toLongLong());
+    case QMetaType::Double:
+        return threeWay(a.toDouble(), b.toDouble());
     case QMetaType::Bool:
         return int(a.toBool()) - int(b.toBool());
-    case QMetaType::QDate: {
-        const QDate x = a.toDate();
-        const QDate y = b.toDate();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case QMetaType::QTime: {
-        const QTime x = a.toTime();
-        const QTime y = b.toTime();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case QMetaType::QDateTime: {
-        const QDateTime x = a.toDateTime();
-        const QDateTime y = b.toDateTime();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
+    case QMetaType::QDate:
+        return threeWay(a.toDate(), b.toDate());
+    case QMetaType::QTime:
+        return threeWay(a.toTime(), b.toTime());
+    case QMetaType::QDateTime:
+        return threeWay(a.toDateTime(), b.toDateTime());
     case QMetaType::QByteArray:
         return a.toByteArray().compare(b.toByteArray());
     default:
@@ -147,41 +140,37 @@ bool parseNumber(const QString& text, double* value)
     return ok && std::isfinite(*value);
 }
 
-QDate parseDate(const QString& text)
+// The value read from `text` (trimmed) by the first of `formats` that fits
+// it, or an invalid value when none does.
+template <typename T>
+T parseFirstFormat(const QString& text, std::initializer_list<QString> formats)
 {
     const QString t = text.trimmed();
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("M/d/yyyy"),
-                                  QStringLiteral("d.M.yyyy")}) {
-        const QDate d = QDate::fromString(t, format);
-        if (d.isValid())
-            return d;
+    for (const QString& format : formats) {
+        const T value = T::fromString(t, format);
+        if (value.isValid())
+            return value;
     }
-    return QDate();
+    return T();
+}
+
+QDate parseDate(const QString& text)
+{
+    return parseFirstFormat<QDate>(text, {QStringLiteral("yyyy-MM-dd"), QStringLiteral("M/d/yyyy"),
+                                          QStringLiteral("d.M.yyyy")});
 }
 
 QTime parseTime(const QString& text)
 {
-    const QString t = text.trimmed();
-    for (const QString& format :
-         {QStringLiteral("H:mm:ss"), QStringLiteral("H:mm"), QStringLiteral("H:mm:ss.zzz")}) {
-        const QTime time = QTime::fromString(t, format);
-        if (time.isValid())
-            return time;
-    }
-    return QTime();
+    return parseFirstFormat<QTime>(
+        text, {QStringLiteral("H:mm:ss"), QStringLiteral("H:mm"), QStringLiteral("H:mm:ss.zzz")});
 }
 
 QDateTime parseTimestamp(const QString& text)
 {
-    const QString t = text.trimmed();
-    for (const QString& format :
-         {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
-          QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
-        const QDateTime dt = QDateTime::fromString(t, format);
-        if (dt.isValid())
-            return dt;
-    }
-    return QDateTime();
+    return parseFirstFormat<QDateTime>(
+        text, {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
+               QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")});
 }
 
 // The extensions of the files that make up one Paradox table.

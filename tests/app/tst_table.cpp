@@ -542,6 +542,54 @@ private slots:
                  "The table CRDATA.DB cannot be found in " + QDir::toNativeSeparators(m_data) + ".");
     }
 
+    // Dates, times and timestamps typed as text: each format the cursor
+    // accepts, blanks around it, and text that fits none.
+    void readsDatesAndTimesFromText_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("expected"); // invalid: refused
+        const QDate day(2024, 3, 5);
+        QTest::newRow("date iso") << "D" << " 2024-03-05 " << QVariant(day);
+        QTest::newRow("date m/d/y") << "D" << "3/5/2024" << QVariant(day);
+        QTest::newRow("date d.m.y") << "D" << "5.3.2024" << QVariant(day);
+        QTest::newRow("date bad") << "D" << "2024-13-05" << QVariant();
+        QTest::newRow("time h:m:s") << "T" << "9:05:07" << QVariant(QTime(9, 5, 7));
+        QTest::newRow("time h:m") << "T" << "9:05" << QVariant(QTime(9, 5));
+        QTest::newRow("time ms") << "T" << "9:05:07.250" << QVariant(QTime(9, 5, 7, 250));
+        QTest::newRow("time bad") << "T" << "25:00" << QVariant();
+        QTest::newRow("stamp space") << "S" << "2024-03-05 09:05:07"
+                                     << QVariant(QDateTime(day, QTime(9, 5, 7)));
+        QTest::newRow("stamp T") << "S" << "2024-03-05T09:05:07"
+                                 << QVariant(QDateTime(day, QTime(9, 5, 7)));
+        QTest::newRow("stamp h:m") << "S" << "2024-03-05 09:05"
+                                   << QVariant(QDateTime(day, QTime(9, 5)));
+        QTest::newRow("stamp day") << "S" << "2024-03-05" << QVariant(QDateTime(day, QTime(0, 0)));
+        QTest::newRow("stamp bad") << "S" << "5 March" << QVariant();
+    }
+    void readsDatesAndTimesFromText()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QVariant, expected);
+        Table t;
+        t.setDatabaseName(kAlias);
+        t.setTableName(QStringLiteral("WHEN.DB"));
+        t.addFieldDef(QStringLiteral("D"), FieldType::Date, 0, false);
+        t.addFieldDef(QStringLiteral("T"), FieldType::Time, 0, false);
+        t.addFieldDef(QStringLiteral("S"), FieldType::Timestamp, 0, false);
+        t.createTable();
+        t.open();
+        t.insert();
+        const QString error = errorOf([&] { t.setAsString(field, text); });
+        if (!expected.isValid()) {
+            QVERIFY2(error.contains(text), qPrintable(error));
+            return;
+        }
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(t.value(field), expected);
+    }
+
     void readsTablesWrittenByOtherTools()
     {
         const QString testdata = qEnvironmentVariable("TV_TESTDATA") + QStringLiteral("/paradox");
