@@ -1,3 +1,5 @@
+#include "FieldBuilders.h"
+
 #include "app/DatabaseError.h"
 #include "app/ParadoxReader.h"
 #include "app/ParadoxWriter.h"
@@ -10,19 +12,12 @@
 #include <QTime>
 #include <QtTest>
 
+using FieldBuilders::field;
+
 // Tables written by our writer, read back by our reader.
 class TestParadoxWriter : public QObject
 {
     Q_OBJECT
-
-    static FieldDef field(const QString& name, FieldType type, int size = 0)
-    {
-        FieldDef f;
-        f.name = name;
-        f.type = type;
-        f.size = size;
-        return f;
-    }
 
     // Every type we create, with the sizes the reader reports back.
     static QList<FieldDef> allTypes()

@@ -1,3 +1,4 @@
+#include "FieldBuilders.h"
 #include "store/ReportFile.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using FieldBuilders::field;
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -18,19 +21,6 @@ QByteArray readAll(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return f.readAll();
-}
-
-ReportFileField field(int dbType, const QString& header, const QString& name, int line, int left,
-                      int right)
-{
-    ReportFileField f;
-    f.dbType = dbType;
-    f.header = header;
-    f.field = name;
-    f.line = line;
-    f.lPosition = left;
-    f.rPosition = right;
-    return f;
 }
 
 // The date-ordered example: detail-level field and the event date on line 1,

@@ -4,6 +4,7 @@
 // does: the first page, the selection, naming and column dialogs, and the
 // working table and report files behind them.
 
+#include "FieldBuilders.h"
 #include "WizardFixture.h"
 
 #include "app/Table.h"
@@ -140,19 +141,7 @@ inline QList<TableRow> workingRows()
     return rows;
 }
 
-inline ReportFileField field(std::optional<int> dbType, const QString& header, const QString& name,
-                             std::optional<int> line, std::optional<int> left,
-                             std::optional<int> right)
-{
-    ReportFileField f;
-    f.dbType = dbType;
-    f.header = header;
-    f.field = name;
-    f.line = line;
-    f.lPosition = left;
-    f.rPosition = right;
-    return f;
-}
+using FieldBuilders::field;
 
 // ---- Report files written by hand ----
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FieldBuilders.h"
 #include "WizardFixture.h"
 
 #include "app/ParadoxReader.h"
@@ -119,13 +120,6 @@ inline QMap<QString, CrRow> storedRows(const QString& path)
     return rows;
 }
 
-inline FieldDef field(const QString& name, FieldType type, int size = 0)
-{
-    FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.size = size;
-    return f;
-}
+using FieldBuilders::field;
 
 } // namespace WizardRoad
