@@ -5,6 +5,7 @@
 
 #include "TableErrors.h"
 #include "TempInstallation.h"
+#include "WorkingTable.h"
 
 #include "app/DatabaseError.h"
 #include "app/ParadoxFormat.h"
@@ -27,22 +28,6 @@
 namespace {
 
 const QString kAlias = QStringLiteral("VESKA");
-
-// The working table of the wizard, as the wizard creates it.
-void defineWorkingTable(Table& t)
-{
-    t.clearFieldDefs();
-    t.addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
-    t.addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
-    t.addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
-    for (const char* name : {"LDots", "RDots", "Total", "Count", "Average", "Min", "Max"})
-        t.addFieldDef(QString::fromLatin1(name), FieldType::Logical, 0, false);
-    for (const char* name : {"DbType", "Line", "LPosition", "RPosition"})
-        t.addFieldDef(QString::fromLatin1(name), FieldType::Long, 0, false);
-    t.clearIndexDefs();
-    t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
-    t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
-}
 
 void addRow(Table& t, const QString& field, int order, QVariant line = QVariant())
 {

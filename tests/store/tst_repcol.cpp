@@ -1,6 +1,7 @@
 #include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
+#include "WorkingTable.h"
 
 #include "app/DatabaseError.h"
 #include "app/Table.h"
@@ -39,17 +40,7 @@ class TestRepcol : public QObject
         Table t;
         t.setDatabaseName(QStringLiteral("VESKA"));
         t.setTableName(QStringLiteral("CRDATA.DB"));
-        t.clearFieldDefs();
-        t.addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
-        t.addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
-        t.addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
-        for (const char* flag : {"LDots", "RDots", "Total", "Count", "Average", "Min", "Max"})
-            t.addFieldDef(QString::fromLatin1(flag), FieldType::Logical, 0, false);
-        for (const char* number : {"DbType", "Line", "LPosition", "RPosition"})
-            t.addFieldDef(QString::fromLatin1(number), FieldType::Long, 0, false);
-        t.clearIndexDefs();
-        t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
-        t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
+        defineWorkingTable(t);
         t.createTable();
         t.open();
         for (const Placed& r : rows) {

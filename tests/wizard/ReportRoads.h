@@ -6,6 +6,7 @@
 
 #include "FieldBuilders.h"
 #include "WizardFixture.h"
+#include "WorkingTable.h"
 
 #include "app/Table.h"
 #include "controls/Picklist.h"
@@ -62,15 +63,7 @@ inline Table* workingCursor()
 inline void createWorkingTable()
 {
     std::unique_ptr<Table> t(workingCursor());
-    t->addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
-    t->addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
-    t->addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
-    for (const char* flag : {"LDots", "RDots", "Total", "Count", "Average", "Min", "Max"})
-        t->addFieldDef(QString::fromLatin1(flag), FieldType::Logical, 0, false);
-    for (const char* number : {"DbType", "Line", "LPosition", "RPosition"})
-        t->addFieldDef(QString::fromLatin1(number), FieldType::Long, 0, false);
-    t->addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
-    t->addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
+    defineWorkingTable(*t);
     t->createTable();
 }
 
