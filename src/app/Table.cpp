@@ -612,6 +612,17 @@ struct Table::Private
                                  .arg(quoted(text), kind, fields().at(field).name));
     }
 
+    // A date, time or timestamp read from `text`, or the refusal when the
+    // text read as none.
+    template <typename T>
+    QVariant validOrRefused(const T& value, const QString& text, const QString& kind,
+                            int field) const
+    {
+        if (!value.isValid())
+            throw conversionError(text, kind, field);
+        return value;
+    }
+
     // Turns a text into the stored value of a field, or refuses it.
     QVariant fromText(int field, const QString& text) const
     {
@@ -651,24 +662,13 @@ struct Table::Private
                 throw conversionError(text, QStringLiteral("logical"), field);
             return value;
         }
-        case FieldType::Date: {
-            const QDate date = parseDate(text);
-            if (!date.isValid())
-                throw conversionError(text, QStringLiteral("date"), field);
-            return date;
-        }
-        case FieldType::Time: {
-            const QTime time = parseTime(text);
-            if (!time.isValid())
-                throw conversionError(text, QStringLiteral("time"), field);
-            return time;
-        }
-        case FieldType::Timestamp: {
-            const QDateTime dt = parseTimestamp(text);
-            if (!dt.isValid())
-                throw conversionError(text, QStringLiteral("date and time"), field);
-            return dt;
-        }
+        case FieldType::Date:
+            return validOrRefused(parseDate(text), text, QStringLiteral("date"), field);
+        case FieldType::Time:
+            return validOrRefused(parseTime(text), text, QStringLiteral("time"), field);
+        case FieldType::Timestamp:
+            return validOrRefused(parseTimestamp(text), text, QStringLiteral("date and time"),
+                                  field);
         case FieldType::Bcd: {
             double value = 0;
             if (!parseNumber(text, &value))
