@@ -152,6 +152,11 @@ void TFrmCReport::CreateDataTable()
 
 void TFrmCReport::ClearCustomTable(Table& table)
 {
+    // A working table that could not be made when the window opened (the
+    // network control directory was not usable then) is made now, so that
+    // the wizard goes on once the fault is mended, without a restart.
+    if (&table == &TblCRData && !table.isActive() && !QFileInfo::exists(table.filePath()))
+        CreateDataTable();
     table.open();
     QuietControls quiet(table);
     if (isEditing(table))
