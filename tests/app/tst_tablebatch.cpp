@@ -3,6 +3,8 @@
 // the file once, when the outermost batch ends, or when the cursor closes or
 // goes away.
 
+#include "TempInstallation.h"
+
 #include "app/DatabaseError.h"
 #include "app/ParadoxReader.h"
 #include "app/Session.h"
@@ -70,10 +72,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_data));
         QVERIFY(QDir().mkpath(net));
         const QString aliases = m_root.filePath(QStringLiteral("ALIASES.INI"));
-        QFile f(aliases);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + m_data.toLocal8Bit() + "\r\n");
-        f.close();
+        QVERIFY(TempInstallation::writeAliasFile(aliases, m_data));
         Session::instance().reset();
         Session::instance().setAliasFile(aliases);
         Session::instance().setNetDir(net);

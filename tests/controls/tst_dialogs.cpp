@@ -1,4 +1,5 @@
 #include "ScriptedPlatform.h"
+#include "TempInstallation.h"
 #include "app/DatabaseError.h"
 #include "app/ParadoxWriter.h"
 #include "app/Session.h"
@@ -128,10 +129,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_data));
         QVERIFY(QDir().mkpath(netDir));
         const QString aliasFile = m_root.filePath(QStringLiteral("ALIASES.INI"));
-        QFile f(aliasFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + m_data.toLocal8Bit() + "\r\n");
-        f.close();
+        QVERIFY(TempInstallation::writeAliasFile(aliasFile, m_data));
         Session::instance().reset();
         Session::instance().setAliasFile(aliasFile);
         Session::instance().setNetDir(netDir);

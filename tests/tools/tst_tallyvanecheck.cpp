@@ -3,6 +3,8 @@
 // file that loads with oddities: its exact output and exit codes, as text and
 // as JSON, and its field listing.
 
+#include "TempInstallation.h"
+
 #include "app/ParadoxWriter.h"
 #include "store/FolderCheck.h"
 
@@ -278,8 +280,7 @@ private slots:
         QVERIFY(noAlias.err.startsWith("tallyvane-check: "));
         QCOMPARE(run(copy, {"--fields"}).exitCode, 2);
 
-        write(install.filePath("ALIASES.INI"),
-              ("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + m_data + "\r\n").toUtf8());
+        QVERIFY(TempInstallation::writeAliasFile(install.filePath("ALIASES.INI"), m_data));
         const Run r = run(copy, {});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.startsWith("Folder " + QDir::toNativeSeparators(m_data) + "\n"));
