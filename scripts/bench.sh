@@ -59,4 +59,20 @@ peak=$(printf '%s\n' "${peaks[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int(
 
 echo
 python3 bench/report.py "$results/bench.json" "$peak" $markdown
+echo "Peak memory on the 300-contact sample folder, for comparison: $(
+  "$bin/bench_wizardmemory" "$data/small" | awk '/^peak_rss_kb/ {printf "%.1f MB", $2 / 1024}')"
+
+# Start-up counted in instructions, which no other load on the machine
+# changes (one run each under callgrind, when valgrind is installed).
+if command -v valgrind >/dev/null; then
+  count() {
+    TV_QUIT_WHEN_SHOWN=1 valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 \
+      >/dev/null | awk '/Collected :/ {print $NF}'
+  }
+  wizard=$(cd "$bin" && count ./tallyvane)
+  bare=$(cd "$bin" && count ./bench_barewindow)
+  awk -v w="$wizard" -v b="$bare" 'BEGIN {
+    printf "Start-up in instructions: wizard %.1f million, bare window %.1f million, ratio %.2f\n",
+      w / 1e6, b / 1e6, w / b }'
+fi
 echo "Load after the run:  $(cut -d' ' -f1-3 /proc/loadavg)"
