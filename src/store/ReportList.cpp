@@ -271,6 +271,10 @@ bool ReportList::remove(const QString& folder, const QString& name)
     const QFileInfo info(path);
     if (!info.isFile())
         return false;
+    // A report marked read-only is protected: the file system would let its
+    // folder's owner remove it, but the user asked for it to stay.
+    if (!(info.permissions() & QFileDevice::WriteOwner))
+        return false;
     return QFile::remove(path);
 }
 

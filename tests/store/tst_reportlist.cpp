@@ -149,6 +149,9 @@ private slots:
         QVERIFY(!ReportList::remove(dir.path(), "sub/../keep.rpt"));
         QVERIFY(QDir(dir.path()).mkdir("folder.rpt"));
         QVERIFY(!ReportList::remove(dir.path(), "folder.rpt"));
+        QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::ReadUser));
+        QVERIFY(!ReportList::remove(dir.path(), "keep.rpt")); // read-only
+        QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(ReportList::remove(dir.path(), "weekly.rpt"));
         QVERIFY(!QFile::exists(dir.filePath("WEEKLY.RPT")));
         QVERIFY(QFile::exists(dir.filePath("keep.rpt")));
