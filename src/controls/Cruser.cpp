@@ -3,11 +3,11 @@
 #include "app/DatabaseError.h"
 #include "app/SharedRoutines.h"
 #include "app/Table.h"
+#include "app/WaitCursor.h"
 #include "catalogue/UserFields.h"
 #include "ui_Cruser.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScreen>
@@ -81,11 +81,7 @@ void TFrmUser::FormCreate()
     grid->setRowCount(int(fields.size()));
     grid->setVerticalHeaderLabels(fields);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct CursorGuard
-    {
-        ~CursorGuard() { QApplication::restoreOverrideCursor(); }
-    } guard;
+    WaitCursor wait;
 
     TblDatabase->open();
     // Asking for every column once makes a table that lacks one fail here,

@@ -6,6 +6,7 @@
 #include "app/DatabaseError.h"
 #include "app/Platform.h"
 #include "app/SharedRoutines.h"
+#include "app/WaitCursor.h"
 #include "catalogue/EventFields.h"
 #include "controls/About.h"
 #include "controls/Picklist.h"
@@ -37,15 +38,6 @@ namespace {
 const QString kCaption = QStringLiteral("Tallyvane Professional");
 const QString kPlayer = QStringLiteral("player.exe");
 const QString kSlides = QStringLiteral("vxaddon.dmr");
-
-// The wait cursor for the lifetime of the object.
-struct WaitCursor
-{
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // The focus goes only to a control that can take it.
 bool canFocus(const QWidget* widget)

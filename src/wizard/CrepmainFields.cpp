@@ -6,6 +6,7 @@
 #include "wizard/Crepmain.h"
 
 #include "app/SharedRoutines.h"
+#include "app/WaitCursor.h"
 #include "catalogue/ContactFields.h"
 #include "catalogue/EventFields.h"
 #include "controls/Crspecia.h"
@@ -15,7 +16,6 @@
 #include "wizard/DatabaseAlias.h"
 #include "wizard/FieldRules.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -58,16 +58,6 @@ void setEntries(QListWidget* list, const QStringList& entries)
     list->clear();
     list->addItems(entries);
 }
-
-// The wait cursor for a fill, restored however the fill ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Closes a table when the scope ends, also on an error.
 class CloseOnExit
