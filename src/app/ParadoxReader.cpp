@@ -13,6 +13,7 @@
 #include <QStringDecoder>
 #include <QTime>
 
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -42,6 +43,11 @@ struct ParadoxReader::Private {
     QString password;
 
     QStringDecoder decoder;
+    // For single-byte code pages, the character of each byte, worked out
+    // once with the converter: decoding a text is then a look-up per byte
+    // (the table's millions of texts made the converter the largest cost).
+    std::array<char16_t, 256> byteTable{};
+    bool useByteTable = false;
 
     std::unique_ptr<QFile> mb;
     qint64 mbSize = 0;
@@ -57,18 +63,24 @@ struct ParadoxReader::Private {
                                 .arg(QDir::toNativeSeparators(path), what));
     }
 
+    // What a message names: a text, or a function that makes it (so that
+    // reading millions of values builds no message until one is needed).
+    static QString describe(const QString& what) { return what; }
+    template <typename F> static QString describe(const F& what) { return what(); }
+
     // Reads exactly len bytes at offset, or reports the file as damaged.
-    QByteArray readAt(QFile& file, qint64 fileSize, qint64 offset, qint64 len, const QString& what)
+    template <typename What>
+    QByteArray readAt(QFile& file, qint64 fileSize, qint64 offset, qint64 len, const What& what)
     {
         if (offset < 0 || len < 0 || offset > fileSize || len > fileSize - offset)
             damaged(QStringLiteral("%1 lies beyond the end of %2")
-                        .arg(what, QFileInfo(file.fileName()).fileName()));
+                        .arg(describe(what), QFileInfo(file.fileName()).fileName()));
         if (!file.seek(offset))
-            damaged(QStringLiteral("cannot seek to %1 (%2)").arg(what, file.errorString()));
+            damaged(QStringLiteral("cannot seek to %1 (%2)").arg(describe(what), file.errorString()));
         QByteArray data = file.read(len);
         bytesRead += data.size();
         if (data.size() != len)
-            damaged(QStringLiteral("cannot read %1 (%2)").arg(what, file.errorString()));
+            damaged(QStringLiteral("cannot read %1 (%2)").arg(describe(what), file.errorString()));
         return data;
     }
 
@@ -78,7 +90,13 @@ struct ParadoxReader::Private {
     std::optional<QByteArray> blobData(const FieldDef& f, const char* p, qint64 recordNo);
     QString decodeText(const char* p, qsizetype len)
     {
-        return decoder.decode(QByteArrayView(p, len));
+        if (!useByteTable)
+            return decoder.decode(QByteArrayView(p, len));
+        QString text(len, Qt::Uninitialized);
+        char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        for (qsizetype i = 0; i < len; ++i)
+            out[i] = byteTable[quint8(p[i])];
+        return text;
     }
 };
 
@@ -130,11 +148,22 @@ void ParadoxReader::Private::readHeader()
     checksum = extended ? le32(h + OffEncryption2) : le32(h + OffEncryption1);
     encrypted = checksum != 0;
 
-    decoder = QStringDecoder(codecName(codePage ? codePage : DefaultCodePage).constData(),
-                             QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        decoder =
-            QStringDecoder(codecName(DefaultCodePage).constData(), QStringDecoder::Flag::Stateless);
+    int page = codePage ? codePage : DefaultCodePage;
+    decoder = QStringDecoder(codecName(page).constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid()) {
+        page = DefaultCodePage;
+        decoder = QStringDecoder(codecName(page).constData(), QStringDecoder::Flag::Stateless);
+    }
+    // The code pages known to give one character per byte.
+    useByteTable = (page >= 1250 && page <= 1258) || page == 437 || page == 850 || page == 852;
+    for (int b = 0; useByteTable && b < 256; ++b) {
+        const char byte = char(b);
+        const QString c = decoder.decode(QByteArrayView(&byte, 1));
+        if (c.size() == 1)
+            byteTable[b] = c.at(0).unicode();
+        else
+            useByteTable = false;
+    }
 
     // Field types and sizes, then a pointer to the table name and one pointer
     // per field name (meaningful only in memory), then the table name and the
@@ -226,18 +255,23 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     const quint32 length = le32(p + leader + 4);
     if (length == 0)
         return std::nullopt;
-    QString where = QStringLiteral("record %1, field \"%2\"").arg(recordNo).arg(f.name);
+    // The place a message names; made only when one is needed.
+    const auto where = [&] {
+        QString w = QStringLiteral("record %1, field \"%2\"").arg(recordNo).arg(f.name);
+        if (pointer != 0 && mb)
+            w += QStringLiteral(" in the memo file %1").arg(QFileInfo(mb->fileName()).fileName());
+        return w;
+    };
     const bool graphic = f.type == FieldType::Graphic;
     const quint64 cacheKey = pointer | (quint64(graphic) << 32);
     QByteArray data;
     if (pointer == 0) {
         // Short values live entirely in the record.
         if (length > quint32(leader))
-            damaged(QStringLiteral("%1 points to no memo block").arg(where));
+            damaged(QStringLiteral("%1 points to no memo block").arg(where()));
         data = QByteArray(p, length);
     } else {
         openMemoFile();
-        where += QStringLiteral(" in the memo file %1").arg(QFileInfo(mb->fileName()).fileName());
         const auto cached = blobCache.constFind(cacheKey);
         if (cached != blobCache.cend())
             return *cached;
@@ -245,26 +279,26 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
     if (pointer != 0) {
         if (length > mbSize)
             damaged(QStringLiteral("%1 claims %2 bytes, more than the memo file holds")
-                        .arg(where)
+                        .arg(where())
                         .arg(length));
         const qint64 block = pointer & ~quint32(0xFF);
         const int index = int(pointer & 0xFF);
-        const QString what = QStringLiteral("the memo block of %1").arg(where);
+        const auto what = [&] { return QStringLiteral("the memo block of %1").arg(where()); };
         if (index == 0xFF) {
             // A block of its own: type 2, block count, length, modification number.
             const QByteArray head = readAt(*mb, mbSize, block, 9, what);
             const char* b = head.constData();
             if (quint8(b[0]) != 2)
                 damaged(QStringLiteral("%1 is of type %2, not a blob block")
-                            .arg(what)
+                            .arg(what())
                             .arg(quint8(b[0])));
             if (le32(b + 3) != length)
                 damaged(QStringLiteral("%1 holds %2 bytes, the record says %3")
-                            .arg(what)
+                            .arg(what())
                             .arg(le32(b + 3))
                             .arg(length));
             if (qint64(length) + 9 > qint64(le16(b + 1)) * MbBlockSize)
-                damaged(QStringLiteral("%1 is longer than its blocks").arg(what));
+                damaged(QStringLiteral("%1 is longer than its blocks").arg(what()));
             data = readAt(*mb, mbSize, block + 9, length, what);
         } else if (index < 64) {
             // A block shared by up to 64 small values: type 3, then a table
@@ -273,26 +307,26 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             const QByteArray head = readAt(*mb, mbSize, block, 1, what);
             if (quint8(head[0]) != 3)
                 damaged(QStringLiteral("%1 is of type %2, not a shared blob block")
-                            .arg(what)
+                            .arg(what())
                             .arg(quint8(head[0])));
             const QByteArray entry = readAt(*mb, mbSize, block + 12 + index * 5, 5, what);
             const qint64 start = qint64(quint8(entry[0])) * 16;
             const qint64 units = quint8(entry[1]);
             if (start == 0 || length > units * 16 || length + 16 <= units * 16)
-                damaged(QStringLiteral("%1 does not match its entry").arg(what));
+                damaged(QStringLiteral("%1 does not match its entry").arg(what()));
             if (start + length > MbBlockSize)
-                damaged(QStringLiteral("%1 runs past its block").arg(what));
+                damaged(QStringLiteral("%1 runs past its block").arg(what()));
             data = readAt(*mb, mbSize, block + start, length, what);
         } else {
-            damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where).arg(index));
+            damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where()).arg(index));
         }
         blobBytes += data.size();
         if (blobBytes > 2 * mbSize + 65536)
-            damaged(QStringLiteral("%1 overlaps other values").arg(where));
+            damaged(QStringLiteral("%1 overlaps other values").arg(where()));
     }
     if (graphic) {
         if (data.size() < GraphicPrefixSize)
-            damaged(QStringLiteral("%1 is too short for a graphic").arg(where));
+            damaged(QStringLiteral("%1 is too short for a graphic").arg(where()));
         data.remove(0, GraphicPrefixSize);
     }
     if (pointer != 0)
@@ -494,7 +528,7 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
         seen.setBit(block);
         const QByteArray data =
             d->readAt(d->db, d->dbSize, d->headerSize + qint64(block - 1) * d->blockSize,
-                      d->blockSize, QStringLiteral("data block %1").arg(block));
+                      d->blockSize, [block] { return QStringLiteral("data block %1").arg(block); });
         const char* b = data.constData();
         const int next = le16(b);
         const int lastOffset = qint16(le16(b + 4));
