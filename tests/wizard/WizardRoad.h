@@ -66,20 +66,8 @@ inline QStringList selected(const TPickList* list)
     return out;
 }
 
-// Clicks the entry of a pick list as the user does (scrolling it into view
-// first); fails when the list has no such entry.
-inline bool clickEntry(TPickList* list, const QString& text)
-{
-    const int row = list->findItem(text);
-    if (row < 0)
-        return false;
-    list->scrollToItem(list->item(row));
-    const QRect rect = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    return true;
-}
-
-// Clicks an entry of a plain list box.
+// Clicks an entry of a list box as the user does (scrolling it into view
+// first); fails when the list has no such row.
 inline bool clickEntry(QListWidget* list, int row)
 {
     if (row < 0 || row >= list->count())
@@ -88,6 +76,12 @@ inline bool clickEntry(QListWidget* list, int row)
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     return true;
+}
+
+// Clicks the entry of a pick list with this text; fails when it has none.
+inline bool clickEntry(TPickList* list, const QString& text)
+{
+    return clickEntry(static_cast<QListWidget*>(list), list->findItem(text));
 }
 
 // The rows of CRDATA.DB as stored on disk, by Field.
