@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
 
@@ -15,10 +16,6 @@ class TestGetfilr : public QObject
     static QLineEdit* edit(TFrmFilename& dialog, const char* name)
     {
         return dialog.findChild<QLineEdit*>(QLatin1String(name));
-    }
-    static QPushButton* button(TFrmFilename& dialog, const char* name)
-    {
-        return dialog.findChild<QPushButton*>(QLatin1String(name));
     }
 
     // Types text key by key, accented letters included.
@@ -42,9 +39,9 @@ private slots:
         QCOMPARE(edit(dialog, "EdDescription")->text(), QStringLiteral("Weekly calls"));
         QCOMPARE(edit(dialog, "EdDescription")->maxLength(), 30);
         QCOMPARE(edit(dialog, "EdFileName")->maxLength(), 8);
-        QCOMPARE(button(dialog, "BitBtn2")->text(), QStringLiteral("OK"));
-        QVERIFY(button(dialog, "BitBtn2")->isDefault());
-        QCOMPARE(button(dialog, "BitBtn1")->text(), QStringLiteral("Cancel"));
+        QCOMPARE(findButton(dialog, "BitBtn2")->text(), QStringLiteral("OK"));
+        QVERIFY(findButton(dialog, "BitBtn2")->isDefault());
+        QCOMPARE(findButton(dialog, "BitBtn1")->text(), QStringLiteral("Cancel"));
         // The name field has the focus as soon as the dialog is up.
         QTRY_COMPARE(QApplication::focusWidget(), edit(dialog, "EdFileName"));
         // The window cannot be resized.
@@ -89,7 +86,7 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         type(edit(dialog, "EdFileName"), typed);
-        QTest::mouseClick(button(dialog, "BitBtn2"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BitBtn2"), Qt::LeftButton);
 
         QCOMPARE(platform.texts(), QStringList{message});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Error);
@@ -136,12 +133,12 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::keyClicks(edit(dialog, "EdFileName"), QStringLiteral("a-b"));
-        QTest::mouseClick(button(dialog, "BitBtn2"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BitBtn2"), Qt::LeftButton);
         QCOMPARE(platform.boxes.size(), 1);
         QVERIFY(dialog.isVisible());
         // The emptied field takes the next try directly.
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
-        QTest::mouseClick(button(dialog, "BitBtn2"), Qt::LeftButton);
+        QTest::mouseClick(findButton(dialog, "BitBtn2"), Qt::LeftButton);
         QCOMPARE(platform.boxes.size(), 1);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.reportFile(), JoinPath(fixture.dataFolder, QStringLiteral("ab.rpt")));
@@ -168,7 +165,7 @@ private slots:
             if (byEscape)
                 QTest::keyClick(edit(*active, "EdFileName"), Qt::Key_Escape);
             else
-                QTest::mouseClick(button(*active, "BitBtn1"), Qt::LeftButton);
+                QTest::mouseClick(findButton(*active, "BitBtn1"), Qt::LeftButton);
         });
         result = dialog.exec();
         QCOMPARE(result, int(QDialog::Rejected));
