@@ -13,13 +13,16 @@ import sys
 # (what, measured, [(floor label, floor benchmark)], ratio limit, absolute limit in ms)
 ROWS = [
     ("Start-up to the wizard shown (sample installation)", "StartUp/Wizard",
-     [("bare Qt window", "StartUp/BareWindow")], 1.5, None),
+     [("bare Qt window", "StartUp/BareWindow"),
+      ("bare window with a line of text", "StartUp/BareWindowWithText")], 1.5, None),
+    ("  of which the wizard window, in process", "StartUp/WizardWindowInProcess",
+     [("bare Qt window", "StartUp/BareWindow")], None, None),
     ("Pick-list fill, CONTACT.DB of 200,000 rows", "PickListFill/Contacts200k",
      [("same fill, empty table", "PickListFill/EmptyTable"),
       ("reading the two headers", "PickListFill/HeaderBytes")], 1.2, 10.0),
     ("Listing 10,000 reports (LoadIntoGrid)", "ReportList/SelectionDialog",
      [("plain loop: list, open, two lines", "ReportList/PlainLoop")], 2.0, None),
-    ("  of which the listing without the grid", "ReportList/ListOnly",
+    ("  of which the listing alone (ReportList::list)", "ReportList/ListOnly",
      [("plain loop: list, open, two lines", "ReportList/PlainLoop")], None, None),
     ("Loading a 200-field report (LoadConfig)", "ReportFile/LoadConfig",
      [("reading its bytes", "ReportFile/PlainRead")], None, 20.0),
