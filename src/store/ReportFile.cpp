@@ -2,9 +2,19 @@
 
 #include "store/Windows1252.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -274,4 +284,133 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
     if (!file.commit())
         return fail(file.errorString());
     return true;
+}
+
+#ifdef Q_OS_UNIX
+namespace {
+
+QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)) + QLatin1Char('.'); }
+
+// Writes all bytes to fd. Returns 0, or the errno of the failure with
+// *written holding how many bytes went to the disk.
+int writeAll(int fd, const QByteArray& bytes, qsizetype* written)
+{
+    *written = 0;
+    while (*written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + *written, size_t(bytes.size() - *written));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        *written += n;
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+QString shortWrite(int err, qsizetype written, qsizetype size)
+{
+    if (written > 0 && written < size)
+        return QStringLiteral("the disk took only %1 of its %2 bytes (it may be full).")
+            .arg(written)
+            .arg(size);
+    return errnoText(err);
+}
+
+} // namespace
+#endif
+
+bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, QString* error)
+{
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+        return false;
+    };
+    auto taken = [&] {
+        return fail(QStringLiteral("another user saved a report of that name a moment ago, and it "
+                                   "was left as it is. Make the report again under another name."));
+    };
+
+    QString textError;
+    const std::optional<QByteArray> bytes = encode(content, &textError);
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("The report file %1 was not written. %2").arg(shown, textError);
+        return false;
+    }
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name was given."));
+    if (info.exists() || info.isSymLink())
+        return taken();
+
+#ifdef Q_OS_UNIX
+    // The bytes go to a temporary file first; link() then gives them the
+    // report's name in one step, and refuses when the name exists.
+    const QDir folder = info.absoluteDir();
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = QFile::encodeName(folder.filePath(
+            QStringLiteral(".%1.%2-%3.tmp")
+                .arg(info.fileName())
+                .arg(QCoreApplication::applicationPid())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return fail(errnoText(errno));
+    }
+    if (fd < 0)
+        return fail(QStringLiteral("no temporary file could be made beside it."));
+    struct RemoveTemp
+    {
+        const QByteArray& name;
+        ~RemoveTemp() { ::unlink(name.constData()); }
+    } removeTemp{temp};
+
+    qsizetype written = 0;
+    const int err = writeAll(fd, *bytes, &written);
+    if (::close(fd) != 0 && err == 0)
+        return fail(errnoText(errno));
+    if (err != 0)
+        return fail(shortWrite(err, written, bytes->size()));
+
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    if (::link(temp.constData(), target.constData()) == 0)
+        return true;
+    const int linkErr = errno;
+    if (linkErr == EEXIST)
+        return taken();
+    if (linkErr != EPERM && linkErr != ENOSYS && linkErr != EOPNOTSUPP && linkErr != EXDEV)
+        return fail(errnoText(linkErr));
+
+    // A file system without hard links: create the name exclusively and
+    // write into it; a failure removes the partial file, which is ours.
+    const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0)
+        return errno == EEXIST ? taken() : fail(errnoText(errno));
+    const int outErr = writeAll(out, *bytes, &written);
+    const bool closed = ::close(out) == 0;
+    if (outErr != 0 || !closed) {
+        ::unlink(target.constData());
+        return fail(outErr != 0 ? shortWrite(outErr, written, bytes->size()) : errnoText(errno));
+    }
+    return true;
+#else
+    // Elsewhere a rename does not replace an existing file.
+    QTemporaryFile temp(info.absoluteDir().filePath(QStringLiteral(".XXXXXX.tmp")));
+    if (!temp.open())
+        return fail(temp.errorString());
+    if (temp.write(*bytes) != bytes->size() || !temp.flush())
+        return fail(temp.errorString());
+    temp.close();
+    if (!QFile::rename(temp.fileName(), path))
+        return QFileInfo::exists(path) ? taken() : fail(temp.errorString());
+    temp.setAutoRemove(false);
+    return true;
+#endif
 }

@@ -101,4 +101,13 @@ public:
     // file untouched and sets *error to a message that names the file.
     static bool save(const QString& path, const ReportFileContent& content,
                      QString* error = nullptr);
+
+    // Writes a report under a name that must be new (one chosen in the
+    // naming dialog). The bytes go to a temporary file in the same folder,
+    // which then takes the name in one step only if no file of that name
+    // exists by then: when another user saved a report of the same name in
+    // the meantime, theirs stays as it is and *error says so. A failure
+    // leaves no file behind.
+    static bool saveNew(const QString& path, const ReportFileContent& content,
+                        QString* error = nullptr);
 };

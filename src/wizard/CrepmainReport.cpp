@@ -392,22 +392,33 @@ void TFrmCReport::FillColTableFromRows()
 
 // ---- Writing ---------------------------------------------------------------
 
-void TFrmCReport::WriteTheReportFile(Table& table)
+namespace {
+
+// Writes the wizard's report file. A name just chosen in the naming dialog
+// must still be free when the file is written: another user may have saved
+// a report of that name since, and theirs is not replaced.
+void writeReportFile(TFrmCReport& w, Table& table, bool newName)
 {
-    if (&table == &TblCRData)
-        postPendingFieldEdit();
-    if (ReportFile.isEmpty())
+    if (&table == &w.TblCRData)
+        w.postPendingFieldEdit();
+    if (w.ReportFile.isEmpty())
         throw ReportFileFailure(QStringLiteral("No report file was chosen; nothing was written."));
-    const ReportFileContent content = contentOf(*this, table);
+    const ReportFileContent content = contentOf(w, table);
     QString error;
     bool saved = false;
     {
         WaitCursor wait;
-        saved = ReportFile::save(reportPath(ReportFile), content, &error);
+        const QString path = reportPath(w.ReportFile);
+        saved = newName ? ReportFile::saveNew(path, content, &error)
+                        : ReportFile::save(path, content, &error);
     }
     if (!saved)
         throw ReportFileFailure(error);
 }
+
+} // namespace
+
+void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(*this, table, false); }
 
 void TFrmCReport::btMakeReportClick()
 {
@@ -420,13 +431,14 @@ void TFrmCReport::btMakeReportClick()
     }
 
     bool ok = true;
+    bool newName = false;
     if (WizardMode == QLatin1String("CREATE")) {
-        ok = askForNewName(*this);
+        ok = newName = askForNewName(*this);
     } else if (WizardMode == QLatin1String("MODIFY") && RbModify->isChecked()) {
         if (!Confirm(QStringLiteral("Do you want to overwrite the existing report?")))
-            ok = askForNewName(*this);
+            ok = newName = askForNewName(*this);
     } else if (WizardMode == QLatin1String("MODIFY") && RbCopy->isChecked()) {
-        ok = askForNewName(*this);
+        ok = newName = askForNewName(*this);
     }
     if (!ok)
         return;
@@ -435,7 +447,7 @@ void TFrmCReport::btMakeReportClick()
         WaitCursor wait;
         WriteColWidthsGridToTable(TblCRData);
     }
-    WriteTheReportFile(TblCRData);
+    writeReportFile(*this, TblCRData, newName);
     showInformation(QStringLiteral("Report successfully created."));
 }
 
