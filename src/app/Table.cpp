@@ -467,6 +467,22 @@ struct Table::Private
         return 0;
     }
 
+    // The order of a view on an index: by the index's fields, rows with
+    // equal keys by the primary key (as the engine keeps a secondary index),
+    // then as they are stored.
+    auto viewOrder(const IndexDef& def, const QList<int>& positions) const
+    {
+        return [this, positions, key = primaryPositions(),
+                caseInsensitive = def.caseInsensitive](int x, int y) {
+            const Row& a = shared->rows.at(x).values;
+            const Row& b = shared->rows.at(y).values;
+            const int c = compareRows(a, b, positions, caseInsensitive);
+            if (c != 0 || key.isEmpty() || key == positions)
+                return c < 0;
+            return compareRows(a, b, key, false) < 0;
+        };
+    }
+
     // Brings the cursor's order and position up to date with the shared rows.
     void sync()
     {
@@ -479,16 +495,27 @@ struct Table::Private
         view.resize(shared->rows.size());
         for (int i = 0; i < view.size(); ++i)
             view[i] = i;
-        if (!positions.isEmpty()) {
-            const auto& rows = shared->rows;
-            std::stable_sort(view.begin(), view.end(), [&](int x, int y) {
-                return compareRows(rows.at(x).values, rows.at(y).values, positions,
-                                   def.caseInsensitive) < 0;
-            });
-        }
+        if (!positions.isEmpty())
+            std::stable_sort(view.begin(), view.end(), viewOrder(def, positions));
         viewGeneration = shared->generation;
         viewIndex = indexName;
         placeOnCurrent();
+    }
+
+    // Puts the last of the shared rows, just appended, into the view at the
+    // place a stable sort would give it (after its equals), and marks the
+    // view current.
+    void takeLastRowIntoView()
+    {
+        const int last = int(shared->rows.size()) - 1;
+        const IndexDef def = currentIndex();
+        const QList<int> positions = indexFieldPositions(def);
+        auto at = view.end();
+        if (!positions.isEmpty())
+            at = std::upper_bound(view.begin(), view.end(), last, viewOrder(def, positions));
+        view.insert(at, last);
+        viewGeneration = shared->generation;
+        viewIndex = indexName;
     }
 
     // Finds the current row again after the order changed; a row that has
@@ -1358,7 +1385,15 @@ void Table::post()
         id = d->shared->nextRowId++;
         rows.append({id, values});
     }
+    // A row added in a batch goes to the end of the rows in memory, so this
+    // cursor's ordered view, when current, takes it in at its place instead
+    // of being sorted again (each post of a long batch re-sorted every row).
+    const bool appendToView = editIndex < 0 && d->batchDepth > 0 &&
+                              d->viewGeneration == d->shared->generation &&
+                              d->viewIndex == d->indexName;
     d->store(std::move(rows));
+    if (appendToView)
+        d->takeLastRowIntoView();
     d->currentId = id;
     d->buffer.clear();
     d->modified = false;

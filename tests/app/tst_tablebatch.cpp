@@ -84,7 +84,9 @@ private slots:
         auto t = cursor();
         t->addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
         t->addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
+        t->addFieldDef(QStringLiteral("Line"), FieldType::Long, 0, false);
         t->addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
+        t->addIndexDef(QStringLiteral("iLine"), QStringLiteral("Line"), false, false, true);
         t->createTable();
     }
 
@@ -169,6 +171,54 @@ private slots:
         t->enableControls();
         QCOMPARE(changes.count(), 2);
         QCOMPARE(rowsOnDisk(), 6);
+    }
+
+    // Rows added in a batch join the cursor's order where a full sort puts
+    // them; rows with equal keys in a secondary index come in primary key
+    // order, in a batch or not.
+    void addedRowsTakeTheirPlaceInTheOrder_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::newRow("primary") << QString();
+        QTest::newRow("secondary with equal keys") << QStringLiteral("iLine");
+    }
+    void addedRowsTakeTheirPlaceInTheOrder()
+    {
+        QFETCH(QString, index);
+        auto order = [](Table& t) {
+            QStringList out;
+            for (t.first(); !t.eof(); t.next())
+                out << t.asString(QStringLiteral("Field"));
+            return out;
+        };
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        t->setIndexName(index);
+        t->beginBatch();
+        const QList<int> lines = {3, 1, 2, 1, 3, 2, 1, 2};
+        const QStringList names = {QStringLiteral("m"), QStringLiteral("c"), QStringLiteral("x"),
+                                   QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("q"),
+                                   QStringLiteral("z"), QStringLiteral("d")};
+        for (int i = 0; i < names.size(); ++i) {
+            t->insert();
+            t->setAsString(QStringLiteral("Field"), names.at(i));
+            t->setAsInteger(QStringLiteral("Order"), i + 1);
+            t->setAsInteger(QStringLiteral("Line"), lines.at(i));
+            t->post();
+            QCOMPARE(t->asString(QStringLiteral("Field")), names.at(i)); // the new row is current
+        }
+        // A second cursor sorts the same rows from scratch.
+        auto fresh = cursor();
+        fresh->open();
+        fresh->setIndexName(index);
+        const QStringList expected =
+            index.isEmpty() ? QStringList{"a", "b", "c", "d", "m", "q", "x", "z"}
+                            : QStringList{"a", "c", "z", "d", "q", "x", "b", "m"};
+        QCOMPARE(order(*fresh), expected);
+        QCOMPARE(order(*t), expected);
+        t->endBatch();
+        QCOMPARE(order(*t), expected);
     }
 
     void refusalsStillComeAtThePost()
