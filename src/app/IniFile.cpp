@@ -60,11 +60,12 @@ IniFile IniFile::fromBytes(const QByteArray& bytes)
     return ini;
 }
 
-QString IniFile::value(const QString& section, const QString& key,
-                       const QString& defaultValue) const
+namespace {
+// The value of the first key of that name in a section of that name.
+bool lookup(const QByteArray& bytes, const QString& section, const QString& key, QString* value)
 {
-    QString result = defaultValue;
-    walk(m_bytes, [&](const QString& sec, const QString& line) {
+    bool found = false;
+    walk(bytes, [&](const QString& sec, const QString& line) {
         if (sec.compare(section, Qt::CaseInsensitive) != 0)
             return true;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
@@ -72,16 +73,25 @@ QString IniFile::value(const QString& section, const QString& key,
             return true;
         if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
             return true;
-        result = line.mid(eq + 1).trimmed();
+        *value = line.mid(eq + 1).trimmed();
+        found = true;
         return false;
     });
-    return result;
+    return found;
+}
+} // namespace
+
+QString IniFile::value(const QString& section, const QString& key,
+                       const QString& defaultValue) const
+{
+    QString result;
+    return lookup(m_bytes, section, key, &result) ? result : defaultValue;
 }
 
 bool IniFile::contains(const QString& section, const QString& key) const
 {
-    const QString marker = QStringLiteral("\x01missing\x01");
-    return value(section, key, marker) != marker;
+    QString ignored;
+    return lookup(m_bytes, section, key, &ignored);
 }
 
 QStringList IniFile::sectionLines(const QString& section) const
