@@ -8,7 +8,6 @@ bash scripts/deps.sh
 rm -rf build/asan
 cmake --preset asan >/dev/null
 cmake --build --preset asan
-ctest --preset asan -j2
 
 # Fuzz smoke run, outside ctest: build every fuzz target with clang, libFuzzer
 # and the sanitizers (scripts/fuzz.sh), run each for 30 seconds, and fail on
@@ -23,3 +22,6 @@ for target in $(sed -n 's/^tv_add_fuzzer(\(fuzz_[A-Za-z0-9_]*\))$/\1/p' fuzz/CMa
   fi
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "build/fuzz-logs/$target.log" || true
 done
+
+# The tests come last, so that CTest's summary closes the output.
+ctest --preset asan -j2
