@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   libbenchmark-dev
   clang libclang-rt-14-dev
+  file python3 valgrind
 )
 
 missing=()
