@@ -498,7 +498,7 @@ private slots:
         save(&list, QStringLiteral("pick-list.png"));
         {
             TFrmSpecial special(&list);
-            save(&special, QStringLiteral("special-fields.png"));
+            save(&special, QStringLiteral("combination-fields.png"));
         }
         {
             TfrmAbout about;
