@@ -1,4 +1,5 @@
 #include "FieldBuilders.h"
+#include "GoldenFile.h"
 #include "store/ReportFile.h"
 
 #include <QDir>
@@ -88,7 +89,7 @@ private slots:
     {
         QFETCH(ReportFileContent, content);
         QFETCH(QString, golden);
-        const QString goldenPath = QFINDTESTDATA(golden);
+        const QString goldenPath = goldenFile(golden);
         QVERIFY2(!goldenPath.isEmpty(), qPrintable(golden));
         const QByteArray expected = readAll(goldenPath);
 

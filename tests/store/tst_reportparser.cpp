@@ -1,3 +1,4 @@
+#include "GoldenFile.h"
 #include "store/ReportParser.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ class TestReportParser : public QObject
 private slots:
     void goldenExample()
     {
-        QFile f(QFINDTESTDATA("golden/weekly.rpt"));
+        QFile f(goldenFile(QStringLiteral("golden/weekly.rpt")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const ParsedReport r = ReportParser::parse(f.readAll(), QStringLiteral("weekly.rpt"));
         QVERIFY2(r.ok(), qPrintable(r.errorMessage));
