@@ -220,20 +220,20 @@ private slots:
                                 << "'0' is not a valid value for field 'Line'. The allowed range "
                                    "is 1 to 9.";
         QTest::newRow("left 301") << "Phone" << 2 << "301"
-                                  << "'301' is not a valid value for field 'LPosition'. The "
+                                  << "'301' is not a valid value for field 'Left Margin'. The "
                                      "allowed range is 1 to 300.";
         QTest::newRow("right 0") << "Phone" << 3 << "0"
-                                 << "'0' is not a valid value for field 'RPosition'. The allowed "
+                                 << "'0' is not a valid value for field 'Right Margin'. The allowed "
                                     "range is 1 to 300.";
         QTest::newRow("negative") << "Phone" << 3 << "-5"
-                                  << "'-5' is not a valid value for field 'RPosition'. The "
+                                  << "'-5' is not a valid value for field 'Right Margin'. The "
                                      "allowed range is 1 to 300.";
         QTest::newRow("letters") << "Phone" << 2 << "12a"
-                                 << "'12a' is not a valid integer value for field 'LPosition'.";
+                                 << "'12a' is not a valid integer value for field 'Left Margin'.";
         QTest::newRow("blank line") << "Company" << 1 << ""
                                     << "A value is required for field 'Line'.";
         QTest::newRow("blank right") << "Phone" << 3 << ""
-                                     << "A value is required for field 'RPosition'.";
+                                     << "A value is required for field 'Right Margin'.";
     }
     void refusedValues()
     {
