@@ -297,6 +297,10 @@ ColumnPreviewWidget* ColumnPreviewWidget::addTo(QBoxLayout* layout, QTableWidget
     QPalette red = warnings->palette();
     red.setColor(QPalette::WindowText, QColor::fromRgb(PreviewRenderer::warningFrameColour()));
     warnings->setPalette(red);
+    // Room for two warnings at all times, so that the window does not jump
+    // as the first ones come and go.
+    warnings->setMinimumHeight(2 * warnings->fontMetrics().lineSpacing());
+    warnings->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->insertWidget(index < 0 ? -1 : layout->indexOf(area) + 1, warnings);
     preview->m_warningLabel = warnings;
     preview->updateWarningLabel();
