@@ -727,6 +727,14 @@ private slots:
                                    }),
                      1);
         }
+        // With TV_SCREENSHOT_DIR set, a picture of the help window at the
+        // section of "Report Description".
+        if (const QString dir = qEnvironmentVariable("TV_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            w.Notebook1->setCurrentIndex(3);
+            QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+            QTest::qWait(200);
+            QVERIFY(desktop.helpWindow()->grab().save(QDir(dir).filePath(QStringLiteral("help.png"))));
+        }
         // The help never keeps the program running on its own.
         QVERIFY(!desktop.helpWindow()->testAttribute(Qt::WA_QuitOnClose));
 
