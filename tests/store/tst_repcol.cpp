@@ -147,6 +147,7 @@ private slots:
         open(dialog, 75);
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Column Widths"));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblReportName"), QStringLiteral("Weekly calls"));
         QCOMPARE(labelText(dialog, "LblMargin"), QStringLiteral("75"));
         QVERIFY(dialog.findChild<QLabel*>("Label2")->text() ==

@@ -63,6 +63,7 @@ private slots:
 
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select A Report"));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblTitle"), QStringLiteral("Modify an Existing Report"));
         QCOMPARE(rows(dialog), (QStringList{QStringLiteral("Birthday Report|Contact|mid.rpt"),
                                             QStringLiteral("City report|Calendar|alpha.rpt"),
