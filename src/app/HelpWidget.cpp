@@ -30,7 +30,7 @@ HelpWidget::HelpWidget(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(close, &QShortcut::activated, this, &QWidget::close);
 
     const int line = fontMetrics().height();
-    resize(46 * fontMetrics().averageCharWidth() + 4 * line, 36 * line);
+    resize(80 * fontMetrics().averageCharWidth() + 4 * line, 36 * line);
     if (const QScreen* s = QGuiApplication::primaryScreen())
         resize(size().boundedTo(s->availableGeometry().size() * 9 / 10));
 }
