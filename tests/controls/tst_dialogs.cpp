@@ -2,6 +2,7 @@
 #include "TempInstallation.h"
 #include "app/DatabaseError.h"
 #include "app/ParadoxWriter.h"
+#include "app/WidgetPlatform.h"
 #include "app/Session.h"
 #include "controls/About.h"
 #include "controls/Crspecia.h"
@@ -14,6 +15,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -292,6 +294,26 @@ private slots:
         QCOMPARE(platform.texts(), QStringList{message});
         QCOMPARE(platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(!QApplication::overrideCursor()); // the wait cursor is gone
+
+        // The same in the desktop's own box, in its own modal loop: the one
+        // window that opens is the error box, and nothing is left open.
+        WidgetPlatform desktop;
+        Platform::install(&desktop);
+        qDeleteAll(watch.findChildren<QTimer*>()); // the watch above saw nothing
+        QStringList opened;
+        onNextModal(&watch,
+            [&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                opened << (box ? box->text() : w->metaObject()->className());
+                if (box)
+                    box->button(QMessageBox::Ok)->click();
+            },
+            &seen);
+        QVERIFY(!TFrmUser::execute(nullptr, kAlias));
+        Platform::install(&platform);
+        QVERIFY(seen);
+        QCOMPARE(opened, QStringList{message});
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void userDialogShownModally()

@@ -5,13 +5,17 @@
 
 #include "app/DatabaseError.h"
 #include "app/Table.h"
+#include "app/WidgetPlatform.h"
 #include "store/Repcol.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <optional>
@@ -296,6 +300,32 @@ private slots:
         QTest::newRow("different lines")
             << QList<Placed>{{"A", 1, 1, 10, 20}, {"B", 2, 2, 10, 20}} << 75 << QString();
     }
+    // "Check for Errors" in the desktop's own box, in its own modal loop,
+    // closed with Enter: the dialog, its grid and its rows stay as they were.
+    void checkInARealBox()
+    {
+        StoreFixture fixture;
+        createTable({{"Company", 1, 1, 1, 25}, {"Phone", 2, 1, 25, 50}});
+        WidgetPlatform desktop;
+        Platform::install(&desktop);
+        auto restore = qScopeGuard([] { Platform::install(nullptr); });
+        TFrmColumn dialog;
+        open(dialog, 75);
+        const QStringList before = gridRows(dialog);
+        QString text;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
+        QCOMPARE(text, QStringLiteral("There are overlaps for right margin 25"));
+        QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == &dialog);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(gridRows(dialog), before);
+    }
+
     void checkForErrors()
     {
         QFETCH(QList<Placed>, rows);
