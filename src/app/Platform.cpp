@@ -14,7 +14,7 @@ public:
     Answer messageBox(Icon, const QString& text, Buttons buttons) override
     {
         qWarning("%s", qPrintable(text));
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
     void beep(Sound) override {}
     bool startProgram(const QString&, const QStringList&) override { return false; }

@@ -11,7 +11,9 @@ class Platform
 {
 public:
     enum class Icon { Error, Warning, Information };
-    enum class Buttons { Ok, YesNo };
+    // YesNoDefaultNo: Yes and No with No as the default button, for a
+    // question whose Yes destroys something.
+    enum class Buttons { Ok, YesNo, YesNoDefaultNo };
     enum class Answer { Ok, Yes, No, Cancel };
     // The standard sounds the program uses (values of the Windows API).
     enum class Sound { Exclamation = 0x30 };

@@ -17,6 +17,13 @@ bool Confirm(const QString& question)
                                            Platform::Buttons::YesNo) == Platform::Answer::Yes;
 }
 
+bool ConfirmDefaultNo(const QString& question)
+{
+    return Platform::instance().messageBox(Platform::Icon::Information, question,
+                                           Platform::Buttons::YesNoDefaultNo) ==
+           Platform::Answer::Yes;
+}
+
 bool IsBlank(const QString& text)
 {
     for (QChar c : text) {

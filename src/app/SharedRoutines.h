@@ -8,6 +8,8 @@
 void ShowError(const QString& message);
 // A Yes/No question with the information icon; true only when answered Yes.
 bool Confirm(const QString& question);
+// The same question with No as the default button, for a Yes that destroys.
+bool ConfirmDefaultNo(const QString& question);
 // True when the text is empty or holds only spaces, CR, LF or backspaces.
 bool IsBlank(const QString& text);
 // The folder and the file name joined with the platform's separator; a blank

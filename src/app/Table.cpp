@@ -235,6 +235,14 @@ struct Table::Private
     };
     QHash<QString, Range> ranges;             // by lower-case field name
     QHash<QString, bool> requiredOverrides;   // by lower-case field name
+    QHash<QString, QString> labels;           // by lower-case field name
+
+    // The field as messages name it: its display label, or its name.
+    QString label(int field) const
+    {
+        const QString& name = fields().at(field).name;
+        return labels.value(name.toLower(), name);
+    }
 
     int disableCount = 0;
 
@@ -614,7 +622,7 @@ struct Table::Private
             throw DatabaseError(
                 QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is "
                                "%3 to %4.")
-                    .arg(quoted(text), fields().at(field).name)
+                    .arg(quoted(text), label(field))
                     .arg(it->minimum)
                     .arg(it->maximum));
     }
@@ -628,7 +636,7 @@ struct Table::Private
             throw DatabaseError(
                 QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is "
                                "%3 to %4.")
-                    .arg(quoted(text), fields().at(field).name)
+                    .arg(quoted(text), label(field))
                     .arg(it->minimum)
                     .arg(it->maximum));
     }
@@ -636,7 +644,7 @@ struct Table::Private
     DatabaseError conversionError(const QString& text, const QString& kind, int field) const
     {
         return DatabaseError(QStringLiteral("%1 is not a valid %2 value for field '%3'.")
-                                 .arg(quoted(text), kind, fields().at(field).name));
+                                 .arg(quoted(text), kind, label(field)));
     }
 
     // A date, time or timestamp read from `text`, or the refusal when the
@@ -661,7 +669,7 @@ struct Table::Private
                 throw DatabaseError(
                     QStringLiteral("The text %1 is too long for field '%2', which holds at most "
                                    "%3 characters.")
-                        .arg(quoted(text), def.name)
+                        .arg(quoted(text), label(field))
                         .arg(def.size));
             return text;
         }
@@ -722,7 +730,7 @@ struct Table::Private
                 throw DatabaseError(
                     QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is "
                                    "%3 to %4.")
-                        .arg(quoted(text), def.name)
+                        .arg(quoted(text), label(field))
                         .arg(lo)
                         .arg(hi));
             checkRange(field, value, text);
@@ -1332,7 +1340,7 @@ void Table::post()
         const bool empty = v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
         if (empty && d->isRequired(i) && fields.at(i).type != FieldType::AutoInc)
             throw DatabaseError(
-                QStringLiteral("A value is required for field '%1'.").arg(fields.at(i).name));
+                QStringLiteral("A value is required for field '%1'.").arg(d->label(i)));
     }
 
     QList<StoredRow> rows = d->shared->rows;
@@ -1478,7 +1486,7 @@ int Table::asInteger(const QString& field) const
         const double x = v.toDouble();
         if (x < std::numeric_limits<int>::min() || x > std::numeric_limits<int>::max())
             throw DatabaseError(QStringLiteral("%1 is not a valid integer value for field '%2'.")
-                                    .arg(quoted(displayText(v)), field));
+                                    .arg(quoted(displayText(v)), d->label(d->requireField(field))));
         return int(std::llround(x));
     }
     default: {
@@ -1487,7 +1495,7 @@ int Table::asInteger(const QString& field) const
         if (!parseWholeNumber(text, &n) || n < std::numeric_limits<int>::min() ||
             n > std::numeric_limits<int>::max())
             throw DatabaseError(QStringLiteral("%1 is not a valid integer value for field '%2'.")
-                                    .arg(quoted(text), d->fields().at(d->requireField(field)).name));
+                                    .arg(quoted(text), d->label(d->requireField(field))));
         return int(n);
     }
     }
@@ -1510,7 +1518,7 @@ bool Table::asBoolean(const QString& field) const
         if (!ok)
             throw DatabaseError(QStringLiteral("%1 is not a valid logical value for field '%2'.")
                                     .arg(quoted(displayText(v)),
-                                         d->fields().at(d->requireField(field)).name));
+                                         d->label(d->requireField(field))));
         return b;
     }
     }
@@ -1556,6 +1564,11 @@ void Table::setRange(const QString& field, int minimum, int maximum)
 {
     d->ranges.insert(field.toLower(), {qint64(std::min(minimum, maximum)),
                                        qint64(std::max(minimum, maximum))});
+}
+
+void Table::setDisplayLabel(const QString& field, const QString& label)
+{
+    d->labels.insert(field.toLower(), label);
 }
 
 void Table::setRequired(const QString& field, bool required)

@@ -101,6 +101,10 @@ public:
     // Per-column limits checked on assignment (used by the column editor).
     void setRange(const QString& field, int minimum, int maximum);
 
+    // The name by which this cursor's messages call a column (the caption
+    // the user sees it under); without one, the column's own name.
+    void setDisplayLabel(const QString& field, const QString& label);
+
     // Makes a column required, or not, for posts through this cursor whatever
     // the table's own definition says (the column editor requires its grid
     // columns).

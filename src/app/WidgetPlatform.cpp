@@ -1,9 +1,11 @@
 #include "app/WidgetPlatform.h"
 
 #include "app/HelpFile.h"
+#include "app/HelpWidget.h"
 
 #include <QApplication>
-#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -29,9 +31,9 @@ Platform::Answer WidgetPlatform::messageBox(Icon icon, const QString& text, Butt
         box.setIcon(QMessageBox::Information);
         break;
     }
-    if (buttons == Buttons::YesNo) {
+    if (buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
@@ -61,7 +63,20 @@ bool WidgetPlatform::startProgram(const QString& program, const QStringList& arg
     return process.startDetached();
 }
 
+WidgetPlatform::~WidgetPlatform() { delete m_help; }
+
 bool WidgetPlatform::openHelp(const QString& helpFile, int context)
 {
-    return QDesktopServices::openUrl(HelpFile::contextUrl(helpFile, context));
+    const QString page = HelpFile::htmlPath(helpFile);
+    if (!QFileInfo(page).isFile()) {
+        messageBox(Icon::Error,
+                   QStringLiteral("The help file %1 cannot be found.")
+                       .arg(QDir::toNativeSeparators(page)),
+                   Buttons::Ok);
+        return false;
+    }
+    if (!m_help)
+        m_help = new HelpWidget;
+    m_help->showAt(HelpFile::contextUrl(helpFile, context));
+    return true;
 }

@@ -1,5 +1,4 @@
 #include "app/Platform.h"
-#include "app/StartUp.h"
 #include "app/WidgetPlatform.h"
 #include "wizard/Crepmain.h"
 
@@ -63,16 +62,9 @@ int main(int argc, char* argv[])
     WidgetPlatform platform;
     Platform::setDefault(&platform);
 
-    if (!StartUp::prepareSession())
-        return 0;
-
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane Pro"));
-    // Lets the desktop match the window to the menu entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tallyvane"));
-    TFrmCReport wizard;
     QuitWhenShown quitWhenShown;
-    if (qEnvironmentVariableIsSet("TV_QUIT_WHEN_SHOWN"))
-        wizard.installEventFilter(&quitWhenShown);
-    wizard.show();
-    return app.exec();
+    return TFrmCReport::runProgram([&](TFrmCReport& wizard) {
+        if (qEnvironmentVariableIsSet("TV_QUIT_WHEN_SHOWN"))
+            wizard.installEventFilter(&quitWhenShown);
+    });
 }

@@ -2,6 +2,8 @@
 
 #include "ui_About.h"
 
+#include "app/WidgetFit.h"
+
 #include <QScreen>
 
 TfrmAbout::TfrmAbout(QWidget* owner)
@@ -16,7 +18,8 @@ TfrmAbout::TfrmAbout(QWidget* owner)
     QFont bold = ui->lblProgram->font();
     bold.setBold(true);
     ui->lblProgram->setFont(bold);
-    setFixedSize(439, 279);
+    // The designed size, or more when the fonts present need more room.
+    WidgetFit::fixToContents(this, QSize(439, 279));
     connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
 }

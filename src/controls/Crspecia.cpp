@@ -1,5 +1,6 @@
 #include "controls/Crspecia.h"
 
+#include "app/WidgetFit.h"
 #include "controls/Picklist.h"
 #include "ui_Crspecia.h"
 
@@ -30,7 +31,8 @@ TFrmSpecial::TFrmSpecial(TPickList* contactList, QWidget* owner)
         box->setFont(bold);
     }
 
-    setFixedSize(461, 233);
+    // The designed size, or more when the fonts present need more room.
+    WidgetFit::fixToContents(this, QSize(461, 233));
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
 

@@ -8,14 +8,20 @@
 #include "ui_Cruser.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScreen>
 #include <QStyleOptionHeader>
 
+#include <algorithm>
+
 namespace {
 
 const QString cornerText = QStringLiteral("USER FIELD");
+// The grid's designed column width and row height, the least they may be.
+constexpr int kDefaultWidth = 85;
+constexpr int kDefaultHeight = 17;
 
 } // namespace
 
@@ -41,14 +47,14 @@ TFrmUser::TFrmUser(QWidget* owner, const QString& alias)
     // One fixed row and one fixed column: the headers, which stay in view
     // while the grid scrolls.
     grid->horizontalHeader()->setMinimumSectionSize(8);
-    grid->horizontalHeader()->setDefaultSectionSize(85);
+    grid->horizontalHeader()->setDefaultSectionSize(kDefaultWidth);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid->horizontalHeader()->setFixedHeight(17);
+    grid->horizontalHeader()->setFixedHeight(kDefaultHeight);
     grid->horizontalHeader()->setHighlightSections(false);
     grid->verticalHeader()->setMinimumSectionSize(8);
-    grid->verticalHeader()->setDefaultSectionSize(17);
+    grid->verticalHeader()->setDefaultSectionSize(kDefaultHeight);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setFixedWidth(85);
+    grid->verticalHeader()->setFixedWidth(kDefaultWidth);
     grid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->verticalHeader()->setHighlightSections(false);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -105,6 +111,43 @@ void TFrmUser::FormCreate()
     }
     grid->setHorizontalHeaderLabels(names);
     // The table stays open for as long as the dialog lives.
+    fitGridToContents();
+}
+
+void TFrmUser::fitGridToContents()
+{
+    QTableWidget* grid = ui->StringGrid1;
+    QHeaderView* top = grid->horizontalHeader();
+    QHeaderView* side = grid->verticalHeader();
+    const QFontMetrics fm(grid->font());
+
+    // The header texts, the corner's included, measured as the style draws
+    // a header section.
+    auto sectionWidth = [&](const QString& text) {
+        QStyleOptionHeader option;
+        option.initFrom(top);
+        option.text = text;
+        option.fontMetrics = QFontMetrics(top->font());
+        return top->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), top).width();
+    };
+    int sideWidth = std::max(kDefaultWidth, sectionWidth(cornerText));
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        if (const QTableWidgetItem* item = grid->verticalHeaderItem(r))
+            sideWidth = std::max(sideWidth, sectionWidth(item->text()));
+    }
+    side->setFixedWidth(sideWidth);
+
+    const int rowHeight = std::max({kDefaultHeight, fm.height() + 2,
+                                    QFontMetrics(side->font()).height() + 2});
+    side->setDefaultSectionSize(rowHeight);
+    top->setFixedHeight(std::max(kDefaultHeight, QFontMetrics(top->font()).height() + 2));
+
+    grid->resizeColumnsToContents();
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const QTableWidgetItem* head = grid->horizontalHeaderItem(c);
+        const int need = std::max(grid->columnWidth(c), head ? sectionWidth(head->text()) : 0);
+        grid->setColumnWidth(c, std::max(kDefaultWidth, need));
+    }
 }
 
 bool TFrmUser::execute(QWidget* owner, const QString& alias)

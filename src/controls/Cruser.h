@@ -43,6 +43,9 @@ protected:
 
 private:
     void FormCreate();
+    // Columns, rows and headers at least as large as designed, larger where
+    // the texts need it in the font present.
+    void fitGridToContents();
 
     std::unique_ptr<Ui::TFrmUser> ui;
     Table* TblDatabase;

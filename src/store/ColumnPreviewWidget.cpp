@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -188,6 +189,7 @@ void ColumnPreviewWidget::invalidate()
                 setMinimumHeight(height);
                 updateGeometry();
             }
+            updateWarningLabel();
         },
         Qt::QueuedConnection);
 }
@@ -229,6 +231,38 @@ QString ColumnPreviewWidget::boxToolTip(int gridRow) const
     return i >= 0 ? PreviewRenderer::toolTip(l.boxes[i]) : QString();
 }
 
+QString ColumnPreviewWidget::warningText() const
+{
+    const PreviewLayout& l = previewLayout();
+    QStringList warnings;
+    QList<QStringList> fields;
+    for (const PreviewBox& box : l.boxes) {
+        for (const QString& warning : box.warnings) {
+            qsizetype i = warnings.indexOf(warning);
+            if (i < 0) {
+                warnings << warning;
+                fields << QStringList();
+                i = warnings.size() - 1;
+            }
+            if (!fields[i].contains(box.label))
+                fields[i] << box.label;
+        }
+    }
+    QStringList lines;
+    for (qsizetype i = 0; i < warnings.size(); ++i)
+        lines << fields[i].join(QStringLiteral(", ")) + QStringLiteral(": ") + warnings[i];
+    return lines.join(QLatin1Char('\n'));
+}
+
+void ColumnPreviewWidget::updateWarningLabel()
+{
+    if (!m_warningLabel)
+        return;
+    const QString text = warningText();
+    if (m_warningLabel->text() != text)
+        m_warningLabel->setText(text);
+}
+
 QSize ColumnPreviewWidget::sizeHint() const
 {
     return QSize(640, previewLayout().size.height());
@@ -254,6 +288,22 @@ ColumnPreviewWidget* ColumnPreviewWidget::addTo(QBoxLayout* layout, QTableWidget
     area->setFixedHeight(PreviewRenderer::rulerHeight + visibleLines * PreviewRenderer::bandHeight +
                          1 + 2 * area->frameWidth());
     layout->insertWidget(index, area);
+
+    // The warnings in words, for those who do not hover over a red box.
+    auto* warnings = new QLabel;
+    warnings->setObjectName(QStringLiteral("PreviewWarnings"));
+    warnings->setWordWrap(true);
+    warnings->setTextFormat(Qt::PlainText);
+    QPalette red = warnings->palette();
+    red.setColor(QPalette::WindowText, QColor::fromRgb(PreviewRenderer::warningFrameColour()));
+    warnings->setPalette(red);
+    // Room for two warnings at all times, so that the window does not jump
+    // as the first ones come and go.
+    warnings->setMinimumHeight(2 * warnings->fontMetrics().lineSpacing());
+    warnings->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->insertWidget(index < 0 ? -1 : layout->indexOf(area) + 1, warnings);
+    preview->m_warningLabel = warnings;
+    preview->updateWarningLabel();
     return preview;
 }
 
@@ -340,6 +390,11 @@ void ColumnPreviewWidget::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), QColor::fromRgb(PreviewRenderer::paperColour()));
     PreviewRenderer::paint(painter, previewLayout(), selectedRow(), hasFocus());
+    // The printable width may have changed without a word (it is read from
+    // its source while painting); the warnings follow.
+    if (m_warningLabel)
+        QMetaObject::invokeMethod(this, &ColumnPreviewWidget::updateWarningLabel,
+                                  Qt::QueuedConnection);
 }
 
 void ColumnPreviewWidget::resizeEvent(QResizeEvent* event)

@@ -3,6 +3,7 @@
 #include "store/PreviewRenderer.h"
 
 #include <QHash>
+#include <QLabel>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTableWidget>
@@ -67,13 +68,19 @@ public:
     // has no box.
     QRect boxRect(int gridRow) const;
     QString boxToolTip(int gridRow) const;
+    // What the check says about the columns, written out beside the
+    // preview: each warning once, after the fields it concerns, one a line.
+    // Empty when every column is fine.
+    QString warningText() const;
+    // The label that shows warningText() (made by addTo()).
+    QLabel* warningLabel() const { return m_warningLabel; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
     // Puts a preview for the grid into the layout (at `index`, or at its
     // end), in a scroll area that shows `visibleLines` print lines and
-    // scrolls to the others.
+    // scrolls to the others, with the label of its warnings under it.
     static ColumnPreviewWidget* addTo(QBoxLayout* layout, QTableWidget* grid, int printableWidth,
                                       int visibleLines = 3, int index = -1);
 
@@ -112,6 +119,7 @@ private:
     void writeCell(int row, int column, int value);
     void nudge(PreviewHit part, int delta);
     void updateCursor(QPoint pos);
+    void updateWarningLabel();
 
     QPointer<QTableWidget> m_grid;
     // The grid's viewport, kept apart so that events arriving while the grid
@@ -130,6 +138,7 @@ private:
     QString m_headerTable;
     mutable std::optional<QHash<QString, QString>> m_headers;
 
+    QPointer<QLabel> m_warningLabel;
     mutable bool m_dirty = true;
     mutable PreviewLayout m_layout;
 };

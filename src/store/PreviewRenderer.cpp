@@ -223,10 +223,8 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     const QRect all(QPoint(0, 0), l.size);
     p.fillRect(all, QColor::fromRgb(paperColour()));
 
-    QFont small = p.font();
-    small.setPixelSize(10);
-    QFont label = p.font();
-    label.setPixelSize(12);
+    const QFont small = rulerFont();
+    const QFont label = labelFont();
 
     const int limitX = l.xFor(l.printableWidth);
     const int endX = l.xFor(l.span);
@@ -258,17 +256,6 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     const QColor ink(0x30, 0x30, 0x30);
     p.fillRect(QRect(QPoint(l.origin, base), QPoint(endX, base)), ink);
     const bool everyTenth = l.scale >= 2.5;
-    const QFontMetrics fm(small);
-    const int inchStep = std::max(1, int(std::ceil((fm.horizontalAdvance(QStringLiteral("88")) + 6) /
-                                                   (10 * l.scale))));
-    // The printable width in inches beside its mark, on the side where it
-    // fits; inch numbers under it are left out.
-    const QString limitText = inches(l.printableWidth) + QStringLiteral("\"");
-    const int limitTextWidth = fm.horizontalAdvance(limitText);
-    const int limitTextX = limitX + 8 + limitTextWidth <= l.size.width()
-                               ? limitX + 8
-                               : limitX - 8 - limitTextWidth;
-    const QRect limitLabel(limitTextX - 2, 1, limitTextWidth + 4, fm.height());
     for (int t = 0; t <= l.span; ++t) {
         int length = 0;
         if (t % 10 == 0)
@@ -281,15 +268,10 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
             continue;
         const int x = l.xFor(t);
         p.fillRect(QRect(QPoint(x, base - length), QPoint(x, base)), ink);
-        if (t % 10 == 0 && (t / 10) % inchStep == 0) {
-            p.setPen(ink);
-            const QString n = QString::number(t / 10);
-            const int w = fm.horizontalAdvance(n);
-            const QRect numberRect(x - w / 2, base - 12 - fm.ascent(), w, fm.height());
-            if (!numberRect.intersects(limitLabel))
-                p.drawText(QPoint(x - w / 2, base - 12), n);
-        }
     }
+    p.setPen(ink);
+    for (const RulerText& number : rulerNumbers(l))
+        p.drawText(number.rect, Qt::AlignCenter, number.text);
 
     // The printable width: a line down the ruler and the bands, with its
     // value in inches on the ruler.
@@ -304,7 +286,8 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);
     p.setPen(limit);
-    p.drawText(limitLabel, Qt::AlignCenter, limitText);
+    const RulerText widthText = limitText(l);
+    p.drawText(widthText.rect, Qt::AlignCenter, widthText.text);
 
     // The boxes in grid order, the selected one last so that it lies on top.
     p.setFont(label);
@@ -314,12 +297,12 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
         if (selected)
             fill = box.warned() ? qRgb(0xf6, 0xb4, 0xac) : qRgb(0xb8, 0xd2, 0xf2);
         frameRect(p, box.rect, frame, fill, selected ? 2 : 1);
-        const QRect text = box.rect.adjusted(4, 1, -2, -1);
+        const QRect text = boxTextRect(box);
         if (text.width() > 0) {
             p.save();
             p.setClipRect(box.rect.adjusted(selected ? 2 : 1, 1, selected ? -2 : -1, -1));
             p.setPen(QColor(0x10, 0x10, 0x10));
-            p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, box.label);
+            p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, boxText(box));
             p.restore();
         }
         if (selected && withFocus) {
@@ -340,6 +323,76 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     if (selectedBox >= 0)
         drawBox(l.boxes[selectedBox], true);
     p.restore();
+}
+
+QFont PreviewRenderer::rulerFont()
+{
+    QFont font;
+    font.setPixelSize(10);
+    return font;
+}
+
+QFont PreviewRenderer::labelFont()
+{
+    QFont font;
+    font.setPixelSize(12);
+    return font;
+}
+
+PreviewRenderer::RulerText PreviewRenderer::limitText(const PreviewLayout& l)
+{
+    // Right of the mark where it fits, otherwise left of it.
+    const QFontMetrics fm(rulerFont());
+    const QString text = inches(l.printableWidth) + QStringLiteral("\"");
+    const int width = fm.horizontalAdvance(text);
+    const int limitX = l.xFor(l.printableWidth);
+    const int x = limitX + 8 + width + 2 <= l.size.width() ? limitX + 8 : limitX - 8 - width;
+    return {QRect(std::max(x - 2, 0), 1, width + 4, fm.height()), text};
+}
+
+QList<PreviewRenderer::RulerText> PreviewRenderer::rulerNumbers(const PreviewLayout& l)
+{
+    const QFontMetrics fm(rulerFont());
+    // Every inch where there is room, every second or fifth one when the
+    // scale is small.
+    const int inchStep = std::max(
+        1, int(std::ceil((fm.horizontalAdvance(QStringLiteral("88")) + 6) / (10 * l.scale))));
+    const QRect keepFree = limitText(l).rect.adjusted(-rulerTextGap, 0, rulerTextGap, 0);
+    const int limitX = l.xFor(l.printableWidth);
+    const int base = rulerHeight - 1;
+    QList<RulerText> numbers;
+    for (int t = 0; t <= l.span; t += 10) {
+        if ((t / 10) % inchStep != 0)
+            continue;
+        const QString n = QString::number(t / 10);
+        const int w = fm.horizontalAdvance(n);
+        const int x = l.xFor(t);
+        QRect r(x - w / 2 - 1, base - 12 - fm.ascent(), w + 2, fm.height());
+        // The last number stays inside the picture.
+        if (r.right() >= l.size.width())
+            r.moveRight(l.size.width() - 1);
+        if (r.left() < 0)
+            r.moveLeft(0);
+        // The mark's triangle reaches 5 pixels either side of its line.
+        const bool onMark = r.left() - 6 <= limitX && limitX <= r.right() + 6;
+        if (onMark || r.intersects(keepFree))
+            continue;
+        numbers << RulerText{r, n};
+    }
+    return numbers;
+}
+
+QRect PreviewRenderer::boxTextRect(const PreviewBox& box)
+{
+    return box.rect.adjusted(4, 1, -2, -1);
+}
+
+QString PreviewRenderer::boxText(const PreviewBox& box)
+{
+    const QRect room = boxTextRect(box);
+    if (room.width() <= 0)
+        return QString();
+    return QFontMetrics(labelFont()).elidedText(box.label, Qt::ElideRight, room.width());
 }
 
 QImage PreviewRenderer::render(const PreviewLayout& layout, int selectedRow)

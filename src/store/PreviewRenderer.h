@@ -112,6 +112,27 @@ public:
                          int selectedRow = -1);
     static QImage render(const PreviewLayout& layout, int selectedRow = -1);
 
+    // The ruler's texts as paint() writes them: the inch numbers (each with
+    // the rectangle it covers) and the printable width in inches beside its
+    // mark. An inch number that would come near that text or the mark's
+    // line is left out.
+    struct RulerText
+    {
+        QRect rect;
+        QString text;
+    };
+    static RulerText limitText(const PreviewLayout& layout);
+    static QList<RulerText> rulerNumbers(const PreviewLayout& layout);
+    static constexpr int rulerTextGap = 3; // pixels kept free around the ruler's texts
+
+    // The text written in a box: its label, cut with an ellipsis when the
+    // box is too narrow for it.
+    static QString boxText(const PreviewBox& box);
+    // The room for the text inside a box.
+    static QRect boxTextRect(const PreviewBox& box);
+    static QFont rulerFont();
+    static QFont labelFont();
+
     // The tool tip of a box: the warning texts, one a line, or for a clean
     // column its label and its place in tenths and inches.
     static QString toolTip(const PreviewBox& box);

@@ -125,6 +125,9 @@ void TFrmColumn::openTable(const QString& alias)
 {
     m_table->setDatabaseName(alias);
     m_table->setTableName(kTableName);
+    // Refusals name a column as the grid shows it ("Right Margin").
+    for (const GridColumn& column : kColumns)
+        m_table->setDisplayLabel(QString::fromLatin1(column.field), QString::fromLatin1(column.caption));
     for (const Limit& limit : kLimits) {
         m_table->setRange(QString::fromLatin1(limit.field), limit.minimum, limit.maximum);
         m_table->setRequired(QString::fromLatin1(limit.field), true);

@@ -168,7 +168,7 @@ void TFrmSelect::BtnOkClick()
         return;
 
     if (SelectMode == kModeDelete) {
-        if (!Confirm(ReportList::deleteQuestion(fileName)))
+        if (!ConfirmDefaultNo(ReportList::deleteQuestion(fileName)))
             return;
         if (!ReportList::remove(AliasPath(DatabaseAlias), fileName)) {
             ShowError(QStringLiteral("Unable to delete report"));

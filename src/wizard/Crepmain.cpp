@@ -89,6 +89,9 @@ TFrmCReport::TFrmCReport(QWidget* parent)
     TblEvents.setTableName(QStringLiteral("EVENT.DB"));
     TblCRData.setTableName(QStringLiteral("CRDATA.DB"));
     TblCRData.setExclusive(true);
+    // Refused positions are named as the "Column Widths" grid shows them.
+    TblCRData.setDisplayLabel(QStringLiteral("LPosition"), QStringLiteral("Starting At"));
+    TblCRData.setDisplayLabel(QStringLiteral("RPosition"), QStringLiteral("Ending At"));
 
     connectHandlers();
     bindFieldControls();
@@ -327,12 +330,25 @@ void TFrmCReport::FormCreate()
     TblContact.setDatabaseName(DatabaseAlias);
     TblCRData.setDatabaseName(DatabaseAlias);
 
-    // A working table that cannot be made is reported; the wizard still
-    // opens, so that the user can read the help or leave.
-    guarded([this] {
+    // A working table that cannot be made for now (the network control
+    // directory is not usable yet) is reported, and made again when the
+    // user starts an operation. An alias without a folder, or a working
+    // table held by another wizard, leaves nothing to work on: the program
+    // ends once the user has read why.
+    try {
         WaitCursor wait;
         CreateDataTable();
-    });
+    } catch (const WorkingTableRefused& error) {
+        m_startRefused = true;
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        Platform::instance().messageBox(
+            Platform::Icon::Error,
+            error.message() + QStringLiteral("\r\rThe program ends when you close this message."),
+            Platform::Buttons::Ok);
+    } catch (const std::exception& error) {
+        showUnhandledError(error);
+    }
 
     BtnSlideShow->setVisible(slideShowPresent());
 

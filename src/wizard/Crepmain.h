@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DatabaseError.h"
 #include "app/Table.h"
 #include "wizard/CrepmainSpinEdit.h"
 #include "wizard/Layout.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -23,6 +25,15 @@ class QStackedWidget;
 class QTableWidget;
 class QWidget;
 class TPickList;
+
+// A fault at the window's creation that leaves the wizard nothing to work
+// on: the alias leads to no folder, or another wizard holds the working
+// table of this data folder.
+class WorkingTableRefused : public DatabaseError
+{
+public:
+    using DatabaseError::DatabaseError;
+};
 
 namespace Ui {
 class TFrmCReport;
@@ -170,6 +181,16 @@ public:
     // The help file set at creation: the executable's folder + "creport.hlp".
     QString helpFile() const { return m_helpFile; }
 
+    // True when the window could not start its work (WorkingTableRefused):
+    // the user has been told, and the program ends without showing it.
+    bool startRefused() const { return m_startRefused; }
+    // The program from its start-up checks to the end of its message loop;
+    // returns the exit code: 0 after a normal end, 1 when the wizard was
+    // refused at its start. beforeShow, when given, runs on the wizard just
+    // before it is shown.
+    static int runProgram(const std::function<void(TFrmCReport&)>& beforeShow = {});
+    static constexpr int kExitStartRefused = 1;
+
     // The three tables, all through DatabaseAlias.
     Table TblContact; // CONTACT.DB
     Table TblEvents;  // EVENT.DB
@@ -288,4 +309,5 @@ private:
     std::unique_ptr<Ui::TFrmCReport> ui;
     QButtonGroup* m_paperGroup = nullptr;
     QString m_helpFile;
+    bool m_startRefused = false;
 };

@@ -107,11 +107,17 @@ void TFrmCReport::CreateDataTable()
     TblCRData.setDatabaseName(DatabaseAlias);
     TblCRData.setTableName(kWorkingTable);
 
+    // An alias that leads to no folder gives the table no place at all.
+    QString path;
+    try {
+        path = TblCRData.filePath();
+    } catch (const DatabaseError& error) {
+        throw WorkingTableRefused(error.message());
+    }
     // Another wizard on this data folder holds its working table: it must
     // neither be deleted nor emptied under it.
-    const QString path = TblCRData.filePath();
     if (TableLock::lockedElsewhere(path))
-        throw DatabaseError(workingTableInUse(path));
+        throw WorkingTableRefused(workingTableInUse(path));
 
     // The old table goes; one that is not there does not matter.
     try {
@@ -145,7 +151,7 @@ void TFrmCReport::CreateDataTable()
     } catch (const DatabaseError&) {
         // The other wizard may have taken the table in the meantime.
         if (TableLock::lockedElsewhere(path))
-            throw DatabaseError(workingTableInUse(path));
+            throw WorkingTableRefused(workingTableInUse(path));
         throw;
     }
 }

@@ -44,8 +44,9 @@ private slots:
         QCOMPARE(findButton(dialog, "BitBtn1")->text(), QStringLiteral("Cancel"));
         // The name field has the focus as soon as the dialog is up.
         QTRY_COMPARE(QApplication::focusWidget(), edit(dialog, "EdFileName"));
-        // The window cannot be resized.
+        // The window cannot be resized, and shows every text whole.
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
     }
 
     void refusedNames_data()

@@ -49,6 +49,54 @@ class TestPreviewRenderer : public QObject
     Q_OBJECT
 
 private slots:
+    // The ruler's inch numbers keep clear of the printable width's mark and
+    // of its text, on every width and at every scale; the numbers that stay
+    // lie inside the picture.
+    void rulerNumbersKeepClearOfTheWidthMark()
+    {
+        const Columns columns{col(1, 1, 24), col(1, 25, 48)};
+        int checked = 0;
+        for (int pixels : {220, 400, 614, 900, 1400}) {
+            for (int width = 1; width <= 200; ++width) {
+                const PreviewLayout l = PreviewRenderer::layoutToFit(columns, width, pixels);
+                const PreviewRenderer::RulerText limit = PreviewRenderer::limitText(l);
+                const int mark = l.xFor(width);
+                const QRect picture(QPoint(0, 0), l.size);
+                QVERIFY2(picture.contains(limit.rect), qPrintable(QString::number(width)));
+                const QList<PreviewRenderer::RulerText> numbers = PreviewRenderer::rulerNumbers(l);
+                if (width >= 30)
+                    QVERIFY(numbers.size() >= 2);
+                for (const PreviewRenderer::RulerText& n : numbers) {
+                    const QString where =
+                        QStringLiteral("width %1, %2 px: %3").arg(width).arg(pixels).arg(n.text);
+                    QVERIFY2(!n.rect.adjusted(-PreviewRenderer::rulerTextGap, 0,
+                                              PreviewRenderer::rulerTextGap, 0)
+                                  .intersects(limit.rect),
+                             qPrintable(where));
+                    QVERIFY2(mark < n.rect.left() - 5 || mark > n.rect.right() + 5, qPrintable(where));
+                    QVERIFY2(picture.contains(n.rect), qPrintable(where));
+                    ++checked;
+                }
+            }
+        }
+        QVERIFY(checked > 1000);
+    }
+
+    // A label longer than its box ends in an ellipsis and fits the box; one
+    // that fits is written whole.
+    void labelsAreCutWithAnEllipsis()
+    {
+        const QString label = QStringLiteral("Header of a rather long field");
+        const PreviewLayout l = PreviewRenderer::layout(
+            {col(1, 1, 8, label), col(1, 10, 70, label)}, 75, 6.0);
+        const QFontMetrics fm(PreviewRenderer::labelFont());
+        const QString narrow = PreviewRenderer::boxText(l.boxes[0]);
+        QVERIFY2(narrow.endsWith(QChar(0x2026)), qPrintable(narrow));
+        QVERIFY(narrow.size() > 1);
+        QVERIFY(fm.horizontalAdvance(narrow) <= PreviewRenderer::boxTextRect(l.boxes[0]).width());
+        QCOMPARE(PreviewRenderer::boxText(l.boxes[1]), label);
+    }
+
     void boxEdgesStandAtTheirPositions_data()
     {
         QTest::addColumn<int>("width");

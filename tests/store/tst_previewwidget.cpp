@@ -306,6 +306,30 @@ private slots:
         QToolTip::hideText();
     }
 
+    // The check's warnings are written under the preview, each once after
+    // the fields it concerns, and go when the columns are mended.
+    void warningsAreWrittenBesideThePreview()
+    {
+        QLabel* label = m_preview->warningLabel();
+        QVERIFY(label);
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QString());
+        m_grid->item(0, 3)->setText(QStringLiteral("30"));
+        QTRY_COMPARE(label->text(), QStringLiteral("Company, FirstLast: There are overlaps for right margin 30"));
+        m_grid->item(3, 3)->setText(QStringLiteral("80"));
+        QTRY_COMPARE(label->text(),
+                     QStringLiteral("Company, FirstLast: There are overlaps for right margin 30\n"
+                                    "City: RIGHT margin greater than Right margin MAX of 75"));
+        QVERIFY(label->height() >= 2 * label->fontMetrics().height());
+        // Under the preview, inside the window.
+        const QWidget* area = m_window->findChild<QWidget*>(QStringLiteral("ColumnPreviewArea"));
+        QVERIFY(label->mapTo(m_window.get(), QPoint(0, 0)).y() >=
+                area->mapTo(m_window.get(), QPoint(0, area->height())).y());
+        m_grid->item(0, 3)->setText(QStringLiteral("24"));
+        m_grid->item(3, 3)->setText(QStringLiteral("24"));
+        QTRY_COMPARE(label->text(), QString());
+    }
+
     void labelsComeFromTheLookup()
     {
         m_preview->setLabelLookup([](const QString& field) { return field.toUpper(); });

@@ -5,13 +5,17 @@
 
 #include "app/DatabaseError.h"
 #include "app/Table.h"
+#include "app/WidgetPlatform.h"
 #include "store/Repcol.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <optional>
@@ -147,6 +151,7 @@ private slots:
         open(dialog, 75);
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Column Widths"));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblReportName"), QStringLiteral("Weekly calls"));
         QCOMPARE(labelText(dialog, "LblMargin"), QStringLiteral("75"));
         QVERIFY(dialog.findChild<QLabel*>("Label2")->text() ==
@@ -220,20 +225,20 @@ private slots:
                                 << "'0' is not a valid value for field 'Line'. The allowed range "
                                    "is 1 to 9.";
         QTest::newRow("left 301") << "Phone" << 2 << "301"
-                                  << "'301' is not a valid value for field 'LPosition'. The "
+                                  << "'301' is not a valid value for field 'Left Margin'. The "
                                      "allowed range is 1 to 300.";
         QTest::newRow("right 0") << "Phone" << 3 << "0"
-                                 << "'0' is not a valid value for field 'RPosition'. The allowed "
+                                 << "'0' is not a valid value for field 'Right Margin'. The allowed "
                                     "range is 1 to 300.";
         QTest::newRow("negative") << "Phone" << 3 << "-5"
-                                  << "'-5' is not a valid value for field 'RPosition'. The "
+                                  << "'-5' is not a valid value for field 'Right Margin'. The "
                                      "allowed range is 1 to 300.";
         QTest::newRow("letters") << "Phone" << 2 << "12a"
-                                 << "'12a' is not a valid integer value for field 'LPosition'.";
+                                 << "'12a' is not a valid integer value for field 'Left Margin'.";
         QTest::newRow("blank line") << "Company" << 1 << ""
                                     << "A value is required for field 'Line'.";
         QTest::newRow("blank right") << "Phone" << 3 << ""
-                                     << "A value is required for field 'RPosition'.";
+                                     << "A value is required for field 'Right Margin'.";
     }
     void refusedValues()
     {
@@ -295,6 +300,32 @@ private slots:
         QTest::newRow("different lines")
             << QList<Placed>{{"A", 1, 1, 10, 20}, {"B", 2, 2, 10, 20}} << 75 << QString();
     }
+    // "Check for Errors" in the desktop's own box, in its own modal loop,
+    // closed with Enter: the dialog, its grid and its rows stay as they were.
+    void checkInARealBox()
+    {
+        StoreFixture fixture;
+        createTable({{"Company", 1, 1, 1, 25}, {"Phone", 2, 1, 25, 50}});
+        WidgetPlatform desktop;
+        Platform::install(&desktop);
+        auto restore = qScopeGuard([] { Platform::install(nullptr); });
+        TFrmColumn dialog;
+        open(dialog, 75);
+        const QStringList before = gridRows(dialog);
+        QString text;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
+        QCOMPARE(text, QStringLiteral("There are overlaps for right margin 25"));
+        QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == &dialog);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(gridRows(dialog), before);
+    }
+
     void checkForErrors()
     {
         QFETCH(QList<Placed>, rows);

@@ -2,11 +2,15 @@
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
 
+#include "app/WidgetPlatform.h"
 #include "store/Repsel.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -59,6 +63,7 @@ private slots:
 
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select A Report"));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblTitle"), QStringLiteral("Modify an Existing Report"));
         QCOMPARE(rows(dialog), (QStringList{QStringLiteral("Birthday Report|Contact|mid.rpt"),
                                             QStringLiteral("City report|Calendar|alpha.rpt"),
@@ -241,7 +246,7 @@ private slots:
         QCOMPARE(platform.texts(),
                  QStringList{QStringLiteral("Do you want to delete the mid.rpt report?")});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Information);
-        QCOMPARE(platform.boxes[0].buttons, Platform::Buttons::YesNo);
+        QCOMPARE(platform.boxes[0].buttons, Platform::Buttons::YesNoDefaultNo);
         QVERIFY(dialog.isVisible());
         QCOMPARE(rows(dialog), before);
         QVERIFY(QFile::exists(fixture.dataPath(QStringLiteral("mid.rpt"))));
@@ -270,6 +275,41 @@ private slots:
                  (QStringList{QStringLiteral("alpha.rpt"), QStringLiteral("mid.rpt"),
                               QStringLiteral("notes.txt"), QStringLiteral("zeta.rpt")}));
         QVERIFY(dialog.reportFile().isEmpty());
+    }
+
+    // The delete question in the desktop's own box, in its own modal loop:
+    // Enter takes its default button, No, and the report stays; Yes
+    // deletes it.
+    void deleteQuestionDefaultsToNo()
+    {
+        StoreFixture fixture;
+        writeThree(fixture);
+        WidgetPlatform desktop;
+        Platform::install(&desktop);
+        auto restore = qScopeGuard([] { Platform::install(nullptr); });
+        TFrmSelect dialog;
+        show(dialog, QStringLiteral("DELETE"));
+
+        for (const bool yes : {false, true}) {
+            QString text;
+            QString defaultButton;
+            QTimer::singleShot(50, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                text = box->text();
+                defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+                if (yes)
+                    box->button(QMessageBox::Yes)->click();
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            });
+            QTest::mouseClick(findButton(dialog, "BtnOk"), Qt::LeftButton);
+            QCOMPARE(text, QStringLiteral("Do you want to delete the mid.rpt report?"));
+            QCOMPARE(defaultButton.remove(QLatin1Char('&')), QStringLiteral("No"));
+            QCOMPARE(QFile::exists(fixture.dataPath(QStringLiteral("mid.rpt"))), !yes);
+            QCOMPARE(dialog.isVisible(), !yes);
+        }
     }
 
     void deleteOfAVanishedFileIsReported()

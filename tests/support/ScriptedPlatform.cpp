@@ -9,7 +9,7 @@ Platform::Answer ScriptedPlatform::messageBox(Icon icon, const QString& text, Bu
     boxes << Box{icon, text, buttons};
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
-    return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
 }
 
 QStringList ScriptedPlatform::texts() const

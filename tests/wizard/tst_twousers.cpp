@@ -1,9 +1,9 @@
 // Two users on one data folder, each with their own wizard process (this
 // program run again in a child role, on one temporary installation, through
 // the real start-up and the real wizard window):
-// - a second wizard is refused the working table with a clear message while
-//   the first works; the first one's rows and report come out intact, and
-//   both can still list the reports;
+// - a second program is refused the working table with a clear message
+//   while the first works, and ends; the first one's rows and report come
+//   out intact, and both can still list the reports;
 // - two wizards started at the same moment: exactly one gets the table;
 // - two processes save a report under the same new name at the same
 //   moment: one succeeds, the other is told, and the file is whole.
@@ -13,10 +13,14 @@
 #include "app/AppPaths.h"
 #include "app/ParadoxReader.h"
 #include "app/StartUp.h"
+#include "app/WidgetPlatform.h"
 #include "store/ReportParser.h"
 #include "store/Repsel.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <QFileInfo>
 #include <QtTest>
@@ -118,25 +122,35 @@ int firstUser(const QStringList& args)
     return 0;
 }
 
-// Second user: starts while the first works, tries the operations, lists.
+// Second user: the whole program, started while the first works, with the
+// desktop's own message boxes. It says each box it sees and closes it, then
+// how the program ended; then it lists the reports.
 int secondUser(const QStringList& args)
 {
-    ScriptedPlatform platform;
-    if (!startUp(args.value(0)))
-        return ChildRun::fail(2, QStringLiteral("start-up ended the program"));
-    TFrmCReport w;
-    w.show();
-    ChildRun::say(QStringLiteral("opened"));
-    sayBoxes(platform);
-    // Every operation starts by emptying the working table: refused alike.
-    for (QRadioButton* op : {w.RBCreate, w.RbModify, w.RbDelete}) {
-        platform.clear();
-        WizardFixture::clickRadio(op);
-        clickWithoutDialog(w.BtnNext);
-        ChildRun::say(QStringLiteral("next %1 page %2").arg(op->objectName()).arg(w.CurrentPage));
-        sayBoxes(platform);
-    }
-    sayListing(&w);
+    AppPaths::setExecutableFolder(args.value(0));
+    Session::instance().reset();
+    Session::instance().setAliasFile(QDir(args.value(0)).filePath(QStringLiteral("ALIASES.INI")));
+    WidgetPlatform desktop;
+    Platform::install(&desktop);
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        ChildRun::say(QStringLiteral("box ") + box->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        box->button(QMessageBox::Ok)->click();
+    });
+    closer.start();
+    bool shown = false;
+    const int code = TFrmCReport::runProgram([&](TFrmCReport&) {
+        shown = true;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    });
+    closer.stop();
+    ChildRun::say(QStringLiteral("ended %1%2").arg(code).arg(shown ? " shown" : ""));
+    Platform::install(nullptr);
+    sayListing(nullptr);
     return 0;
 }
 
@@ -228,10 +242,11 @@ class TestTwoUsers : public QObject
 private slots:
     void initTestCase() { QVERIFY(!QFontInfo(QApplication::font()).family().isEmpty()); }
 
-    // The first user modifies a report; a second user starts a wizard on
-    // the same data folder and tries every operation. The second is told
-    // the working table is in use, on every try, and stays on the first
-    // page; it still lists the reports. The first one's working table is
+    // The first user modifies a report; a second user starts the program
+    // on the same data folder. The second is told the working table is in
+    // use and that the program ends, and it ends when the box is closed,
+    // without a window that could do nothing; the reports can still be
+    // listed. The first one's working table is
     // not touched, its rows are intact, and its report is saved whole.
     void secondWizardIsRefused()
     {
@@ -252,24 +267,18 @@ private slots:
         const ChildRun::Result second = ChildRun::run(QStringLiteral("second"), {f.exeFolder});
         QVERIFY2(second.finished && second.code == 0, qPrintable(second.describe()));
         const QStringList lines = linesOf(second.out);
-        const QString inUse = QStringLiteral("box error The working table CRDATA.DB in %1 is in use "
+        const QString inUse = QStringLiteral("box The working table CRDATA.DB in %1 is in use "
                                              "by another report wizard.")
                                   .arg(QDir::toNativeSeparators(f.dataFolder));
-        // At start: one error.
-        QCOMPARE(lines.value(0), QStringLiteral("opened"));
-        QVERIFY2(lines.value(1).startsWith(inUse), qPrintable(lines.join('\n')));
-        QVERIFY2(lines.value(2).startsWith(QLatin1String("next")), qPrintable(lines.join('\n')));
-        // Each operation: one error that the table is in use, first page.
-        int tries = 0;
-        for (int i = 2; i + 1 < lines.size() && lines[i].startsWith(QLatin1String("next")); i += 2) {
-            QVERIFY2(lines[i].endsWith(QLatin1String("page 0")), qPrintable(lines[i]));
-            QVERIFY2(lines[i + 1].startsWith(QLatin1String("box error")) &&
-                         lines[i + 1].contains(QLatin1String("CRDATA.DB")) &&
-                         lines[i + 1].contains(QLatin1String("in use")),
-                     qPrintable(lines[i + 1]));
-            ++tries;
-        }
-        QCOMPARE(tries, 3);
+        // One box, which says that the program ends; it ends when the box
+        // is closed, with an exit code that says it did not run, and never
+        // shows the wizard.
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines.value(0).startsWith(inUse), qPrintable(lines.join('\n')));
+        QVERIFY2(lines.value(0).endsWith(QLatin1String("The program ends when you close this message.")),
+                 qPrintable(lines.value(0)));
+        QCOMPARE(lines.value(1), QStringLiteral("ended %1").arg(TFrmCReport::kExitStartRefused));
+        QVERIFY(TFrmCReport::kExitStartRefused != 0);
         QCOMPARE(lines.last(), QStringLiteral("listed other.rpt shared.rpt"));
 
         // The first one's table was not touched by the second.

@@ -4,6 +4,8 @@
 
 #include "app/DatabaseError.h"
 #include "app/HelpFile.h"
+#include "app/HelpWidget.h"
+#include "app/WidgetPlatform.h"
 #include "controls/About.h"
 #include "controls/Picklist.h"
 #include "wizard/CrepmainSpinEdit.h"
@@ -15,7 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -668,6 +675,82 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F1);
         QCOMPARE(f.platform.m_helps.size(), 2);
         QCOMPARE(f.platform.m_helps.last().context, context);
+    }
+
+    // Help and F1 in the real help window: our HTML page, opened at the
+    // section of the page shown, its heading at the top of the window; one
+    // window, moved to the next section on the next request. A page of
+    // help that is missing is reported, not silently ignored.
+    void helpWindowShowsThePagesSection()
+    {
+        WizardFixture f;
+        QVERIFY(QFile::copy(qEnvironmentVariable("TV_SOURCE_DIR") + QStringLiteral("/help/creport.html"),
+                            f.exePath(QStringLiteral("creport.html"))));
+        WidgetPlatform desktop;
+        Platform::install(&desktop);
+        auto restore = qScopeGuard([&] { Platform::install(&f.platform); });
+        TFrmCReport& w = f.open();
+
+        struct Step
+        {
+            int page;
+            bool f1;
+            const char* heading;
+        };
+        const Step steps[] = {{0, false, "Choosing what to do"},
+                              {3, true, "Report Description"},
+                              {8, false, "Column and Rows"},
+                              {10, true, "Field Definitions and Make Report"}};
+        for (const Step& step : steps) {
+            w.Notebook1->setCurrentIndex(step.page);
+            if (step.f1) {
+                QApplication::setActiveWindow(&w);
+                QTest::keyClick(&w, Qt::Key_F1);
+            } else {
+                QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+            }
+            HelpWidget* help = desktop.helpWindow();
+            QVERIFY(help);
+            QVERIFY(QTest::qWaitForWindowExposed(help));
+            QTextBrowser* browser = help->browser();
+            QCOMPARE(browser->source().fileName(), QStringLiteral("creport.html"));
+            QVERIFY(browser->toPlainText().contains(QStringLiteral("Tallyvane Pro")));
+            const QString top = browser->cursorForPosition(QPoint(8, 4)).block().text();
+            QVERIFY2(top == QLatin1String(step.heading) ||
+                         browser->verticalScrollBar()->value() == browser->verticalScrollBar()->maximum(),
+                     qPrintable(top));
+            QVERIFY2(browser->verticalScrollBar()->value() > 0 || step.page == 0, qPrintable(top));
+            const QWidgetList tops = QApplication::topLevelWidgets();
+            QCOMPARE(std::count_if(tops.begin(), tops.end(),
+                                   [](const QWidget* t) {
+                                       return qobject_cast<const HelpWidget*>(t) && t->isVisible();
+                                   }),
+                     1);
+        }
+        // With TV_SCREENSHOT_DIR set, a picture of the help window at the
+        // section of "Report Description".
+        if (const QString dir = qEnvironmentVariable("TV_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            w.Notebook1->setCurrentIndex(3);
+            QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+            QTest::qWait(200);
+            QVERIFY(desktop.helpWindow()->grab().save(QDir(dir).filePath(QStringLiteral("help.png"))));
+        }
+        // The help never keeps the program running on its own.
+        QVERIFY(!desktop.helpWindow()->testAttribute(Qt::WA_QuitOnClose));
+
+        QVERIFY(QFile::remove(f.exePath(QStringLiteral("creport.html"))));
+        desktop.helpWindow()->close();
+        QString told;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                told = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+        QCOMPARE(told, QStringLiteral("The help file %1 cannot be found.")
+                           .arg(QDir::toNativeSeparators(f.exePath(QStringLiteral("creport.html")))));
+        QVERIFY(!desktop.helpWindow()->isVisible());
     }
 
     // The help page has a section for every page's context number, and the

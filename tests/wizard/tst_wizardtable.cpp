@@ -219,13 +219,14 @@ private slots:
         QCOMPARE(storedRows(crdata(f)).size(), 4);
 
         // A position with a letter is refused with the table's own message,
-        // and nothing of that row is stored.
+        // which names the column as the grid shows it, and nothing of that
+        // row is stored.
         typeCell(w.sgCol, 1, 2, QStringLiteral("12a"));
         QCOMPARE(w.sgCol->item(1, 2)->text(), QStringLiteral("12a"));
         f.platform.clear();
         next(w);
         QCOMPARE(f.platform.texts(),
-                 QStringList{QStringLiteral("'12a' is not a valid integer value for field 'LPosition'.")});
+                 QStringList{QStringLiteral("'12a' is not a valid integer value for field 'Starting At'.")});
         QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
         QCOMPARE(w.CurrentPage, 9);
         QVERIFY(storedRows(crdata(f)).value("Company").left.isNull());
@@ -446,6 +447,51 @@ private slots:
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
+    // An alias that leads to no folder (no PATH= line, a blank one, no
+    // section for the alias at all): one message that names the fault and
+    // says that the program ends, and the window is refused; no table is
+    // made anywhere else, the current folder least of all.
+    void aliasWithoutFolderEndsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("aliases");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("no PATH= line") << QByteArray("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\n")
+                                       << "The database VESKA names no folder";
+        QTest::newRow("blank PATH=") << QByteArray("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=  \r\n")
+                                     << "The database VESKA names no folder";
+        QTest::newRow("no alias") << QByteArray("[OTHER]\r\nPATH=/tmp\r\n")
+                                  << "Unknown database: VESKA.";
+    }
+    void aliasWithoutFolderEndsTheProgram()
+    {
+        QFETCH(QByteArray, aliases);
+        QFETCH(QString, fault);
+        WizardFixture f;
+        QVERIFY(WizardFixture::write(f.exePath(QStringLiteral("ALIASES.INI")), aliases));
+        const QStringList before = QDir::current().entryList(QDir::Files);
+        TFrmCReport& w = f.open();
+        QCOMPARE(f.platform.boxes.size(), 1);
+        QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
+        const QString text = f.platform.texts().first();
+        QVERIFY2(text.startsWith(fault), qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("The program ends when you close this message.")),
+                 qPrintable(text));
+        QVERIFY(w.startRefused());
+        QCOMPARE(QDir::current().entryList(QDir::Files), before);
+        f.window.reset();
+
+        // The whole start-up: the same one message, then the end, with an
+        // exit code that is not 0 and without showing the wizard.
+        f.platform.clear();
+        bool shown = false;
+        QCOMPARE(TFrmCReport::runProgram([&](TFrmCReport&) { shown = true; }),
+                 TFrmCReport::kExitStartRefused);
+        QVERIFY(TFrmCReport::kExitStartRefused != 0);
+        QVERIFY(!shown);
+        QCOMPARE(f.platform.texts().size(), 1);
+        QVERIFY2(f.platform.texts().first().startsWith(fault), qPrintable(f.platform.texts().first()));
+    }
+
     // A second wizard on the same data folder: told that the working table
     // is in use, and the first one's table is neither deleted nor emptied.
     void secondWizardLeavesTheTableAlone()
@@ -475,15 +521,13 @@ private slots:
                      QStringLiteral("The working table CRDATA.DB in ")),
                  qPrintable(f.platform.texts().first()));
         QVERIFY(f.platform.texts().first().contains(QStringLiteral("in use by another report wizard")));
+        // The message says that the program ends: the window is refused,
+        // and the start-up does not show it.
+        QVERIFY2(f.platform.texts().first().endsWith(
+                     QStringLiteral("\r\rThe program ends when you close this message.")),
+                 qPrintable(f.platform.texts().first()));
+        QVERIFY(w.startRefused());
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(storedRows(crdata(f)).size(), 1);
-
-        // Starting a report is refused too, and changes nothing.
-        f.platform.clear();
-        next(w);
-        QCOMPARE(f.platform.texts(),
-                 QStringList{QStringLiteral("The table CRDATA.DB is in use by another user.")});
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
         QCOMPARE(storedRows(crdata(f)).size(), 1);
 
         child.write("\n");
@@ -493,7 +537,7 @@ private slots:
 
         // Once the other one is gone, the next wizard starts afresh.
         f.platform.clear();
-        f.open();
+        QVERIFY(!f.open().startRefused());
         QVERIFY(f.platform.boxes.isEmpty());
         QCOMPARE(storedRows(crdata(f)).size(), 0);
     }
