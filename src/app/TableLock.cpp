@@ -84,24 +84,15 @@ int openLockFile(const QByteArray& native)
     return fd;
 }
 
-// A granted lock is trusted only when it excludes: a second open file
-// description of the lock file, and another process, must both be
-// refused. Some shares grant every lock and enforce none.
-bool lockExcludes(const QByteArray& native, bool openFileLock)
+// A granted lock is trusted only when it excludes: a child process asks
+// for it through a second open file description of the lock file, as a
+// lock of that description and as a lock of the process, and both must be
+// refused. Some shares grant every lock and enforce none. The test runs in
+// the child because closing any descriptor of the file in this process
+// would drop the lock held. Between fork and _exit the child makes plain
+// system calls only.
+bool lockExcludes(const QByteArray& native)
 {
-    if (openFileLock) {
-        // An open-file-description lock on a second description conflicts
-        // with the one held; closing it leaves the held lock alone.
-        const int probe = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-        if (probe < 0)
-            return false;
-        const int err = setLock(probe, F_OFD_SETLK);
-        ::close(probe);
-        if (!refusedLock(err))
-            return false;
-    }
-    // A child process asks for the lock in its own name. Between fork and
-    // _exit it makes plain system calls only.
     const pid_t child = ::fork();
     if (child < 0)
         return false;
@@ -109,13 +100,22 @@ bool lockExcludes(const QByteArray& native, bool openFileLock)
         const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
             ::_exit(2);
-        struct flock fl;
-        std::memset(&fl, 0, sizeof fl);
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        if (::fcntl(fd, F_SETLK, &fl) == 0)
-            ::_exit(1);
-        ::_exit(errno == EACCES || errno == EAGAIN ? 0 : 2);
+        int verdict = 0;
+        for (const int cmd : {F_OFD_SETLK, F_SETLK}) {
+            struct flock fl;
+            std::memset(&fl, 0, sizeof fl);
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            if (::fcntl(fd, cmd, &fl) == 0) {
+                // Given back at once: a share may remember it otherwise.
+                fl.l_type = F_UNLCK;
+                ::fcntl(fd, cmd, &fl);
+                verdict = 1;
+            } else if (errno != EACCES && errno != EAGAIN && !(cmd == F_OFD_SETLK && errno == EINVAL)) {
+                verdict = 2;
+            }
+        }
+        ::_exit(verdict);
     }
     int status = 0;
     pid_t r;
@@ -180,20 +180,14 @@ std::shared_ptr<TableLock> TableLock::acquire(const QString& tablePath)
                                 .arg(tableFileName(tablePath),
                                      QString::fromLocal8Bit(std::strerror(err)), lockPath));
     }
-    // A lock of the open file description where the system has them (a
-    // second descriptor of this program can then test it); a lock of the
-    // process otherwise.
-    bool openFileLock = true;
-    int err = setLock(lock->m_handle->fd, F_OFD_SETLK);
-    if (err == EINVAL) {
-        openFileLock = false;
-        err = setLock(lock->m_handle->fd, F_SETLK);
-    }
+    // A lock of the process, which every share that locks at all releases
+    // when the descriptor is closed (including the program's end).
+    const int err = setLock(lock->m_handle->fd, F_SETLK);
     if (refusedLock(err))
         throw inUse(tablePath);
-    const LockSupport support = err != 0 ? LockSupport::None
-                                : lockExcludes(native, openFileLock) ? LockSupport::Enforced
-                                                                     : LockSupport::NotEnforced;
+    const LockSupport support = err != 0              ? LockSupport::None
+                                : lockExcludes(native) ? LockSupport::Enforced
+                                                       : LockSupport::NotEnforced;
 
     // Where locks do not hold, an owner file guards the table instead; where
     // they do, an owner file left by a program that found them weak is still

@@ -259,8 +259,10 @@ int fsLock(const char*, fuse_file_info*, int cmd, struct flock* lock)
     GUARD();
     if (g_locks == Locks::None)
         return -ENOLCK;
-    if (cmd == F_GETLK)
-        lock->l_type = F_UNLCK;
+    // Granted, and forgotten at once: libfuse keeps a list of the locks it
+    // granted, which it would answer tests from; an unlock is not listed.
+    (void)cmd;
+    lock->l_type = F_UNLCK;
     return 0;
 }
 
