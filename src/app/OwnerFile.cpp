@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -258,6 +260,43 @@ bool OwnerFile::removeIfStale(const QString& path)
 #endif
 }
 
+namespace {
+
+// An owner file is created and then written: one that names nobody may be
+// in between. Waits a moment for its owner to appear.
+bool waitForOwner(const QString& path, ProcessIdentity* owner)
+{
+    for (int i = 0; i < 20; ++i) {
+        if (!QFileInfo::exists(path))
+            return false;
+        if (OwnerFile::read(path, owner))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+// Removes an owner file that still names nobody: its maker was stopped
+// between creating and writing it. Only the file that was judged goes.
+bool removeNameless(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat before;
+    if (::lstat(native.constData(), &before) != 0)
+        return false;
+    LocalTakeoverLock serial(path);
+    ProcessIdentity owner;
+    struct stat now;
+    if (!serial.held() || OwnerFile::read(path, &owner) || ::lstat(native.constData(), &now) != 0 ||
+        now.st_ino != before.st_ino || now.st_dev != before.st_dev)
+        return false;
+    return ::unlink(native.constData()) == 0;
+}
+#endif
+
+} // namespace
+
 OwnerFile::Claim OwnerFile::claim(const QString& path)
 {
     Claim c;
@@ -284,13 +323,18 @@ OwnerFile::Claim OwnerFile::claim(const QString& path)
             return c;
         }
         ProcessIdentity holder;
-        c.holderKnown = read(path, &holder);
+        c.holderKnown = waitForOwner(path, &holder);
         if (c.holderKnown && sameIdentity(holder, ProcessIdentity::self())) {
             c.result = Result::Taken; // ours already
             return c;
         }
         c.holder = holder;
-        if (!c.holderKnown || !removeIfStale(path))
+        if (!c.holderKnown) {
+            if (!QFileInfo::exists(path) || removeNameless(path))
+                continue;
+            break;
+        }
+        if (!removeIfStale(path))
             break;
     }
     c.result = Result::HeldByOther;
@@ -349,13 +393,17 @@ int OwnerFile::removeStaleTemporaries(const QString& folder)
     const ProcessIdentity& me = ProcessIdentity::self();
     for (const QString& name : names) {
         const QString path = dir.filePath(name);
-        if (claimPattern().match(name).hasMatch()) {
-            removed += removeIfStale(path) ? 1 : 0;
-            continue;
-        }
         bool stale = false;
         const QRegularExpressionMatch m = currentPattern().match(name);
-        if (m.hasMatch()) {
+        if (claimPattern().match(name).hasMatch()) {
+            // An owner file of a report name: by its owner; one that names
+            // nobody by its age.
+            ProcessIdentity owner;
+            if (read(path, &owner)) {
+                removed += removeIfStale(path) ? 1 : 0;
+                continue;
+            }
+        } else if (m.hasMatch()) {
             ProcessIdentity writer;
             writer.host = m.captured(2);
             writer.pid = m.captured(3).toLongLong();
