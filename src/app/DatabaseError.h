@@ -18,3 +18,12 @@ public:
 private:
     QString m_message;
 };
+
+// A table that another user or process holds. Callers that must tell "in
+// use" apart from other refusals (the wizard's start-up, which cannot work
+// without its working table) catch this one.
+class TableInUse : public DatabaseError
+{
+public:
+    using DatabaseError::DatabaseError;
+};

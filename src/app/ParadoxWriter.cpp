@@ -1,6 +1,7 @@
 #include "app/ParadoxWriter.h"
 
 #include "app/DatabaseError.h"
+#include "app/OwnerFile.h"
 #include "app/ParadoxFormat.h"
 
 #include <QDate>
@@ -271,7 +272,7 @@ public:
     {
         const QFileInfo info(target);
         m_tmp = std::make_unique<QTemporaryFile>(
-            info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
+            info.dir().filePath(OwnerFile::temporaryTemplate(info.fileName())));
         if (!m_tmp->open())
             ctx.fail(QStringLiteral("cannot create a file in %1 (%2)")
                          .arg(QDir::toNativeSeparators(info.absolutePath()), m_tmp->errorString()));

@@ -1,18 +1,19 @@
 #include "store/ReportFile.h"
 
+#include "app/OwnerFile.h"
 #include "store/Windows1252.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -241,58 +242,14 @@ std::optional<QByteArray> ReportFile::encode(const ReportFileContent& content, Q
     return out;
 }
 
-bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
-{
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
-        return false;
-    };
-
-    QString textError;
-    const std::optional<QByteArray> bytes = encode(content, &textError);
-    if (!bytes) {
-        if (error)
-            *error = QStringLiteral("The report file %1 was not written. %2").arg(shown, textError);
-        return false;
-    }
-
-    const QFileInfo info(path);
-    if (path.isEmpty())
-        return fail(QStringLiteral("no file name was given."));
-    if (info.isDir())
-        return fail(QStringLiteral("a folder of that name is in the way."));
-    if (info.exists() && !info.isWritable())
-        return fail(QStringLiteral("the existing report is read-only."));
-
-    QSaveFile file(path);
-    // Unbuffered: a buffered write that the disk takes only in part would
-    // be reported whole, and the short file would replace the old report.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
-    if (const qint64 written = file.write(*bytes); written != bytes->size()) {
-        // A short write sets no error of its own.
-        const QString reason =
-            written >= 0 ? QStringLiteral("the disk took only %1 of its %2 bytes (it may be full).")
-                               .arg(written)
-                               .arg(bytes->size())
-                         : file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
-}
-
 #ifdef Q_OS_UNIX
 namespace {
 
 QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)) + QLatin1Char('.'); }
 
-// Writes all bytes to fd. Returns 0, or the errno of the failure with
-// *written holding how many bytes went to the disk.
+// Writes all bytes to fd and flushes them to the disk. Returns 0, or the
+// errno of the failure with *written holding how many bytes went to the
+// disk.
 int writeAll(int fd, const QByteArray& bytes, qsizetype* written)
 {
     *written = 0;
@@ -319,8 +276,154 @@ QString shortWrite(int err, qsizetype written, qsizetype size)
     return errnoText(err);
 }
 
+// A temporary file beside the report, named after this process (see
+// OwnerFile), holding the report's bytes on the disk. It is removed when
+// it goes out of scope unless it was given its name.
+class Temporary
+{
+public:
+    ~Temporary()
+    {
+        if (!m_path.isEmpty())
+            ::unlink(m_path.constData());
+    }
+    // Creates it in folder and writes bytes; nothing (and *error set) on
+    // failure. mode: the permissions it gets (-1: the usual for a new file).
+    bool write(const QDir& folder, const QString& fileName, const QByteArray& bytes, int mode,
+               QString* error)
+    {
+        int fd = -1;
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            const QByteArray name =
+                QFile::encodeName(folder.filePath(OwnerFile::temporaryName(fileName)));
+            fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                        0666);
+            if (fd >= 0)
+                m_path = name;
+            else if (errno != EEXIST) {
+                *error = errnoText(errno);
+                return false;
+            }
+        }
+        if (fd < 0) {
+            *error = QStringLiteral("no temporary file could be made beside it.");
+            return false;
+        }
+        if (mode >= 0)
+            ::fchmod(fd, mode_t(mode));
+        qsizetype written = 0;
+        const int err = writeAll(fd, bytes, &written);
+        if (::close(fd) != 0 && err == 0) {
+            *error = errnoText(errno);
+            return false;
+        }
+        if (err != 0) {
+            *error = shortWrite(err, written, bytes.size());
+            return false;
+        }
+        return true;
+    }
+    const QByteArray& path() const { return m_path; }
+    // It has its final name now: nothing to remove.
+    void named() { m_path.clear(); }
+
+private:
+    QByteArray m_path;
+};
+
+// Flushes the folder's entry for a renamed file to the disk, where the file
+// system allows it.
+void syncFolder(const QDir& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder.absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Every save ends by removing what killed saves left in the folder.
+struct SweepAfterSave
+{
+    QString folder;
+    ~SweepAfterSave() { OwnerFile::removeStaleTemporaries(folder); }
+};
+
 } // namespace
 #endif
+
+bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
+{
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+        return false;
+    };
+
+    QString textError;
+    const std::optional<QByteArray> bytes = encode(content, &textError);
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("The report file %1 was not written. %2").arg(shown, textError);
+        return false;
+    }
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name was given."));
+
+#ifdef Q_OS_UNIX
+    // The name itself is looked at, not what a link there points to: the
+    // new file replaces the link, and nothing is written outside the
+    // folder.
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    int mode = -1;
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return fail(QStringLiteral("a folder of that name is in the way."));
+        if (S_ISREG(st.st_mode)) {
+            if (!info.isWritable())
+                return fail(QStringLiteral("the existing report is read-only."));
+            mode = int(st.st_mode & 07777); // the new file keeps the old one's permissions
+        }
+    }
+    const QDir folder = info.absoluteDir();
+    SweepAfterSave sweep{folder.absolutePath()};
+    Temporary temp;
+    QString reason;
+    if (!temp.write(folder, info.fileName(), *bytes, mode, &reason))
+        return fail(reason);
+    // rename() replaces the name in one step, whatever it was (a link
+    // included): the old report stays whole until the new one is.
+    if (::rename(temp.path().constData(), target.constData()) != 0)
+        return fail(errnoText(errno));
+    temp.named();
+    syncFolder(folder);
+    return true;
+#else
+    if (info.isDir())
+        return fail(QStringLiteral("a folder of that name is in the way."));
+    if (info.exists() && !info.isWritable())
+        return fail(QStringLiteral("the existing report is read-only."));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(file.errorString());
+    if (const qint64 written = file.write(*bytes); written != bytes->size()) {
+        const QString reason =
+            written >= 0 ? QStringLiteral("the disk took only %1 of its %2 bytes (it may be full).")
+                               .arg(written)
+                               .arg(bytes->size())
+                         : file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+#endif
+}
 
 bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, QString* error)
 {
@@ -349,56 +452,64 @@ bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, 
         return taken();
 
 #ifdef Q_OS_UNIX
-    // The bytes go to a temporary file first; link() then gives them the
-    // report's name in one step, and refuses when the name exists.
+    // The bytes go to a temporary file first, which then takes the name in
+    // one step that refuses an existing name: the name never shows an empty
+    // or partial report, whenever the program is stopped.
     const QDir folder = info.absoluteDir();
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = QFile::encodeName(folder.filePath(
-            QStringLiteral(".%1.%2-%3.tmp")
-                .arg(info.fileName())
-                .arg(QCoreApplication::applicationPid())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return fail(errnoText(errno));
-    }
-    if (fd < 0)
-        return fail(QStringLiteral("no temporary file could be made beside it."));
-    struct RemoveTemp
-    {
-        const QByteArray& name;
-        ~RemoveTemp() { ::unlink(name.constData()); }
-    } removeTemp{temp};
-
-    qsizetype written = 0;
-    const int err = writeAll(fd, *bytes, &written);
-    if (::close(fd) != 0 && err == 0)
-        return fail(errnoText(errno));
-    if (err != 0)
-        return fail(shortWrite(err, written, bytes->size()));
-
+    SweepAfterSave sweep{folder.absolutePath()};
+    Temporary temp;
+    QString reason;
+    if (!temp.write(folder, info.fileName(), *bytes, -1, &reason))
+        return fail(reason);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    if (::link(temp.constData(), target.constData()) == 0)
+
+    // A rename that refuses to replace, where the file system has one.
+    if (::renameat2(AT_FDCWD, temp.path().constData(), AT_FDCWD, target.constData(),
+                    RENAME_NOREPLACE) == 0) {
+        temp.named();
+        syncFolder(folder);
         return true;
+    }
+    if (errno == EEXIST)
+        return taken();
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return fail(errnoText(errno));
+
+    // A second name for the file, which link() refuses when it exists.
+    if (::link(temp.path().constData(), target.constData()) == 0) {
+        syncFolder(folder);
+        return true;
+    }
     const int linkErr = errno;
     if (linkErr == EEXIST)
         return taken();
-    if (linkErr != EPERM && linkErr != ENOSYS && linkErr != EOPNOTSUPP && linkErr != EXDEV)
+    if (linkErr != EPERM && linkErr != ENOSYS && linkErr != EOPNOTSUPP && linkErr != EXDEV &&
+        linkErr != EMLINK)
         return fail(errnoText(linkErr));
 
-    // A file system without hard links: create the name exclusively and
-    // write into it; a failure removes the partial file, which is ours.
-    const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0)
-        return errno == EEXIST ? taken() : fail(errnoText(errno));
-    const int outErr = writeAll(out, *bytes, &written);
-    const bool closed = ::close(out) == 0;
-    if (outErr != 0 || !closed) {
-        ::unlink(target.constData());
-        return fail(outErr != 0 ? shortWrite(outErr, written, bytes->size()) : errnoText(errno));
-    }
+    // Neither: the savers of this program take the name in turn, through an
+    // owner file for the name; under it, a plain rename is given the name
+    // only when it is still free.
+    const QString claimPath = folder.filePath(QStringLiteral(".%1.owner").arg(info.fileName()));
+    const OwnerFile::Claim claim = OwnerFile::claim(claimPath);
+    if (claim.result == OwnerFile::Result::Failed)
+        return fail(claim.error + QLatin1Char('.'));
+    if (claim.result == OwnerFile::Result::HeldByOther)
+        return fail(QStringLiteral("another user is saving a report of that name at this moment "
+                                   "(%1, as %2 says). Make the report again under another name.")
+                        .arg(OwnerFile::describe(claim), QDir::toNativeSeparators(claimPath)));
+    struct ReleaseClaim
+    {
+        const QString& path;
+        ~ReleaseClaim() { OwnerFile::release(path); }
+    } releaseClaim{claimPath};
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0)
+        return taken();
+    if (::rename(temp.path().constData(), target.constData()) != 0)
+        return fail(errnoText(errno));
+    temp.named();
+    syncFolder(folder);
     return true;
 #else
     // Elsewhere a rename does not replace an existing file.

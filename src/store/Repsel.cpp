@@ -2,6 +2,7 @@
 
 #include "ui_Repsel.h"
 
+#include "app/OwnerFile.h"
 #include "app/SharedRoutines.h"
 #include "store/ReportList.h"
 #include "wizard/DatabaseAlias.h"
@@ -86,6 +87,8 @@ bool TFrmSelect::LoadIntoGrid()
     // The whole folder name is used, however long: later file access by bare
     // report name relies on this folder being current.
     const QString folder = AliasPath(DatabaseAlias);
+    // What killed saves left behind goes before the folder is read.
+    OwnerFile::removeStaleTemporaries(folder);
     QString error;
     const QList<ReportListEntry> entries = ReportList::list(folder, &error);
     if (!error.isEmpty() || !QDir::setCurrent(folder)) {

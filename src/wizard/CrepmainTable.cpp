@@ -148,6 +148,10 @@ void TFrmCReport::CreateDataTable()
                           true);
     try {
         TblCRData.createTable();
+    } catch (const TableInUse& error) {
+        // Held through an owner file on a share whose locks do not hold:
+        // the message names the holder.
+        throw WorkingTableRefused(error.message());
     } catch (const DatabaseError&) {
         // The other wizard may have taken the table in the meantime.
         if (TableLock::lockedElsewhere(path))

@@ -7,8 +7,14 @@
 // - two wizards started at the same moment: exactly one gets the table;
 // - two processes save a report under the same new name at the same
 //   moment: one succeeds, the other is told, and the file is whole.
+// The first two also run with the data folder on shares whose locks do not
+// hold (granted but not enforced, or refused), where an owner file guards
+// the working table instead: a second wizard is refused all the same, an
+// owner file of a wizard that was killed is taken over, and one of another
+// computer is respected.
 #include "ChildRun.h"
 #include "ReportRoads.h"
+#include "ShareMount.h"
 
 #include "app/AppPaths.h"
 #include "app/ParadoxReader.h"
@@ -20,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <QFileInfo>
@@ -233,6 +240,52 @@ QStringList linesOf(const QByteArray& out)
     return QString::fromLocal8Bit(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// The kinds of data folder the two-wizard tests run on: sharefs options,
+// none for the local disk.
+void addShares()
+{
+    QTest::addColumn<QStringList>("share");
+    QTest::newRow("local disk") << QStringList{};
+    QTest::newRow("locks granted, not enforced") << QStringList{QStringLiteral("--locks=grant")};
+    QTest::newRow("no locks") << QStringList{QStringLiteral("--locks=none")};
+}
+
+// Moves the installation's data folder onto a share of that kind (nothing
+// for the local disk). False (with a failure or a skip recorded) when it
+// cannot be mounted.
+bool placeDataFolder(WizardFixture& f, const QStringList& share, std::unique_ptr<ShareMount>& mount)
+{
+    if (share.isEmpty())
+        return true;
+    if (const QString why = ShareMount::unavailable(); !why.isEmpty()) {
+        QTest::qSkip(qPrintable(why), __FILE__, __LINE__);
+        return false;
+    }
+    mount = std::make_unique<ShareMount>(share);
+    if (!mount->mounted()) {
+        QTest::qFail(qPrintable(mount->error()), __FILE__, __LINE__);
+        return false;
+    }
+    f.dataFolder = mount->path();
+    return TempInstallation::writeAliasFile(f.exePath(QStringLiteral("ALIASES.INI")), f.dataFolder);
+}
+
+// The refusal where an owner file guards the working table, for the owner
+// pid on this computer.
+QString ownerRefusal(const WizardFixture& f, const QStringList& share, qint64 pid,
+                     const QString& host = QSysInfo::machineHostName())
+{
+    return QStringLiteral("The table CRDATA.DB is in use by another user: the process %1 on the "
+                          "computer %2 holds it. The file system of the folder %3 %4, so the owner "
+                          "file %5 guards the table instead.")
+        .arg(pid)
+        .arg(host, QDir::toNativeSeparators(f.dataFolder),
+             share.contains(QStringLiteral("--locks=none"))
+                 ? QStringLiteral("does not support locks (No locks available)")
+                 : QStringLiteral("grants locks but does not enforce them"),
+             QDir::toNativeSeparators(f.dataPath(QStringLiteral("CRDATA.OWN"))));
+}
+
 } // namespace
 
 class TestTwoUsers : public QObject
@@ -248,9 +301,14 @@ private slots:
     // without a window that could do nothing; the reports can still be
     // listed. The first one's working table is
     // not touched, its rows are intact, and its report is saved whole.
+    void secondWizardIsRefused_data() { addShares(); }
     void secondWizardIsRefused()
     {
+        QFETCH(QStringList, share);
+        std::unique_ptr<ShareMount> mount;
         WizardFixture f;
+        if (!placeDataFolder(f, share, mount))
+            return;
         f.makeHostTables();
         const QByteArray shared = sampleReport(QStringLiteral("Shared"), 12);
         const QByteArray other = sampleReport(QStringLiteral("Other"));
@@ -267,9 +325,11 @@ private slots:
         const ChildRun::Result second = ChildRun::run(QStringLiteral("second"), {f.exeFolder});
         QVERIFY2(second.finished && second.code == 0, qPrintable(second.describe()));
         const QStringList lines = linesOf(second.out);
-        const QString inUse = QStringLiteral("box The working table CRDATA.DB in %1 is in use "
+        const QString inUse =
+            share.isEmpty() ? QStringLiteral("box The working table CRDATA.DB in %1 is in use "
                                              "by another report wizard.")
-                                  .arg(QDir::toNativeSeparators(f.dataFolder));
+                                  .arg(QDir::toNativeSeparators(f.dataFolder))
+                            : QStringLiteral("box ") + ownerRefusal(f, share, first->processId());
         // One box, which says that the program ends; it ends when the box
         // is closed, with an exit code that says it did not run, and never
         // shows the wizard.
@@ -292,14 +352,21 @@ private slots:
         // Saved over itself, unchanged: the same bytes; the other report too.
         QCOMPARE(readAll(f.dataPath(QStringLiteral("shared.rpt"))), shared);
         QCOMPARE(readAll(f.dataPath(QStringLiteral("other.rpt"))), other);
+        // The owner file went with its wizard.
+        QVERIFY(!QFileInfo::exists(f.dataPath(QStringLiteral("CRDATA.OWN"))));
     }
 
     // Two wizards started at the same moment on one data folder, five
     // times: exactly one holds the working table, the other is told it is
     // in use; the table is a sound, empty table afterwards.
+    void twoWizardsAtOnce_data() { addShares(); }
     void twoWizardsAtOnce()
     {
+        QFETCH(QStringList, share);
+        std::unique_ptr<ShareMount> mount;
         WizardFixture f;
+        if (!placeDataFolder(f, share, mount))
+            return;
         f.makeHostTables();
         for (int round = 0; round < 5; ++round) {
             std::unique_ptr<QProcess> a(ChildRun::start(QStringLiteral("racer"), {f.exeFolder}));
@@ -310,6 +377,7 @@ private slots:
             b->write("go\n");
             const QString sa = waitForLine(a.get(), QString());
             const QString sb = waitForLine(b.get(), QString());
+            const qint64 holder = sa == QLatin1String("holds") ? a->processId() : b->processId();
             a->write("end\n");
             b->write("end\n");
             const ChildRun::Result ra = ChildRun::finish(a.get(), 60000);
@@ -318,9 +386,13 @@ private slots:
             const int holders = int(sa == QLatin1String("holds")) + int(sb == QLatin1String("holds"));
             QVERIFY2(holders == 1, qPrintable(sa + QLatin1Char('\n') + sb));
             const QString refused = sa == QLatin1String("holds") ? sb : sa;
-            QVERIFY2(refused.startsWith(QLatin1String("refused The working table CRDATA.DB")) &&
-                         refused.contains(QLatin1String("in use by another report wizard")),
-                     qPrintable(refused));
+            if (share.isEmpty())
+                QVERIFY2(refused.startsWith(QLatin1String("refused The working table CRDATA.DB")) &&
+                             refused.contains(QLatin1String("in use by another report wizard")),
+                         qPrintable(refused));
+            else
+                QVERIFY2(refused.startsWith(QStringLiteral("refused ") + ownerRefusal(f, share, holder)),
+                         qPrintable(refused));
             ParadoxReader reader(f.dataPath(QStringLiteral("CRDATA.DB")));
             QCOMPARE(reader.fields().size(), 14);
             QCOMPARE(reader.readAll().size(), 0);
@@ -330,9 +402,27 @@ private slots:
     // Two processes save a report under the same new name at the same
     // moment, ten times: one is saved, the other is told that the name was
     // taken, and the file holds exactly the winner's bytes.
+    void sameNewNameAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("share");
+        QTest::newRow("local disk") << QStringList{};
+        // Neither link() nor a rename that refuses to replace: the savers
+        // take the name in turn through an owner file of the name.
+        QTest::newRow("no hard links, no rename flags")
+            << QStringList{QStringLiteral("--no-links"), QStringLiteral("--no-rename-flags")};
+    }
     void sameNewNameAtOnce()
     {
-        QTemporaryDir dir;
+        QFETCH(QStringList, share);
+        QTemporaryDir local;
+        std::unique_ptr<ShareMount> mount;
+        if (!share.isEmpty()) {
+            if (const QString why = ShareMount::unavailable(); !why.isEmpty())
+                QSKIP(qPrintable(why));
+            mount = std::make_unique<ShareMount>(share);
+            QVERIFY2(mount->mounted(), qPrintable(mount->error()));
+        }
+        const QDir dir(mount ? mount->path() : local.path());
         int firstWon = 0;
         for (int round = 0; round < 10; ++round) {
             const QString path = dir.filePath(QStringLiteral("race%1.rpt").arg(round));
@@ -353,7 +443,11 @@ private slots:
             const bool bSaved = rb.out.trimmed() == "saved";
             QVERIFY2(aSaved != bSaved, qPrintable(ra.describe() + rb.describe()));
             const QByteArray loser = aSaved ? rb.out : ra.out;
-            QVERIFY2(loser.contains("another user saved a report of that name"), loser.constData());
+            // Told that the name was taken, or (while the other held the
+            // name's owner file) that another user is saving under it.
+            QVERIFY2(loser.contains("another user saved a report of that name") ||
+                         loser.contains("another user is saving a report of that name"),
+                     loser.constData());
             QVERIFY2(loser.contains(QFile::encodeName(QFileInfo(path).fileName())), loser.constData());
             QCOMPARE(readAll(path), sampleReport(aSaved ? QStringLiteral("By 40") : QStringLiteral("By 41"),
                                                  aSaved ? 40 : 41));
@@ -362,6 +456,62 @@ private slots:
         qInfo("the first saver won %d of 10 races", firstWon);
         // No temporary files are left behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 10);
+    }
+
+    // Where an owner file guards the working table: the owner file of a
+    // wizard that was killed is taken over by the next wizard on the same
+    // computer; one that names a process of another computer is respected,
+    // with a message that names the computer, the process and the file,
+    // until it is deleted.
+    void staleOwnerFile_data()
+    {
+        QTest::addColumn<QStringList>("share");
+        QTest::newRow("locks granted, not enforced") << QStringList{QStringLiteral("--locks=grant")};
+    }
+    void staleOwnerFile()
+    {
+        QFETCH(QStringList, share);
+        std::unique_ptr<ShareMount> mount;
+        WizardFixture f;
+        if (!placeDataFolder(f, share, mount))
+            return;
+        f.makeHostTables();
+        const QString owner = f.dataPath(QStringLiteral("CRDATA.OWN"));
+        // Starts a wizard and returns what it said about the working table.
+        auto wizard = [&](bool kill) {
+            std::unique_ptr<QProcess> p(ChildRun::start(QStringLiteral("racer"), {f.exeFolder}));
+            if (waitForLine(p.get(), QStringLiteral("waiting")) != QLatin1String("waiting"))
+                return QStringLiteral("did not start");
+            p->write("go\n");
+            const QString said = waitForLine(p.get(), QString());
+            if (kill) {
+                p->kill();
+                p->waitForFinished(10000);
+            } else {
+                p->write("end\n");
+                ChildRun::finish(p.get(), 60000);
+            }
+            return said;
+        };
+
+        QCOMPARE(wizard(true), QStringLiteral("holds"));
+        QVERIFY(QFileInfo::exists(owner)); // left by the killed wizard
+        QCOMPARE(wizard(false), QStringLiteral("holds"));
+        QVERIFY(!QFileInfo::exists(owner));
+
+        const QByteArray elsewhere = "Tallyvane Pro owner file\nhost=faraway\npid=4242\n"
+                                     "machine=00000000000000000000000000000042\nboot=b\nstarted=7\n";
+        QVERIFY(WizardFixture::write(owner, elsewhere));
+        const QString refused = wizard(false);
+        QVERIFY2(refused.startsWith(QStringLiteral("refused ") +
+                                    ownerRefusal(f, share, 4242, QStringLiteral("faraway"))),
+                 qPrintable(refused));
+        QVERIFY2(refused.contains(QLatin1String("If no report wizard runs there any more, delete "
+                                                "that file and try again.")),
+                 qPrintable(refused));
+        QCOMPARE(readAll(owner), elsewhere);
+        QVERIFY(QFile::remove(owner));
+        QCOMPARE(wizard(false), QStringLiteral("holds"));
     }
 
     // In one wizard: the new name was free when the naming dialog checked
