@@ -10,6 +10,7 @@
 #include "store/ColumnPreviewWidget.h"
 #include "wizard/DatabaseAlias.h"
 
+#include <QAbstractItemDelegate>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -97,6 +98,10 @@ TFrmColumn::TFrmColumn(QWidget* parent)
                           2 * grid->frameWidth() + 4);
 
     connect(grid, &QTableWidget::itemChanged, this, &TFrmColumn::gridItemChanged);
+    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (m_reloadAfterEdit)
+            scheduleReload();
+    });
     connect(ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
     connect(ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
     connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
@@ -170,6 +175,17 @@ void TFrmColumn::loadGrid()
     if (!m_table->isActive())
         return;
     QTableWidget* grid = ui->DBGrid1;
+    // Refilling the grid under an open cell editor would throw away what the
+    // user is typing; the grid is read again once the editor closes.
+    const QList<QWidget*> editors =
+        grid->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* editor : editors) {
+        if (editor->isVisible()) {
+            m_reloadAfterEdit = true;
+            return;
+        }
+    }
+    m_reloadAfterEdit = false;
     const int currentColumn = qMax(grid->currentColumn(), 1);
     const QString currentField =
         grid->currentRow() >= 0 && grid->item(grid->currentRow(), 0)

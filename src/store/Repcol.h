@@ -89,4 +89,5 @@ private:
     bool m_storePending = false;
     bool m_loading = false;
     bool m_reloadPending = false;
+    bool m_reloadAfterEdit = false;
 };

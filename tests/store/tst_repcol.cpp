@@ -376,6 +376,40 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
+    // Tab stores the cell and goes on typing in the next one: storing the
+    // first does not throw away what is being typed in the second.
+    void tabToTheNextCellKeepsTheTyping()
+    {
+        StoreFixture fixture;
+        createTable(sampleRows());
+        ScriptedPlatform platform;
+        TFrmColumn dialog;
+        open(dialog);
+        QTableWidget* g = grid(dialog);
+        g->setFocus();
+        g->setCurrentCell(rowOf(dialog, QStringLiteral("Phone")), 2);
+        QTest::keyClick(g, Qt::Key_F2);
+        auto* first = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(first);
+        first->selectAll();
+        QTest::keyClicks(first, QStringLiteral("62"));
+        QTest::keyClick(first, Qt::Key_Tab);
+        // The next cell's editor opens while the first cell is stored.
+        QLineEdit* second = nullptr;
+        QTRY_VERIFY((second = qobject_cast<QLineEdit*>(QApplication::focusWidget())) != nullptr &&
+                    second != first);
+        QPointer<QLineEdit> open = second;
+        QTest::qWait(30);
+        QVERIFY(!open.isNull());
+        second->selectAll();
+        QTest::keyClicks(second, QStringLiteral("90"));
+        QTest::keyClick(second, Qt::Key_Return);
+        QTRY_VERIFY(open.isNull());
+        QTest::qWait(30);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(tableRows().value(QStringLiteral("Phone")), QStringLiteral("1 62 90 Header of Phone F"));
+    }
+
     void checkForErrors_data()
     {
         QTest::addColumn<QList<Placed>>("rows");
