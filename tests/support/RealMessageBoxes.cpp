@@ -35,6 +35,8 @@ void RealMessageBoxes::poll()
     s.icon = box->icon();
     s.loopsAbove = QThread::currentThread()->loopLevel() - m_baseLoopLevel;
     seen << s;
+    if (onBox)
+        onBox(box);
 
     // A desktop's window manager activates the box's owner again when the box
     // closes; the offscreen platform has none, so do it here.

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class WidgetPlatform;
@@ -37,6 +38,8 @@ public:
     RealMessageBoxes& operator=(const RealMessageBoxes&) = delete;
 
     void queueAnswer(QMessageBox::StandardButton button) { m_answers << button; }
+    // Runs for each box before it is answered (for a screenshot, say).
+    std::function<void(QMessageBox*)> onBox;
 
     // The texts of the boxes answered so far.
     QStringList texts() const;

@@ -10,9 +10,12 @@
 #include "WizardRoad.h"
 
 #include "app/ParadoxWriter.h"
+#include "store/Getfilr.h"
+#include "store/Repcol.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStyleOptionSpinBox>
 #include <QtTest>
@@ -594,6 +597,92 @@ private slots:
         QVERIFY(boxes.waitFor(2));
         QCOMPARE(boxes.texts().last(), *ReportFile::checkDescription(kCyrillic));
         QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+    }
+
+    // With TV_SCREENSHOT_DIR set (and a real screen, as under Xvfb), saves
+    // the screen with the refusal boxes open over the pages and dialogs.
+    void screenshots()
+    {
+        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("TV_SCREENSHOT_DIR is not set");
+        QVERIFY(QDir().mkpath(folder));
+        auto screen = [&](const QString& name) {
+            QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(
+                QDir(folder).filePath(name + QStringLiteral(".png"))));
+        };
+        WizardFixture f;
+        f.makeHostTables();
+        createWorkingTable();
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport()));
+        TFrmCReport& w = f.open();
+        RealMessageBoxes boxes;
+        QString shot;
+        boxes.onBox = [&](QMessageBox* box) {
+            if (shot.isEmpty())
+                return;
+            QTest::qWait(100);
+            box->repaint();
+            screen(shot);
+            shot.clear();
+        };
+
+        WizardFixture::clickRadio(w.RBCreate);
+        nextUntil(w, w.Page4);
+        w.EdDescription->clear();
+        typeText(w.EdDescription, kCyrillic);
+        shot = QStringLiteral("page4-refused");
+        next(w);
+        QVERIFY(boxes.waitFor(1));
+        w.EdDescription->selectAll();
+        QTest::keyClicks(w.EdDescription, QStringLiteral("Staff"));
+        nextUntil(w, w.Page4_5);
+        WizardFixture::clickRadio(w.rbCustNo);
+        next(w);
+        selectFields(w, {"Company", "LastName", "City"});
+        nextUntil(w, w.Page9);
+        typeCell(w.sgCol, 1, 2, QStringLiteral("30"));
+        next(w);
+        prior(w);
+        QTest::qWait(50);
+        screen(QStringLiteral("page9-typed-positions-kept"));
+        next(w);
+        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 1));
+        w.DBEdit1->setFocus();
+        w.DBEdit1->selectAll();
+        typeText(w.DBEdit1, kCyrillic);
+        shot = QStringLiteral("page10-header-refused");
+        QTest::keyClick(w.DBEdit1, Qt::Key_Tab);
+        QVERIFY(boxes.waitFor(2));
+
+        // The column editor over the loaded report, with a refused line.
+        TFrmColumn editor(&w);
+        editor.openTable(QStringLiteral("VESKA"));
+        editor.setReportName(QStringLiteral("Staff"));
+        editor.setMargin(75);
+        editor.show();
+        QApplication::setActiveWindow(&editor); // no window manager under Xvfb
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* grid = editor.findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
+        shot = QStringLiteral("column-editor-refused");
+        grid->setFocus();
+        grid->setCurrentCell(0, 1);
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto* cell = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(cell);
+        cell->selectAll();
+        QTest::keyClicks(cell, QStringLiteral("10"));
+        QTest::keyClick(cell, Qt::Key_Return);
+        QVERIFY(boxes.waitFor(3));
+        editor.BtnCancelClick();
+
+        // The naming dialog keeps a long description whole.
+        TFrmFilename naming(QStringLiteral("A description of forty characters, long"), &w);
+        naming.show();
+        QVERIFY(QTest::qWaitForWindowActive(&naming));
+        QTest::qWait(50);
+        screen(QStringLiteral("report-name-long-description"));
+        naming.reject();
     }
 };
 
