@@ -679,7 +679,8 @@ private slots:
         // The naming dialog keeps a long description whole.
         TFrmFilename naming(QStringLiteral("A description of forty characters, long"), &w);
         naming.show();
-        QVERIFY(QTest::qWaitForWindowActive(&naming));
+        QApplication::setActiveWindow(&naming);
+        QVERIFY(QTest::qWaitForWindowExposed(&naming));
         QTest::qWait(50);
         screen(QStringLiteral("report-name-long-description"));
         naming.reject();
