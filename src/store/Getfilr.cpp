@@ -7,6 +7,9 @@
 #include "wizard/DatabaseAlias.h"
 
 #include <QEvent>
+#include <QLineEdit>
+
+#include <algorithm>
 
 TFrmFilename::TFrmFilename(const QString& description, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TFrmFilename>())
@@ -14,13 +17,35 @@ TFrmFilename::TFrmFilename(const QString& description, QWidget* parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    // FormCreate: start from the wizard's description.
-    ui->EdDescription->setText(description);
+    // FormCreate: start from the wizard's description, whole.
+    limitTypedDescription(ui->EdDescription);
+    setDescription(ui->EdDescription, description);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFrmFilename::BitBtn2Click);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TFrmFilename::~TFrmFilename() = default;
+
+void TFrmFilename::limitTypedDescription(QLineEdit* edit)
+{
+    edit->setMaxLength(std::max(TypedDescriptionLength, int(edit->text().size())));
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        const int limit = std::max(TypedDescriptionLength, int(text.size()));
+        if (limit == edit->maxLength())
+            return;
+        // A new limit makes the box take its text anew; the cursor stays.
+        const int cursor = edit->cursorPosition();
+        edit->setMaxLength(limit);
+        edit->setCursorPosition(cursor);
+    });
+}
+
+void TFrmFilename::setDescription(QLineEdit* edit, const QString& description)
+{
+    // Raised first: the box cuts a text longer than its limit.
+    edit->setMaxLength(std::max(TypedDescriptionLength, int(description.size())));
+    edit->setText(description);
+}
 
 QString TFrmFilename::description() const { return ui->EdDescription->text(); }
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QLineEdit;
+
 namespace Ui {
 class TFrmFilename;
 }
@@ -30,6 +32,16 @@ public:
 
     // OK: checks the name and accepts, or explains and stays open.
     void BitBtn2Click();
+
+    // Report descriptions, here and in the wizard: a typed one is at most 30
+    // characters, but a longer one that the program puts in (as loaded from
+    // a report file) is kept whole. limitTypedDescription() makes the box's
+    // limit follow its text, never below 30 and never above the text as it
+    // stands, so typing can shorten a long description but never lengthen
+    // it; setDescription() puts a text in whole.
+    static constexpr int TypedDescriptionLength = 30;
+    static void limitTypedDescription(QLineEdit* edit);
+    static void setDescription(QLineEdit* edit, const QString& description);
 
 protected:
     void changeEvent(QEvent* event) override;

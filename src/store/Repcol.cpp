@@ -10,6 +10,7 @@
 #include "store/ColumnPreviewWidget.h"
 #include "wizard/DatabaseAlias.h"
 
+#include <QAbstractItemDelegate>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -17,6 +18,7 @@
 #include <climits>
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace {
 const QString kTableName = QStringLiteral("CRDATA.DB");
@@ -96,6 +98,10 @@ TFrmColumn::TFrmColumn(QWidget* parent)
                           2 * grid->frameWidth() + 4);
 
     connect(grid, &QTableWidget::itemChanged, this, &TFrmColumn::gridItemChanged);
+    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (m_reloadAfterEdit)
+            scheduleReload();
+    });
     connect(ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
     connect(ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
     connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
@@ -172,6 +178,17 @@ void TFrmColumn::loadGrid()
     if (!m_table->isActive())
         return;
     QTableWidget* grid = ui->DBGrid1;
+    // Refilling the grid under an open cell editor would throw away what the
+    // user is typing; the grid is read again once the editor closes.
+    const QList<QWidget*> editors =
+        grid->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* editor : editors) {
+        if (editor->isVisible()) {
+            m_reloadAfterEdit = true;
+            return;
+        }
+    }
+    m_reloadAfterEdit = false;
     const int currentColumn = qMax(grid->currentColumn(), 1);
     const QString currentField =
         grid->currentRow() >= 0 && grid->item(grid->currentRow(), 0)
@@ -231,12 +248,57 @@ void TFrmColumn::gridItemChanged(QTableWidgetItem* item)
     const QTableWidgetItem* fieldItem = ui->DBGrid1->item(item->row(), 0);
     if (!fieldItem)
         return;
-    const QString fieldName = QString::fromLatin1(kColumns[column].field);
-    const QString text = item->text().trimmed();
+    // The grid reports the change while it is still committing its editor,
+    // which it closes right after. A refusal opens a modal box, and a box
+    // opened now would run while the editor is half gone; so the cell is
+    // stored once the grid has finished, from the event loop (or at once,
+    // when a button needs every typed value first).
+    m_pendingCells.append({fieldItem->text(), column, item->text().trimmed()});
+    if (!m_storePending) {
+        m_storePending = true;
+        QMetaObject::invokeMethod(
+            this, [this] { storePendingCells(); }, Qt::QueuedConnection);
+    }
+}
 
+bool TFrmColumn::storePendingCells()
+{
+    m_storePending = false;
+    const QList<PendingCell> cells = std::exchange(m_pendingCells, {});
+    if (cells.isEmpty() || !m_table->isActive())
+        return true;
+    // The grid is read again once, below, not after every post.
+    m_loading = true;
+    struct Loaded
+    {
+        bool& flag;
+        ~Loaded() { flag = false; }
+    };
+    QString error;
+    {
+        Loaded loaded{m_loading};
+        for (const PendingCell& cell : cells) {
+            error = storeCell(cell);
+            if (!error.isEmpty())
+                break; // the edits after a refused one are dropped with it
+        }
+    }
+    // Show what the table holds now: the new order after a post, or the old
+    // value after a refusal, before the user reads why.
+    loadGrid();
+    if (!error.isEmpty()) {
+        ShowError(error);
+        return false;
+    }
+    return true;
+}
+
+QString TFrmColumn::storeCell(const PendingCell& cell)
+{
+    const QString fieldName = QString::fromLatin1(kColumns[cell.column].field);
     QString error;
     withControlsDisabled(*m_table, [&] {
-        if (!locate(fieldItem->text()))
+        if (!locate(cell.field))
             return;
         try {
             // Each cell is stored on its own, so only the cell typed into
@@ -247,7 +309,7 @@ void TFrmColumn::gridItemChanged(QTableWidgetItem* item)
                 m_table->setRequired(name, name == fieldName);
             }
             m_table->edit();
-            m_table->setAsString(fieldName, text);
+            m_table->setAsString(fieldName, cell.text);
             m_table->post();
         } catch (const DatabaseError& e) {
             if (m_table->state() != Table::State::Browse)
@@ -255,11 +317,7 @@ void TFrmColumn::gridItemChanged(QTableWidgetItem* item)
             error = e.message();
         }
     });
-    if (!error.isEmpty())
-        ShowError(error);
-    // Show what the table holds now: the new order after a post, or the old
-    // value after a refusal.
-    scheduleReload();
+    return error;
 }
 
 bool TFrmColumn::CheckColumnPositions(int maxMargin, Table& table)
@@ -292,6 +350,8 @@ bool TFrmColumn::CheckColumnPositions(int maxMargin, Table& table)
 
 void TFrmColumn::BtnCheckClick()
 {
+    if (!storePendingCells())
+        return;
     const int maxMargin = ui->LblMargin->text().toInt();
     if (CheckColumnPositions(maxMargin, *m_table))
         showInformation(ColumnCheck::editorOkText());
@@ -299,6 +359,10 @@ void TFrmColumn::BtnCheckClick()
 
 void TFrmColumn::BtnOKClick()
 {
+    // A value typed just before the click is stored first; a refused one
+    // keeps the dialog open.
+    if (!storePendingCells())
+        return;
     if (m_saveAction) {
         QString error;
         try {
@@ -321,6 +385,8 @@ void TFrmColumn::BtnCancelClick() { reject(); }
 
 void TFrmColumn::reject()
 {
+    // Values typed but not yet stored go with the rest.
+    m_pendingCells.clear();
     try {
         restoreOriginalPositions();
     } catch (const DatabaseError& e) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -62,7 +63,19 @@ protected:
     void reject() override;
 
 private:
+    // A cell the grid has committed, waiting to be stored.
+    struct PendingCell
+    {
+        QString field;
+        int column;
+        QString text;
+    };
     void gridItemChanged(QTableWidgetItem* item);
+    // Stores the cells the grid has committed since the last call; false
+    // (after the box) when the table refused one.
+    bool storePendingCells();
+    // Posts one cell; the table's message when it refuses the value.
+    QString storeCell(const PendingCell& cell);
     bool locate(const QString& field);
     void scheduleReload();
     void restoreOriginalPositions();
@@ -72,6 +85,9 @@ private:
     std::function<void()> m_saveAction;
     // Line, LPosition and RPosition of each field as the dialog found them.
     QHash<QString, QVariantList> m_original;
+    QList<PendingCell> m_pendingCells;
+    bool m_storePending = false;
     bool m_loading = false;
     bool m_reloadPending = false;
+    bool m_reloadAfterEdit = false;
 };

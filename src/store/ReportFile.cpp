@@ -189,16 +189,34 @@ QString ReportFile::paperButtonName(PaperButton paper)
     return QStringLiteral("RbOther");
 }
 
+std::optional<QString> ReportFile::checkDescription(const QString& description)
+{
+    return checkText(QStringLiteral("The report description"), description);
+}
+
+namespace {
+// How a message names a field: by its name, or by its number when its name
+// itself is the problem.
+QString fieldNameInMessage(const QString& field, qsizetype number)
+{
+    return checkText(QString(), field) ? QStringLiteral("number %1").arg(number)
+                                       : QStringLiteral("\"%1\"").arg(field);
+}
+} // namespace
+
+std::optional<QString> ReportFile::checkHeader(const QString& field, const QString& header)
+{
+    return checkText(
+        QStringLiteral("The column header of field %1").arg(fieldNameInMessage(field, 1)), header);
+}
+
 std::optional<QString> ReportFile::checkTexts(const ReportFileContent& content)
 {
-    if (auto message = checkText(QStringLiteral("The report description"), content.description))
+    if (auto message = checkDescription(content.description))
         return message;
     for (qsizetype i = 0; i < content.fields.size(); ++i) {
         const ReportFileField& f = content.fields[i];
-        // Name the field by its number when its name itself is the problem.
-        const QString name = checkText(QString(), f.field)
-                                 ? QStringLiteral("number %1").arg(i + 1)
-                                 : QStringLiteral("\"%1\"").arg(f.field);
+        const QString name = fieldNameInMessage(f.field, i + 1);
         if (auto message = checkText(QStringLiteral("The field name of field %1").arg(name),
                                      f.field))
             return message;

@@ -89,6 +89,10 @@ public:
     // Windows-1252, no line break. Returns the message for the first text
     // that cannot, or nothing.
     static std::optional<QString> checkTexts(const ReportFileContent& content);
+    // The same checks, and messages, for the description alone and for the
+    // column header of one field, as the user types them.
+    static std::optional<QString> checkDescription(const QString& description);
+    static std::optional<QString> checkHeader(const QString& field, const QString& header);
 
     // The file's bytes. Fails (returns nothing, *error set) exactly when
     // checkTexts() refuses.

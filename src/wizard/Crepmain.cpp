@@ -11,6 +11,8 @@
 #include "controls/About.h"
 #include "controls/Picklist.h"
 #include "store/ColumnPreviewWidget.h"
+#include "store/Getfilr.h"
+#include "store/ReportFile.h"
 #include "wizard/DatabaseAlias.h"
 
 #include <QApplication>
@@ -32,6 +34,7 @@
 #include <QTableWidget>
 
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -70,6 +73,7 @@ TFrmCReport::TFrmCReport(QWidget* parent)
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     // Design-time state of the controls.
+    TFrmFilename::limitTypedDescription(EdDescription);
     SpinMargin->setMaxLength(3);
     SpinCol->setMaxLength(2);
     QSizePolicy keep = PnlPrint->sizePolicy();
@@ -468,14 +472,23 @@ void TFrmCReport::moveToPage(QObject* sender)
         }
     }
 
-    // 4. No way past "Report Description" without a description.
-    if (CurrentPage == 4 && EdDescription->text().isEmpty()) {
-        ShowError(QStringLiteral("You must enter a description."));
-        CurrentPage = 3;
-        showPage(3);
-        if (canFocus(EdDescription))
-            EdDescription->setFocus();
-        return;
+    // 4. No way past "Report Description" without a description, nor with
+    //    one that a report file cannot hold (refused here, where it was
+    //    typed, rather than at "Make Report").
+    if (CurrentPage == 4) {
+        std::optional<QString> refusal;
+        if (EdDescription->text().isEmpty())
+            refusal = QStringLiteral("You must enter a description.");
+        else if (sender == BtnNext)
+            refusal = ReportFile::checkDescription(EdDescription->text());
+        if (refusal) {
+            ShowError(*refusal);
+            CurrentPage = 3;
+            showPage(3);
+            if (canFocus(EdDescription))
+                EdDescription->setFocus();
+            return;
+        }
     }
 
     // 5. A new report's pick lists.
@@ -498,7 +511,7 @@ void TFrmCReport::moveToPage(QObject* sender)
             WriteFieldOrders(TblCRData);
         }
         if (SpinCol->value() == 1)
-            SpinCol->setValue(lbAllFields->count());
+            setColumnCount(lbAllFields->count());
         SetGrid();
     }
 

@@ -8,6 +8,7 @@
 #include <QChar>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <functional>
@@ -231,6 +232,12 @@ public:
     bool FillFullList(QObject* sender);
     // The click rule of both pick lists.
     void PickContactFieldClick();
+    // ShowError, except inside the handling of a control's own input (a
+    // click in a pick list, a step of the column count): there the refused
+    // change is undone at once and the box opens once that input has been
+    // handled. A modal box inside a control's mouse or key handling leaves
+    // the control half way through it: a spin box would keep spinning.
+    void showError(const QString& message);
     bool qOKFieldPositions();
     void BtnMoveUpClick();
     void BtnDownClick();
@@ -245,15 +252,33 @@ public:
     void SpinColChange();
     void SpinColClick();
     void FillColTable();
+    // Sets the column count from the program. Unlike a change by the user
+    // (mouse or keyboard), it does not count as a change of the fields.
+    void setColumnCount(int columns);
     // The layout SetGrid built last, and whether its overflow message has
     // been shown (again only after a layout that fits).
     Layout::Grid m_layoutGrid;
     Layout::TooManyFieldsNotice m_tooManyFields;
+    // What the positions last stored from "Column Widths" were computed for.
+    // Entering the page again with the same field order, column count and
+    // printable width shows the stored positions instead of fresh defaults.
+    struct StoredPositions
+    {
+        QStringList order;
+        int columns = 0;
+        int width = 0;
+        bool valid = false;
+    };
+    StoredPositions m_storedPositions;
+    bool storedPositionsStillFit() const;
 
     // ---- Working table CRDATA.DB (CrepmainTable.cpp) -----------------------
     void CreateDataTable();
     void ClearCustomTable(Table& table);
     void RecordDBType(const QString& fieldName, const QString& header, Table& table, int dbType);
+    // Deletes the rows whose field is not one of `fields`; the others keep
+    // everything the user or the loader gave them.
+    void removeRowsExcept(const QStringList& fields, Table& table);
     void WriteFieldOrders(Table& table);
     void WriteColWidthsGridToTable(Table& table);
     void CheckFieldTypes();
@@ -264,6 +289,13 @@ public:
     void showCurrentFieldRow();
     // Stores an edit of the current row that is still pending.
     void postPendingFieldEdit();
+    // Puts the cursor of TblCRData back on the field that LBFieldDefs
+    // highlights, so that the bound controls show and edit that field.
+    void followHighlightedField();
+    // Leaving the "Column Header" box: a header that a report file cannot
+    // hold is refused and the stored one shown again; otherwise the edit is
+    // stored.
+    void DBEdit1Exit();
 
     // ---- Report files and the dialogs (CrepmainReport.cpp) -----------------
     void LoadConfig();
@@ -308,6 +340,8 @@ private:
 
     std::unique_ptr<Ui::TFrmCReport> ui;
     QButtonGroup* m_paperGroup = nullptr;
+    bool m_settingColumns = false;
+    int m_controlInput = 0; // depth of control input handlers running
     QString m_helpFile;
     bool m_startRefused = false;
 };

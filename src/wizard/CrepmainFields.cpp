@@ -129,8 +129,24 @@ void TFrmCReport::FillPickFields(QObject* sender)
     PickEventField->setVisible(!contactsOnly);
 }
 
+void TFrmCReport::showError(const QString& message)
+{
+    if (m_controlInput == 0) {
+        ShowError(message);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [message] { ShowError(message); }, Qt::QueuedConnection);
+}
+
 void TFrmCReport::PickContactFieldClick()
 {
+    ++m_controlInput;
+    struct Done
+    {
+        int& depth;
+        ~Done() { --depth; }
+    } done{m_controlInput};
     RefillPickLists = false;
     FieldsChanged = true;
 
@@ -151,10 +167,10 @@ void TFrmCReport::PickContactFieldClick()
     SelectedCount = state.selectedCount;
     LblSelected->setText(FieldRules::selectedCountLabel(SelectedCount));
     for (const QString& message : messages)
-        ShowError(message);
+        showError(message);
 
     if (SpinCol->value() == 1)
-        SpinCol->setValue(Layout::clampColumns(lbAllFields->count()));
+        setColumnCount(Layout::clampColumns(lbAllFields->count()));
     SetGrid();
 }
 
@@ -190,8 +206,14 @@ bool TFrmCReport::FillFullList(QObject* sender)
     if (!order)
         return false;
 
+    // The rows of fields that stay selected keep everything they hold
+    // (header, dot lines, summaries, positions); deselected fields lose their
+    // rows and new ones get fresh rows.
     lbAllFields->clear();
-    ClearCustomTable(TblCRData);
+    QStringList kept;
+    for (const FieldRules::RecordedField& record : order->records)
+        kept << record.field;
+    removeRowsExcept(kept, TblCRData);
     for (const FieldRules::RecordedField& record : order->records)
         RecordDBType(record.field, record.header, TblCRData, record.dbType);
     setEntries(lbAllFields, order->entries);

@@ -98,20 +98,51 @@ void TFrmCReport::SetGrid()
     if (!m_layoutGrid.overflowed)
         m_tooManyFields.reset();
     else if (m_tooManyFields.take(m_layoutGrid))
-        ShowError(Layout::tooManyFieldsMessage());
+        showError(Layout::tooManyFieldsMessage());
 }
 
 void TFrmCReport::SpinColChange()
 {
+    ++m_controlInput;
+    struct Done
+    {
+        int& depth;
+        ~Done() { --depth; }
+    } done{m_controlInput};
+    // A count the user changes, by mouse, wheel or keyboard, asks for fresh
+    // positions on "Column Widths"; one the program sets does not.
+    if (!m_settingColumns)
+        FieldsChanged = true;
     if (GridReady)
         SetGrid();
 }
 
 void TFrmCReport::SpinColClick() { FieldsChanged = true; }
 
+void TFrmCReport::setColumnCount(int columns)
+{
+    m_settingColumns = true;
+    struct Done
+    {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_settingColumns};
+    SpinCol->setValue(columns);
+}
+
+bool TFrmCReport::storedPositionsStillFit() const
+{
+    return m_storedPositions.valid && m_storedPositions.order == entriesOf(lbAllFields) &&
+           m_storedPositions.columns == SpinCol->boundedValue() &&
+           m_storedPositions.width == SpinMargin->boundedValue();
+}
+
 void TFrmCReport::FillColTable()
 {
-    if (Layout::usesStoredPositions(WizardMode, FieldsChanged)) {
+    // Positions the user has stored are shown again as long as the layout
+    // they were made for stands: same fields in the same order, same column
+    // count, same printable width.
+    if (Layout::usesStoredPositions(WizardMode, FieldsChanged) || storedPositionsStillFit()) {
         FillColTableFromRows();
         return;
     }

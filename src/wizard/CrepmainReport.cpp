@@ -31,8 +31,6 @@
 namespace {
 
 const QString kOrderIndex = QStringLiteral("iOrder");
-// Characters the description box takes when typed.
-constexpr int kDescriptionLength = 30;
 
 // A report file that cannot be written or loaded. It carries one message for
 // the user, naming the file, and reaches the application's error box like
@@ -154,7 +152,7 @@ bool askForNewName(TFrmCReport& w)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     w.ReportFile = dialog.reportFile();
-    w.EdDescription->setText(dialog.description());
+    TFrmFilename::setDescription(w.EdDescription, dialog.description());
     return true;
 }
 
@@ -289,8 +287,7 @@ void TFrmCReport::LoadConfig()
     // The header lines. A description longer than the box takes when typed
     // (written by another program) is kept whole, so that writing the report
     // again does not cut it.
-    EdDescription->setMaxLength(qMax(kDescriptionLength, int(report.description.size())));
-    EdDescription->setText(report.description);
+    TFrmFilename::setDescription(EdDescription, report.description);
     LblDesc->setText(report.description);
     if (report.order)
         check(buttonNamed(*this, ReportFile::orderButtonName(*report.order)));
@@ -358,7 +355,7 @@ void TFrmCReport::LoadConfig()
     LblCustNo->setVisible(!detailLevel);
 
     SelectedCount = lbAllFields->count();
-    SpinCol->setValue(lineOne);
+    setColumnCount(lineOne);
     SetGrid();
 }
 
@@ -420,8 +417,26 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
 
 void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(*this, table, false); }
 
+namespace {
+// At the end of a handler, whatever way it ends: the cursor back on the field
+// that "Field Definitions" highlights.
+struct FollowHighlightedField
+{
+    TFrmCReport& w;
+    ~FollowHighlightedField()
+    {
+        try {
+            w.followHighlightedField();
+        } catch (const DatabaseError&) {
+            // The handler's own error, if any, is the one reported.
+        }
+    }
+};
+} // namespace
+
 void TFrmCReport::btMakeReportClick()
 {
+    FollowHighlightedField follow{*this};
     postPendingFieldEdit();
     // Texts that a report file cannot hold are refused before a name is
     // asked for or anything is stored.
@@ -453,6 +468,7 @@ void TFrmCReport::btMakeReportClick()
 
 void TFrmCReport::BtnCheckClick()
 {
+    FollowHighlightedField follow{*this};
     WriteColWidthsGridToTable(TblCRData);
     QList<ColumnRow> rows;
     forEachRowInPrintOrder(TblCRData, [&](Table& t) {

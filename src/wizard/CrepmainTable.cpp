@@ -4,9 +4,12 @@
 #include "wizard/Crepmain.h"
 
 #include "app/DatabaseError.h"
+#include "app/SharedRoutines.h"
 #include "app/TableLock.h"
 #include "catalogue/ContactFields.h"
 #include "catalogue/EventFields.h"
+#include "store/ReportFile.h"
+#include "wizard/CrepmainListEntries.h"
 #include "wizard/DatabaseAlias.h"
 
 #include <QCheckBox>
@@ -86,6 +89,38 @@ bool hasCurrentRow(const Table& table)
 {
     return table.isActive() && table.recordCount() > 0 && table.recNo() >= 0;
 }
+
+// Puts the cursor back on the row (by its field) it stood on when the scope
+// began, after work that walks the table: the controls bound to the current
+// row must go on showing and editing the same field.
+class KeepCurrentRow
+{
+public:
+    explicit KeepCurrentRow(Table& table) : m_table(table)
+    {
+        if (hasCurrentRow(table) && table.state() == Table::State::Browse)
+            m_field = table.asString(QStringLiteral("Field"));
+    }
+    ~KeepCurrentRow()
+    {
+        if (m_field.isEmpty() || !m_table.isActive())
+            return;
+        try {
+            if (m_table.state() != Table::State::Browse)
+                return;
+            m_table.setIndexName(QString());
+            m_table.findKey({m_field});
+        } catch (const DatabaseError&) {
+            // The work is done; where the cursor stands is secondary.
+        }
+    }
+    KeepCurrentRow(const KeepCurrentRow&) = delete;
+    KeepCurrentRow& operator=(const KeepCurrentRow&) = delete;
+
+private:
+    Table& m_table;
+    QString m_field;
+};
 
 // Posts the edit or insert in hand; a refused post drops it, so that the
 // cursor is never left in the middle of an edit.
@@ -168,6 +203,8 @@ void TFrmCReport::ClearCustomTable(Table& table)
     if (&table == &TblCRData && !table.isActive() && !QFileInfo::exists(table.filePath()))
         CreateDataTable();
     table.open();
+    if (&table == &TblCRData)
+        m_storedPositions = StoredPositions();
     QuietControls quiet(table);
     if (isEditing(table))
         table.cancel();
@@ -205,12 +242,34 @@ void TFrmCReport::RecordDBType(const QString& fieldName, const QString& header, 
     postOrCancel(table);
 }
 
+void TFrmCReport::removeRowsExcept(const QStringList& fields, Table& table)
+{
+    table.open();
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    QuietControls quiet(table);
+    table.setIndexName(QString());
+    QStringList gone;
+    for (table.first(); !table.eof(); table.next()) {
+        const QString field = table.asString(QStringLiteral("Field"));
+        if (!fields.contains(field))
+            gone << field;
+    }
+    BatchedWrites batch(table);
+    for (const QString& field : gone) {
+        if (table.findKey({field}))
+            table.deleteRow();
+    }
+    batch.finish();
+}
+
 void TFrmCReport::WriteFieldOrders(Table& table)
 {
     table.open();
     if (&table == &TblCRData)
         postPendingFieldEdit();
     QuietControls quiet(table);
+    KeepCurrentRow keep(table);
     table.setIndexName(QString());
     BatchedWrites batch(table);
     for (int i = 0; i < lbAllFields->count(); ++i) {
@@ -230,6 +289,7 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
     if (&table == &TblCRData)
         postPendingFieldEdit();
     QuietControls quiet(table);
+    KeepCurrentRow keep(table);
     table.setIndexName(QString());
     auto cell = [this](int row, int column) {
         const QTableWidgetItem* item = sgCol->item(row, column);
@@ -263,6 +323,12 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
         postOrCancel(table);
     }
     batch.finish();
+    if (&table == &TblCRData) {
+        m_storedPositions.order = entriesOf(lbAllFields);
+        m_storedPositions.columns = SpinCol->boundedValue();
+        m_storedPositions.width = SpinMargin->boundedValue();
+        m_storedPositions.valid = true;
+    }
 }
 
 void TFrmCReport::CheckFieldTypes()
@@ -315,7 +381,7 @@ void TFrmCReport::bindFieldControls()
         });
     });
     connect(DBEdit1, &QLineEdit::editingFinished, this,
-            [this] { guarded([this] { postPendingFieldEdit(); }); });
+            [this] { guarded([this] { DBEdit1Exit(); }); });
 
     // A tick is stored at once.
     for (const BoundBox& bound : kBoundBoxes) {
@@ -360,6 +426,36 @@ void TFrmCReport::showCurrentFieldRow()
     DBEdit1->setEnabled(shown);
     for (const BoundBox& bound : kBoundBoxes)
         (this->*bound.box)->setEnabled(shown);
+}
+
+void TFrmCReport::DBEdit1Exit()
+{
+    if (!TblCRData.isActive() || !isEditing(TblCRData))
+        return;
+    const std::optional<QString> problem = ReportFile::checkHeader(
+        TblCRData.asString(QStringLiteral("Field")), TblCRData.asString(QStringLiteral("Header")));
+    if (!problem) {
+        postOrCancel(TblCRData);
+        return;
+    }
+    // The box waits until the focus has settled: this runs while the focus
+    // leaves the box, often in the middle of a click elsewhere.
+    TblCRData.cancel();
+    showCurrentFieldRow();
+    const QString message = *problem;
+    QMetaObject::invokeMethod(
+        this, [message] { ShowError(message); }, Qt::QueuedConnection);
+}
+
+void TFrmCReport::followHighlightedField()
+{
+    const int row = LBFieldDefs->currentRow();
+    if (row < 0 || !TblCRData.isActive() || isEditing(TblCRData))
+        return;
+    TblCRData.setIndexName(QString());
+    TblCRData.findKey({CaptionToField(EventKind, LBFieldDefs->item(row)->text())});
+    CheckFieldTypes();
+    showCurrentFieldRow();
 }
 
 void TFrmCReport::postPendingFieldEdit()

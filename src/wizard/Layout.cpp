@@ -139,26 +139,42 @@ QList<QStringList> FillColTable(const QStringList& order, const Grid& grid, bool
     const int fieldsOnFirstLine = lineCounts.at(1);
     const int slot = fieldsOnFirstLine > 0 ? (width - start) / fieldsOnFirstLine : 0;
 
+    // Every position lies on the page: within 1 and the printable width, and
+    // a column never ends before it starts.
+    const int lastPosition = std::max(width, 1);
+    auto setPositions = [lastPosition](QStringList& row, int left, int right) {
+        left = std::clamp(left, 1, lastPosition);
+        right = std::clamp(right, left, lastPosition);
+        row[2] = QString::number(left);
+        row[3] = QString::number(right);
+    };
+    if (detailShown)
+        setPositions(rows[1], 1, DetailLevelEnd);
+
     // Every line shares the slots of line 1, so the columns stand one under
     // another; the place counter restarts whenever the line changes.
     int line = 1;
     int place = 0;
     for (int r = firstRow; r < rows.size(); ++r) {
         QStringList& row = rows[r];
+        // A field the layout lost has the positions of the first field of a
+        // line, and leaves the count of the line it stands in alone: the
+        // fields laid out after it keep their own slots.
+        if (!placed.at(r)) {
+            setPositions(row, start, start + slot - 1);
+            continue;
+        }
         bool ok = false;
         int read = row.at(1).trimmed().toInt(&ok);
         if (!ok)
             read = 0;
-        // A lost field always starts a line of its own, whatever its old
-        // line text happens to say.
-        if (placed.at(r) && read == line) {
+        if (read == line) {
             ++place;
         } else {
             ++line;
             place = 1;
         }
-        row[2] = QString::number(start + (place - 1) * slot);
-        row[3] = QString::number(start + place * slot - 1);
+        setPositions(row, start + (place - 1) * slot, start + place * slot - 1);
     }
     return rows;
 }

@@ -1,4 +1,5 @@
 #include "DialogProbe.h"
+#include "RealMessageBoxes.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
 #include "WorkingTable.h"
@@ -268,6 +269,150 @@ private slots:
         editCell(dialog, field, column, QStringLiteral("3"));
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(grid(dialog)->item(rowOf(dialog, field), column)->text(), QStringLiteral("3"));
+    }
+
+    // The same refusals with the desktop's own box, which runs a modal loop
+    // of its own while the grid has just committed its editor: the box is
+    // dismissed, the refused value is undone, and editing goes on.
+    void refusedValueInARealBox_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("line 10") << "Company" << 1 << "10"
+                                 << "'10' is not a valid value for field 'Line'. The allowed "
+                                    "range is 1 to 9.";
+        QTest::newRow("blank cell") << "Phone" << 2 << ""
+                                    << "A value is required for field 'LPosition'.";
+    }
+    void refusedValueInARealBox()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        StoreFixture fixture;
+        createTable(sampleRows());
+        const auto before = tableRows();
+        RealMessageBoxes boxes;
+        TFrmColumn dialog;
+        open(dialog);
+        const QStringList gridBefore = gridRows(dialog);
+
+        editCell(dialog, field, column, typed);
+        QVERIFY(boxes.waitFor(1));
+        QCOMPARE(boxes.texts(), QStringList{message});
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QVERIFY(boxes.seen[0].loopsAbove >= 1);
+        QTest::qWait(50);
+        QCOMPARE(gridRows(dialog), gridBefore);
+        QCOMPARE(tableRows(), before);
+
+        // The user goes on: the same cell again, then another one, then OK.
+        editCell(dialog, field, column, QStringLiteral("3"));
+        editCell(dialog, QStringLiteral("City"), 3, QStringLiteral("70"));
+        QTest::qWait(50);
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(grid(dialog)->item(rowOf(dialog, field), column)->text(), QStringLiteral("3"));
+        QTest::mouseClick(findButton(dialog, "BtnOK"), Qt::LeftButton);
+        QVERIFY(boxes.waitFor(2));
+        QCOMPARE(boxes.texts().last(), QStringLiteral("Report successfully modified."));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(tableRows().value(QStringLiteral("City")).startsWith(QStringLiteral("2 - 70")));
+    }
+
+    // A value typed and left by clicking OK is stored before the dialog
+    // closes; a refused one keeps it open with the box.
+    void okStoresTheCellJustLeft()
+    {
+        StoreFixture fixture;
+        createTable(sampleRows());
+        RealMessageBoxes boxes;
+        TFrmColumn dialog;
+        open(dialog);
+        QTableWidget* g = grid(dialog);
+        auto typeAndClickOk = [&](const QString& text) {
+            g->setFocus();
+            g->setCurrentCell(rowOf(dialog, QStringLiteral("Phone")), 3);
+            QTest::keyClick(g, Qt::Key_F2);
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->selectAll();
+            QTest::keyClicks(editor, text);
+            // The press on OK takes the focus from the editor, which commits it.
+            QTest::mouseClick(findButton(dialog, "BtnOK"), Qt::LeftButton);
+        };
+        typeAndClickOk(QStringLiteral("400"));
+        QVERIFY(boxes.waitFor(1));
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral(
+                                    "'400' is not a valid value for field 'RPosition'. The "
+                                    "allowed range is 1 to 300.")});
+        QVERIFY(dialog.isVisible());
+        QTest::qWait(50);
+        QCOMPARE(g->item(rowOf(dialog, QStringLiteral("Phone")), 3)->text(), QStringLiteral("80"));
+
+        typeAndClickOk(QStringLiteral("90"));
+        QVERIFY(boxes.waitFor(2));
+        QCOMPARE(boxes.texts().last(), QStringLiteral("Report successfully modified."));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(tableRows().value(QStringLiteral("Phone")),
+                 QStringLiteral("1 60 90 Header of Phone F"));
+    }
+
+    // "Check for Errors" with the desktop's own box: the warning runs its
+    // own loop and the dialog goes on.
+    void checkWarningInARealBox()
+    {
+        StoreFixture fixture;
+        createTable({{"A", 1, 1, 1, 25}, {"B", 2, 1, 25, 50}});
+        RealMessageBoxes boxes;
+        TFrmColumn dialog;
+        open(dialog, 75);
+        QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
+        QVERIFY(boxes.waitFor(1));
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("There are overlaps for right margin 25")});
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
+        QVERIFY(boxes.seen[0].loopsAbove >= 1);
+        editCell(dialog, QStringLiteral("B"), 2, QStringLiteral("26"));
+        QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
+        QVERIFY(boxes.waitFor(2));
+        QCOMPARE(boxes.texts().last(), QStringLiteral("Columns check out OK"));
+        QVERIFY(dialog.isVisible());
+    }
+
+    // Tab stores the cell and goes on typing in the next one: storing the
+    // first does not throw away what is being typed in the second.
+    void tabToTheNextCellKeepsTheTyping()
+    {
+        StoreFixture fixture;
+        createTable(sampleRows());
+        ScriptedPlatform platform;
+        TFrmColumn dialog;
+        open(dialog);
+        QTableWidget* g = grid(dialog);
+        g->setFocus();
+        g->setCurrentCell(rowOf(dialog, QStringLiteral("Phone")), 2);
+        QTest::keyClick(g, Qt::Key_F2);
+        auto* first = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(first);
+        first->selectAll();
+        QTest::keyClicks(first, QStringLiteral("62"));
+        QTest::keyClick(first, Qt::Key_Tab);
+        // The next cell's editor opens while the first cell is stored.
+        QLineEdit* second = nullptr;
+        QTRY_VERIFY((second = qobject_cast<QLineEdit*>(QApplication::focusWidget())) != nullptr &&
+                    second != first);
+        QPointer<QLineEdit> open = second;
+        QTest::qWait(30);
+        QVERIFY(!open.isNull());
+        second->selectAll();
+        QTest::keyClicks(second, QStringLiteral("90"));
+        QTest::keyClick(second, Qt::Key_Return);
+        QTRY_VERIFY(open.isNull());
+        QTest::qWait(30);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(tableRows().value(QStringLiteral("Phone")), QStringLiteral("1 62 90 Header of Phone F"));
     }
 
     void checkForErrors_data()

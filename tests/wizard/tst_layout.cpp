@@ -265,15 +265,49 @@ private slots:
     void lostFieldInTwoColumns()
     {
         // 37 fields in two columns: field 35 is replaced by field 37. The lost
-        // field opens a line of its own, and the two fields of the last row
-        // follow it on that line.
+        // field gets the first slot of a line without taking a place, so the
+        // two fields of the last row keep the two slots of the page.
         const QStringList order = fields(37);
         const Grid g = SetGrid(order, 2, false);
         const Rows rows = FillColTable(order, g, false, 81);
         QCOMPARE(rows.at(34), QStringList({"F34", "17", "41", "80"}));
         QCOMPARE(rows.at(35), QStringList({"F35", "", "1", "40"}));
-        QCOMPARE(rows.at(36), QStringList({"F36", "18", "41", "80"}));
-        QCOMPARE(rows.at(37), QStringList({"F37", "18", "81", "120"}));
+        QCOMPARE(rows.at(36), QStringList({"F36", "18", "1", "40"}));
+        QCOMPARE(rows.at(37), QStringList({"F37", "18", "41", "80"}));
+    }
+
+    // No computed position lies off the page, however the fields overflow
+    // the layout or however narrow the page is.
+    void positionsStayOnThePage_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<bool>("detail");
+        QTest::addColumn<int>("width");
+        QTest::newRow("37 in 2 columns") << 37 << 2 << false << 75;
+        QTest::newRow("19 in 1 column") << 19 << 1 << false << 75;
+        QTest::newRow("40 in 1 column, detail") << 40 << 1 << true << 75;
+        QTest::newRow("60 in 3 columns, detail") << 60 << 3 << true << 110;
+        QTest::newRow("page narrower than the detail column") << 4 << 4 << true << 20;
+        QTest::newRow("page of one tenth") << 3 << 3 << false << 1;
+    }
+    void positionsStayOnThePage()
+    {
+        QFETCH(int, count);
+        QFETCH(int, columns);
+        QFETCH(bool, detail);
+        QFETCH(int, width);
+        QStringList order = fields(count);
+        if (detail)
+            order.prepend(QStringLiteral("CustomID"));
+        const Grid g = SetGrid(order, columns, detail);
+        const Rows rows = FillColTable(order, g, detail, width);
+        for (int r = 1; r < rows.size(); ++r) {
+            const int left = rows.at(r).at(2).toInt();
+            const int right = rows.at(r).at(3).toInt();
+            QVERIFY2(left >= 1 && left <= right && right <= width,
+                     qPrintable(rows.at(r).join(QLatin1Char(' '))));
+        }
     }
 };
 
