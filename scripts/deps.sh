@@ -12,6 +12,7 @@ PACKAGES=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   file python3 valgrind
+  pxlib-dev
 )
 
 missing=()
