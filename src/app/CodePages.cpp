@@ -83,11 +83,11 @@ SingleByte::SingleByte(int codePage)
     for (int b = 255; b >= 0; --b) {
         const char16_t u = m_toUnicode[b];
         // A Windows page's gaps between 0x80 and 0x9F read as the C1
-        // control of the same number, as Windows itself reads them: text of
-        // another code page in a table that records none then survives a
-        // reading. They are no characters of the page, so none is written.
-        const bool gap = isWindowsPage(codePage) && b >= 0x80 && b <= 0x9F && u == b;
-        if (u != Unassigned && !gap)
+        // control of the same number, and that control is written as the
+        // byte again, as Windows itself does: text of another code page in a
+        // table that records none, or such a byte in a report file, then
+        // survives a reading and a writing unchanged.
+        if (u != Unassigned)
             m_fromUnicode[u] = qint16(b);
     }
 }

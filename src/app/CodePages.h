@@ -18,9 +18,10 @@
 // U+03BC GREEK SMALL LETTER MU there, where every other reader gives U+00B5
 // MICRO SIGN), and bytes that a page leaves unassigned come out as C1
 // controls or private-use characters. Those places are corrected here. An
-// unassigned byte reads as U+FFFD, except the gaps of the Windows pages
-// between 0x80 and 0x9F, which read as the C1 control of the same number (as
-// Windows reads them); no character is ever written as an unassigned byte.
+// unassigned byte reads as U+FFFD, and no character is written as it; only
+// the gaps of the Windows pages between 0x80 and 0x9F read as the C1 control
+// of the same number and are written back from it, as Windows does, so that
+// such bytes survive a round trip.
 namespace CodePages {
 
 class SingleByte

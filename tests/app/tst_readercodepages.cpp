@@ -3,8 +3,10 @@
 // mapping tables) in both directions: every byte reads as the character
 // iconv gives it, and every character is written as the byte(s) iconv
 // writes, or refused where iconv refuses it. A byte iconv refuses is
-// unassigned: it reads as U+FFFD (a Windows page's gaps from 0x80 to 0x9F as
-// the C1 control of the same number) and no character is written as it.
+// unassigned: it reads as U+FFFD and no character is written as it. The one
+// exception is a Windows page's gaps from 0x80 to 0x9F, which read as the C1
+// control of the same number and are written back from it (as Windows does),
+// so that such a byte survives a round trip.
 
 #include "app/CodePages.h"
 #include "app/DatabaseError.h"
@@ -122,11 +124,15 @@ private slots:
         QVERIFY(fromUnicode.cd != iconv_t(-1));
         const CodePages::SingleByte* page = CodePages::singleByte(codePage);
         QVERIFY(page);
+        const bool windows = (codePage >= 1250 && codePage <= 1258) || codePage == 874;
         int written = 0;
         for (char32_t c = 1; c < 0x10000; ++c) {
             if (c >= 0xD800 && c < 0xE000)
                 continue;
-            const QByteArray theirs = convert(fromUnicode.cd, utf32(c));
+            QByteArray theirs = convert(fromUnicode.cd, utf32(c));
+            if (windows && c >= 0x80 && c <= 0x9F && theirs.isEmpty() &&
+                page->characters().at(c) == c)
+                theirs = QByteArray(1, char(c)); // a gap's round trip
             QByteArray ours;
             const bool ok = page->encode(QString(QChar(char16_t(c))), &ours);
             if (ok != !theirs.isEmpty() || (ok && ours != theirs))
