@@ -48,7 +48,11 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 
 echo "Load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 # shellcheck disable=SC2086
-"$bin/tv_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+# Repetitions of different benchmarks are interleaved at random, so that a
+# figure and its floor (or the protected and the unprotected table) meet the
+# same load on a shared machine.
+"$bin/tv_bench" --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_out="$results/bench.json" --benchmark_out_format=json ${TV_BENCH_ARGS:-} \
   >"$results/bench.txt"
 

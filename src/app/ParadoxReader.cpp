@@ -252,8 +252,10 @@ void ParadoxReader::Private::openMemoFile()
 }
 
 // Memo bytes at `offset`. A protected table's memo file is scrambled in
-// 256-byte pieces counted from the start of the file, so whole pieces are
-// read (a small read takes its whole 4 KiB memo block) and unscrambled.
+// 256-byte pieces counted from the start of the file, so the whole pieces
+// around the bytes are read and unscrambled. The pieces last unscrambled are
+// kept: a value's text follows its head, so reading it usually only adds
+// the pieces after them.
 template <typename What>
 QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const What& what)
 {
@@ -262,22 +264,24 @@ QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const Wha
     constexpr qint64 Piece = ParadoxCipher::PieceSize;
     if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset)
         return readAt(*mb, mbSize, offset, len, what); // reports the damage
-    if (mbPlainStart >= 0 && offset >= mbPlainStart &&
-        offset + len <= mbPlainStart + mbPlain.size())
+    const qint64 cachedEnd = mbPlainStart + mbPlain.size();
+    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset + len <= cachedEnd)
         return mbPlain.mid(offset - mbPlainStart, len);
-    qint64 start = offset / Piece * Piece;
-    qint64 end = (offset + len + Piece - 1) / Piece * Piece;
-    if (end - start < MbBlockSize) {
-        start = offset / MbBlockSize * MbBlockSize;
-        end = qMax(end, qMin(start + MbBlockSize, mbSize / Piece * Piece));
-    }
+    const qint64 end = (offset + len + Piece - 1) / Piece * Piece;
     if (end > mbSize)
         damaged(QStringLiteral("%1 runs past the last whole piece of %2")
                     .arg(describe(what), QFileInfo(mb->fileName()).fileName()));
-    mbPlain = readAt(*mb, mbSize, start, end - start, what);
-    mbPlainStart = start;
-    cipher->decryptMemo(mbPlain.data(), mbPlain.size());
-    return mbPlain.mid(offset - start, len);
+    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd) {
+        QByteArray more = readAt(*mb, mbSize, cachedEnd, end - cachedEnd, what);
+        cipher->decryptMemo(more.data(), more.size());
+        mbPlain += more;
+    } else {
+        const qint64 start = offset / Piece * Piece;
+        mbPlain = readAt(*mb, mbSize, start, end - start, what);
+        mbPlainStart = start;
+        cipher->decryptMemo(mbPlain.data(), mbPlain.size());
+    }
+    return mbPlain.mid(offset - mbPlainStart, len);
 }
 
 std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, const char* p,
