@@ -271,7 +271,10 @@ QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const Wha
     if (end > mbSize)
         damaged(QStringLiteral("%1 runs past the last whole piece of %2")
                     .arg(describe(what), QFileInfo(mb->fileName()).fileName()));
-    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd) {
+    // Extended only while small, so that no chain of reads (a damaged file's
+    // overlapping values) can make it grow towards the file's size.
+    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd &&
+        mbPlain.size() <= MbBlockSize) {
         QByteArray more = readAt(*mb, mbSize, cachedEnd, end - cachedEnd, what);
         cipher->decryptMemo(more.data(), more.size());
         mbPlain += more;

@@ -389,6 +389,10 @@ private slots:
                 memo += QChar(u'a' + (i + k) % 26);
             rows << Row{i + 1, QStringLiteral("row %1").arg(i), memo.isEmpty() ? QVariant() : QVariant(memo)};
         }
+        // Memos over several memo blocks.
+        for (int i = 0; i < 3; ++i)
+            rows << Row{1000 + i, QStringLiteral("long %1").arg(i),
+                        QString(9000 + 7000 * i, QChar(u'k' + i))};
         // The same name in two folders, so that the headers are alike.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("plain")));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("shut")));
