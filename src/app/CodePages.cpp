@@ -22,8 +22,7 @@ bool isWindowsPage(int page)
 
 // Bytes where Qt's converter and the Unicode mapping tables disagree, beyond
 // the general rules in SingleByte's constructor.
-struct Fix
-{
+struct Fix {
     int page;
     quint8 byte;
     char16_t character;
@@ -52,7 +51,7 @@ constexpr Fix fixes[] = {
     {1253, 0xAA, Unassigned},
 };
 
-constexpr int pages[] = {437, 737, 775, 850, 852, 855, 857, 858, 860,  861,  862,  863,  864,
+constexpr int pages[] = {437, 737, 775, 850, 852,  855,  857,  858,  860,  861,  862,  863,  864,
                          865, 866, 869, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
 } // namespace

@@ -158,8 +158,7 @@ ParadoxCipher::ParadoxCipher(quint32 checksum) : m_checksum(checksum)
     }
 }
 
-template <bool Encrypt>
-void ParadoxCipher::dataBlock(char* block, int size, int blockNumber) const
+template <bool Encrypt> void ParadoxCipher::dataBlock(char* block, int size, int blockNumber) const
 {
     // The shuffle is the same for every piece of a block. Reading, byte x of
     // a plain piece is byte from[x] of the scrambled one, mixed with the

@@ -52,8 +52,7 @@ public:
     static constexpr int MaxPiecesPerBlock = 32 * 1024 / PieceSize;
 
 private:
-    template <bool Encrypt>
-    void dataBlock(char* block, int size, int blockNumber) const;
+    template <bool Encrypt> void dataBlock(char* block, int size, int blockNumber) const;
     template <bool Encrypt> void memo(char* data, qsizetype size) const;
 
     quint32 m_checksum;

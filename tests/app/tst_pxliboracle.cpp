@@ -47,8 +47,7 @@ using FieldBuilders::field;
 namespace {
 
 // One row of the oracle tables: the values as both sides should see them.
-struct Expected
-{
+struct Expected {
     QString name;             // Alpha 24, empty for none
     std::optional<int> count; // Short
     std::optional<int> total; // Long
@@ -117,8 +116,7 @@ QByteArray latin1(const QString& text)
 void silent(pxdoc_t*, int, const char*, void*) {}
 
 // A pxlib document that is deleted on every way out.
-struct PxDoc
-{
+struct PxDoc {
     pxdoc_t* doc = PX_new3(silent, nullptr, nullptr, nullptr, nullptr);
     ~PxDoc()
     {
@@ -146,7 +144,7 @@ bool writeWithPxlib(const QString& path, const QList<Expected>& rows, const char
         const char* name;
         char type;
         int len;
-    } defs[n] = {{"Name", pxfAlpha, 24},    {"Count", pxfShort, 2}, {"Total", pxfLong, 4},
+    } defs[n] = {{"Name", pxfAlpha, 24},   {"Count", pxfShort, 2},    {"Total", pxfLong, 4},
                  {"Amount", pxfNumber, 8}, {"Price", pxfCurrency, 8}, {"Born", pxfDate, 4},
                  {"Active", pxfLogical, 1}};
     for (int i = 0; i < n; ++i) {
@@ -155,8 +153,7 @@ bool writeWithPxlib(const QString& path, const QList<Expected>& rows, const char
         f[i].px_flen = defs[i].len;
         f[i].px_fdc = 0;
     }
-    if (PX_create_file(px.doc, f, n, QFile::encodeName(path).constData(), pxfFileTypNonIndexDB) <
-        0)
+    if (PX_create_file(px.doc, f, n, QFile::encodeName(path).constData(), pxfFileTypNonIndexDB) < 0)
         return false;
     PX_set_parameter(px.doc, "codepage", "1252");
     PX_set_parameter(px.doc, "tablename", "ORACLE");
@@ -205,9 +202,7 @@ QList<Row> readWithPxlib(const QString& path, const char* password, bool* ok)
         Row row(7);
         // pxlib reads an empty number as its lowest value: an all-zero field
         // is empty, and is not handed to it.
-        const auto present = [p](int at, int len) {
-            return !ParadoxFormat::allZero(p + at, len);
-        };
+        const auto present = [p](int at, int len) { return !ParadoxFormat::allZero(p + at, len); };
         const QString name = px.text(p, 24);
         if (!name.isEmpty())
             row[0] = name;
@@ -264,10 +259,18 @@ class TestPxlibOracle : public QObject
 private slots:
     void checksumsEqualLibpx()
     {
-        QList<QByteArray> passwords = {"a", "tallyv", "hmrwbgl", "Password", "x y z",
-                                       "\xe9t\xe9", QByteArray(20, 'q'), QByteArray(21, 'r'),
-                                       QByteArray(40, 's'), QByteArray(41, 't'),
-                                       QByteArray(255, 'u'), QByteArray(256, 'v')};
+        QList<QByteArray> passwords = {"a",
+                                       "tallyv",
+                                       "hmrwbgl",
+                                       "Password",
+                                       "x y z",
+                                       "\xe9t\xe9",
+                                       QByteArray(20, 'q'),
+                                       QByteArray(21, 'r'),
+                                       QByteArray(40, 's'),
+                                       QByteArray(41, 't'),
+                                       QByteArray(255, 'u'),
+                                       QByteArray(256, 'v')};
         QRandomGenerator rng(4711);
         for (int i = 0; i < 3000; ++i) {
             QByteArray p(int(rng.bounded(1, 64)), '\0');
@@ -304,8 +307,8 @@ private slots:
         QVERIFY((fileBytes(path).size() - 2048) / reader.blockSize() > 256);
 
         // Wrong, empty or wrongly cased passwords open nothing.
-        for (const QString& wrong : {QString(), QStringLiteral("geheim7"),
-                                     QStringLiteral("Geheim")}) {
+        for (const QString& wrong :
+             {QString(), QStringLiteral("geheim7"), QStringLiteral("Geheim")}) {
             reader.setPassword(wrong);
             const QString error = errorOf([&] { reader.readAll(); });
             QVERIFY2(error.contains(QStringLiteral("password-protected")), qPrintable(error));
@@ -387,7 +390,8 @@ private slots:
             QString memo;
             for (int k = 0; k < (i * 37) % 900; ++k)
                 memo += QChar(u'a' + (i + k) % 26);
-            rows << Row{i + 1, QStringLiteral("row %1").arg(i), memo.isEmpty() ? QVariant() : QVariant(memo)};
+            rows << Row{i + 1, QStringLiteral("row %1").arg(i),
+                        memo.isEmpty() ? QVariant() : QVariant(memo)};
         }
         // Memos over several memo blocks.
         for (int i = 0; i < 3; ++i)
@@ -409,8 +413,8 @@ private slots:
         QVERIFY(scrambled.mid(headerSize) != clear.mid(headerSize));
         for (qsizetype at = headerSize, block = 1; at < scrambled.size(); at += blockSize, ++block)
             px_decrypt_db_block(reinterpret_cast<unsigned char*>(scrambled.data() + at),
-                                reinterpret_cast<unsigned char*>(scrambled.data() + at),
-                                checksum, blockSize, block);
+                                reinterpret_cast<unsigned char*>(scrambled.data() + at), checksum,
+                                blockSize, block);
         // The headers differ in the checksum only.
         scrambled.replace(0x5C, 4, clear.mid(0x5C, 4));
         QVERIFY(scrambled == clear);

@@ -37,8 +37,7 @@ QByteArray convert(iconv_t cd, QByteArray in)
     return QByteArray(out, qsizetype(sizeof out - ol));
 }
 
-struct Iconv
-{
+struct Iconv {
     iconv_t cd;
     Iconv(const QByteArray& to, const QByteArray& from) : cd(iconv_open(to, from)) {}
     ~Iconv()
@@ -104,10 +103,10 @@ private slots:
             // iconv's refusal is a byte the page leaves unassigned: U+FFFD,
             // or in a Windows page's 0x80 to 0x9F the C1 control of the byte.
             const char32_t unassigned = windows && b >= 0x80 && b <= 0x9F ? char32_t(b) : U'\xFFFD';
-            const char32_t expected =
-                u.size() == 4 ? char32_t(quint8(u[0]) | quint8(u[1]) << 8 | quint8(u[2]) << 16 |
-                                         quint8(u[3]) << 24)
-                              : unassigned;
+            const char32_t expected = u.size() == 4
+                                          ? char32_t(quint8(u[0]) | quint8(u[1]) << 8 |
+                                                     quint8(u[2]) << 16 | quint8(u[3]) << 24)
+                                          : unassigned;
             if (char32_t(text.at(b - 1).unicode()) != expected)
                 QFAIL(qPrintable(QStringLiteral("byte 0x%1 reads as U+%2, iconv gives U+%3")
                                      .arg(b, 2, 16, QLatin1Char('0'))
@@ -158,9 +157,9 @@ private slots:
         QVERIFY(file.readAll().contains("5 \xE6m"));
         QCOMPARE(ParadoxReader(path).readAll().at(0).at(0).toString(), QStringLiteral("5 µm"));
         // The Greek letter is another character, which the page does not hold.
-        QVERIFY_THROWS_EXCEPTION(DatabaseError,
-                                 ParadoxWriter::writeTable(path, fields, 0,
-                                                           {Row{QStringLiteral("5 \u03BCm")}}, 437));
+        QVERIFY_THROWS_EXCEPTION(
+            DatabaseError,
+            ParadoxWriter::writeTable(path, fields, 0, {Row{QStringLiteral("5 \u03BCm")}}, 437));
     }
 };
 
