@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Session.h"
+#include "app/StartUp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -158,6 +159,7 @@ BenchInstallation::BenchInstallation(const QString& dataFolder)
     const QString aliases = QDir(exe).filePath(QStringLiteral("ALIASES.INI"));
     write(aliases, "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + dataFolder.toLocal8Bit() + "\r\n");
     Session::instance().reset();
+    StartUp::registerTablePasswords(); // the tables are protected like the host's
     AppPaths::setExecutableFolder(exe);
     Session::instance().setAliasFile(aliases);
     Session::instance().setNetDir(net);

@@ -14,7 +14,9 @@
 namespace BenchSupport {
 
 // The folder scripts/bench.sh prepared (TV_BENCH_DATA):
-//   big/    CONTACT.DB with 200,000 contacts, EVENT.DB, DATABASE.DB
+//   big/    CONTACT.DB with 200,000 contacts, EVENT.DB, DATABASE.DB (all
+//           password-protected, as the host's are)
+//   bigplain/  the same 200,000 contacts in an unprotected CONTACT.DB
 //   empty/  CONTACT.DB with the same columns and no rows, EVENT.DB, DATABASE.DB
 //   small/  the sample data folder (300 contacts)
 // Ends the program with a message when it is not set.

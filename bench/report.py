@@ -31,6 +31,8 @@ ROWS = [
       ("writing, fsync, rename", "ReportFile/PlainWriteFsyncRename")], None, 20.0),
     ("Reading every row and field, table reader", "TableRead/ParadoxReader",
      [("reading the file's bytes", "TableRead/FileBytes")], 3.0, None),
+    ("  the same, password-protected against unprotected", "TableRead/ParadoxReader",
+     [("same contacts, unprotected", "TableRead/ParadoxReaderUnprotected")], 1.2, None),
     ("Reading every row and field, table cursor", "TableRead/TableCursor",
      [("reading the file's bytes", "TableRead/FileBytes")], None, None),
 ]

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the optimised (release) preset with the benchmarks, prepares the large
-# data (a CONTACT.DB of 200,000 contacts, an empty one with the same columns,
-# 10,000 report files), runs every benchmark with repetitions and prints each
+# data (a password-protected CONTACT.DB of 200,000 contacts and the same
+# contacts unprotected, an empty one with the same columns, 10,000 report
+# files), runs every benchmark with repetitions and prints each
 # figure beside its floor, measured in the same run, and the ratio.
 #   scripts/bench.sh [REPETITIONS] [--markdown]
 # Extra Google Benchmark options can go in TV_BENCH_ARGS, e.g.
@@ -36,6 +37,7 @@ if [ ! -f "$data/.made" ] || [ "$bin/makesample" -nt "$data/.made" ]; then
   mkdir -p "$data"
   for d in small big empty; do "$bin/makesample" "$data/$d"; done
   "$bin/makesample" --contacts 200000 "$data/big"
+  "$bin/makesample" --contacts 200000 --unprotected "$data/bigplain"
   "$bin/makesample" --contacts 0 "$data/empty"
   touch "$data/.made"
 fi
@@ -46,7 +48,11 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 
 echo "Load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 # shellcheck disable=SC2086
-"$bin/tv_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+# Repetitions of different benchmarks are interleaved at random, so that a
+# figure and its floor (or the protected and the unprotected table) meet the
+# same load on a shared machine.
+"$bin/tv_bench" --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_out="$results/bench.json" --benchmark_out_format=json ${TV_BENCH_ARGS:-} \
   >"$results/bench.txt"
 

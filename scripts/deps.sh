@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   file python3 valgrind
   fuse3 libfuse3-dev
+  pxlib-dev
 )
 
 missing=()

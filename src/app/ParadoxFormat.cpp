@@ -102,7 +102,7 @@ int storedSize(FieldType type, int headerSize)
 
 QByteArray codecName(int codePage)
 {
-    if (codePage >= 1250 && codePage <= 1258)
+    if ((codePage >= 1250 && codePage <= 1258) || codePage == 874)
         return "windows-" + QByteArray::number(codePage);
     return "IBM" + QByteArray::number(codePage);
 }

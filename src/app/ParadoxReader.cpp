@@ -1,6 +1,8 @@
 #include "app/ParadoxReader.h"
 
+#include "app/CodePages.h"
 #include "app/DatabaseError.h"
+#include "app/ParadoxCrypt.h"
 #include "app/ParadoxFormat.h"
 
 #include <QBitArray>
@@ -40,17 +42,23 @@ struct ParadoxReader::Private {
     QString tableName;
     QList<FieldDef> fields;
     QList<int> offsets; // of each field inside a record
-    QString password;
+    // Set when the table is protected and a password with its checksum was
+    // given: data blocks and memo bytes pass through it.
+    std::optional<ParadoxCipher> cipher;
 
     QStringDecoder decoder;
-    // For single-byte code pages, the character of each byte, worked out
-    // once with the converter: decoding a text is then a look-up per byte
-    // (the table's millions of texts made the converter the largest cost).
-    std::array<char16_t, 256> byteTable{};
-    bool useByteTable = false;
+    // For single-byte code pages, the exact character of each byte: decoding
+    // a text is then a look-up per byte (the table's millions of texts made
+    // the converter the largest cost), and Qt's deviations from the code
+    // page are corrected (see CodePages.h).
+    const std::array<char16_t, 256>* byteTable = nullptr;
 
     std::unique_ptr<QFile> mb;
     qint64 mbSize = 0;
+    // The memo bytes of a protected table last unscrambled, and where they
+    // start: a value's head, its entry and its text usually lie in one block.
+    QByteArray mbPlain;
+    qint64 mbPlainStart = -1;
     // Values already read from the memo file, by pointer: rows that share a
     // value share its bytes, and a damaged file whose pointers overlap cannot
     // make us hold more than a few times the memo file's size.
@@ -86,16 +94,18 @@ struct ParadoxReader::Private {
 
     void readHeader();
     void openMemoFile();
+    template <typename What> QByteArray readMemo(qint64 offset, qint64 len, const What& what);
     QVariant decodeField(int index, const char* p, qint64 recordNo);
     std::optional<QByteArray> blobData(const FieldDef& f, const char* p, qint64 recordNo);
     QString decodeText(const char* p, qsizetype len)
     {
-        if (!useByteTable)
+        if (!byteTable)
             return decoder.decode(QByteArrayView(p, len));
         QString text(len, Qt::Uninitialized);
         char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        const std::array<char16_t, 256>& table = *byteTable;
         for (qsizetype i = 0; i < len; ++i)
-            out[i] = byteTable[quint8(p[i])];
+            out[i] = table[quint8(p[i])];
         return text;
     }
 };
@@ -148,22 +158,16 @@ void ParadoxReader::Private::readHeader()
     checksum = extended ? le32(h + OffEncryption2) : le32(h + OffEncryption1);
     encrypted = checksum != 0;
 
-    int page = codePage ? codePage : DefaultCodePage;
-    decoder = QStringDecoder(codecName(page).constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) {
-        page = DefaultCodePage;
+    // Single-byte pages through their exact tables, any other page through
+    // the converter; a page neither knows is read as the default.
+    const int page = codePage ? codePage : DefaultCodePage;
+    const CodePages::SingleByte* single = CodePages::singleByte(page);
+    if (!single) {
         decoder = QStringDecoder(codecName(page).constData(), QStringDecoder::Flag::Stateless);
+        if (!decoder.isValid())
+            single = CodePages::singleByte(DefaultCodePage);
     }
-    // The code pages known to give one character per byte.
-    useByteTable = (page >= 1250 && page <= 1258) || page == 437 || page == 850 || page == 852;
-    for (int b = 0; useByteTable && b < 256; ++b) {
-        const char byte = char(b);
-        const QString c = decoder.decode(QByteArrayView(&byte, 1));
-        if (c.size() == 1)
-            byteTable[b] = c.at(0).unicode();
-        else
-            useByteTable = false;
-    }
+    byteTable = single ? &single->characters() : nullptr;
 
     // Field types and sizes, then a pointer to the table name and one pointer
     // per field name (meaningful only in memory), then the table name and the
@@ -247,6 +251,42 @@ void ParadoxReader::Private::openMemoFile()
     mb = std::move(file);
 }
 
+// Memo bytes at `offset`. A protected table's memo file is scrambled in
+// 256-byte pieces counted from the start of the file, so the whole pieces
+// around the bytes are read and unscrambled. The pieces last unscrambled are
+// kept: a value's text follows its head, so reading it usually only adds
+// the pieces after them.
+template <typename What>
+QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const What& what)
+{
+    if (!cipher)
+        return readAt(*mb, mbSize, offset, len, what);
+    constexpr qint64 Piece = ParadoxCipher::PieceSize;
+    if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset)
+        return readAt(*mb, mbSize, offset, len, what); // reports the damage
+    const qint64 cachedEnd = mbPlainStart + mbPlain.size();
+    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset + len <= cachedEnd)
+        return mbPlain.mid(offset - mbPlainStart, len);
+    const qint64 end = (offset + len + Piece - 1) / Piece * Piece;
+    if (end > mbSize)
+        damaged(QStringLiteral("%1 runs past the last whole piece of %2")
+                    .arg(describe(what), QFileInfo(mb->fileName()).fileName()));
+    // Extended only while small, so that no chain of reads (a damaged file's
+    // overlapping values) can make it grow towards the file's size.
+    if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd &&
+        mbPlain.size() <= MbBlockSize) {
+        QByteArray more = readAt(*mb, mbSize, cachedEnd, end - cachedEnd, what);
+        cipher->decryptMemo(more.data(), more.size());
+        mbPlain += more;
+    } else {
+        const qint64 start = offset / Piece * Piece;
+        mbPlain = readAt(*mb, mbSize, start, end - start, what);
+        mbPlainStart = start;
+        cipher->decryptMemo(mbPlain.data(), mbPlain.size());
+    }
+    return mbPlain.mid(offset - mbPlainStart, len);
+}
+
 std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, const char* p,
                                                            qint64 recordNo)
 {
@@ -286,7 +326,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
         const auto what = [&] { return QStringLiteral("the memo block of %1").arg(where()); };
         if (index == 0xFF) {
             // A block of its own: type 2, block count, length, modification number.
-            const QByteArray head = readAt(*mb, mbSize, block, 9, what);
+            const QByteArray head = readMemo(block, 9, what);
             const char* b = head.constData();
             if (quint8(b[0]) != 2)
                 damaged(QStringLiteral("%1 is of type %2, not a blob block")
@@ -299,24 +339,24 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
                             .arg(length));
             if (qint64(length) + 9 > qint64(le16(b + 1)) * MbBlockSize)
                 damaged(QStringLiteral("%1 is longer than its blocks").arg(what()));
-            data = readAt(*mb, mbSize, block + 9, length, what);
+            data = readMemo(block + 9, length, what);
         } else if (index < 64) {
             // A block shared by up to 64 small values: type 3, then a table
             // of 5-byte entries (offset and length in 16-byte units,
             // modification number, length modulo 16).
-            const QByteArray head = readAt(*mb, mbSize, block, 1, what);
+            const QByteArray head = readMemo(block, 1, what);
             if (quint8(head[0]) != 3)
                 damaged(QStringLiteral("%1 is of type %2, not a shared blob block")
                             .arg(what())
                             .arg(quint8(head[0])));
-            const QByteArray entry = readAt(*mb, mbSize, block + 12 + index * 5, 5, what);
+            const QByteArray entry = readMemo(block + 12 + index * 5, 5, what);
             const qint64 start = qint64(quint8(entry[0])) * 16;
             const qint64 units = quint8(entry[1]);
             if (start == 0 || length > units * 16 || length + 16 <= units * 16)
                 damaged(QStringLiteral("%1 does not match its entry").arg(what()));
             if (start + length > MbBlockSize)
                 damaged(QStringLiteral("%1 runs past its block").arg(what()));
-            data = readAt(*mb, mbSize, block + start, length, what);
+            data = readMemo(block + start, length, what);
         } else {
             damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where()).arg(index));
         }
@@ -499,24 +539,28 @@ qint64 ParadoxReader::bytesRead() const
 
 void ParadoxReader::setPassword(const QString& password)
 {
-    d->password = password;
+    // Only the checksum in the header is the key; the password must merely
+    // have it.
+    if (d->encrypted && !password.isEmpty() && paradoxPasswordChecksum(password) == d->checksum)
+        d->cipher.emplace(d->checksum);
+    else
+        d->cipher.reset();
+    d->mbPlain.clear();
+    d->mbPlainStart = -1;
 }
 
 void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
 {
-    if (d->encrypted) {
-        // The data blocks of an encrypted table are scrambled. No public
-        // description of the scrambling exists that we could build on, so
-        // such rows are refused whatever the password.
-        throw DatabaseError(
-            QStringLiteral("The table \"%1\" is encrypted; its rows cannot be read.")
-                .arg(QDir::toNativeSeparators(d->path)));
-    }
+    if (d->encrypted && !d->cipher)
+        throw DatabaseError(QStringLiteral("The table \"%1\" is password-protected, and no "
+                                           "password given opens it.")
+                                .arg(QDir::toNativeSeparators(d->path)));
     if (d->firstBlock == 0)
         return;
     const qint64 blockCount = (d->dbSize - d->headerSize) / d->blockSize;
     QBitArray seen(int(qMin<qint64>(blockCount + 1, 65536)));
     int block = d->firstBlock;
+    int previous = 0;
     qint64 recordNo = 0;
     Row row;
     while (block != 0) {
@@ -526,11 +570,17 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
             d->damaged(
                 QStringLiteral("the chain of data blocks loops back to block %1").arg(block));
         seen.setBit(block);
-        const QByteArray data =
+        QByteArray data =
             d->readAt(d->db, d->dbSize, d->headerSize + qint64(block - 1) * d->blockSize,
                       d->blockSize, [block] { return QStringLiteral("data block %1").arg(block); });
+        if (d->cipher)
+            d->cipher->decryptDataBlock(data.data(), d->blockSize, block);
         const char* b = data.constData();
         const int next = le16(b);
+        // Each block names the one before it in the chain. This also catches
+        // a protected block that unscrambles to nonsense.
+        if (le16(b + 2) != previous)
+            d->damaged(QStringLiteral("the chain of data blocks is broken at block %1").arg(block));
         const int lastOffset = qint16(le16(b + 4));
         if (lastOffset >= 0) {
             if (lastOffset % d->recordSize != 0 ||
@@ -547,6 +597,7 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
                     return;
             }
         }
+        previous = block;
         block = next;
     }
 }

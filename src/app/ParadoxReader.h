@@ -20,9 +20,11 @@
 // wall-clock reading is exact (compare date() and time(), or build the
 // expected value with Qt::UTC). BCD values come as decimal text.
 //
-// Encrypted tables: the header and field list are read as usual, but rows
-// are refused with a DatabaseError saying the table is encrypted; the
-// scrambling is not publicly described, so no decryption is attempted.
+// Password-protected tables: the header and field list are in the clear and
+// read as usual. Rows (and their memo values) are unscrambled once
+// setPassword() was given a password whose checksum the header stores (see
+// ParadoxCrypt.h); without one they are refused with a DatabaseError naming
+// the table. Blocks that unscramble to nonsense are reported as damage.
 class ParadoxReader
 {
 public:
@@ -46,12 +48,12 @@ public:
     QString tableName() const; // as stored in the header, decoded
     const QList<FieldDef>& fields() const;
 
-    // The password for an encrypted table. Kept for the day decryption is
-    // possible; rows of encrypted tables are refused whatever the password.
+    // The password for a protected table. One whose checksum differs from
+    // the header's (or an empty one) opens nothing.
     void setPassword(const QString& password);
 
     // Reads every record in data-block-chain order, memo and blob parts from
-    // the .MB file. Throws DatabaseError on damage, or on an encrypted table
+    // the .MB file. Throws DatabaseError on damage, or on a protected table
     // without a matching password.
     QList<Row> readAll();
 

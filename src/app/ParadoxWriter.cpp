@@ -1,7 +1,9 @@
 #include "app/ParadoxWriter.h"
 
+#include "app/CodePages.h"
 #include "app/DatabaseError.h"
 #include "app/OwnerFile.h"
+#include "app/ParadoxCrypt.h"
 #include "app/ParadoxFormat.h"
 
 #include <QDate>
@@ -19,6 +21,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 using namespace ParadoxFormat;
 
@@ -41,6 +44,7 @@ struct Context {
     int codePage = 1252;
     QStringEncoder encoder;
     QStringDecoder decoder;
+    const CodePages::SingleByte* singleByte = nullptr; // set for single-byte pages
 
     [[noreturn]] void fail(const QString& what) const
     {
@@ -50,6 +54,14 @@ struct Context {
 
     QByteArray encode(const QString& text, const QString& what)
     {
+        if (singleByte) {
+            QByteArray bytes;
+            if (!singleByte->encode(text, &bytes))
+                fail(QStringLiteral("%1 holds characters that code page %2 cannot store")
+                         .arg(what)
+                         .arg(codePage));
+            return bytes;
+        }
         QByteArray bytes = encoder.encode(text);
         if (encoder.hasError() || decoder.decode(bytes) != text) {
             encoder.resetState();
@@ -322,7 +334,7 @@ QString siblingPath(const QString& path, const char* upper)
 namespace ParadoxWriter {
 
 void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFieldCount,
-                const QList<Row>& rows, int codePage)
+                const QList<Row>& rows, int codePage, const QString& password)
 {
     Context ctx;
     ctx.path = path;
@@ -330,9 +342,14 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
     const QByteArray codec = codecName(codePage);
     ctx.encoder = QStringEncoder(codec.constData(), QStringEncoder::Flag::Stateless);
     ctx.decoder = QStringDecoder(codec.constData(), QStringDecoder::Flag::Stateless);
+    ctx.singleByte = CodePages::singleByte(codePage);
     if (codePage <= 0 || codePage > 0xFFFF || !ctx.encoder.isValid() || !ctx.decoder.isValid())
         ctx.fail(QStringLiteral("the code page %1 is not known").arg(codePage));
 
+    for (const QChar c : password)
+        if (c.unicode() > 0xFF)
+            ctx.fail(QStringLiteral("the password holds a character that a table password "
+                                    "cannot hold"));
     if (fieldsIn.isEmpty())
         ctx.fail(QStringLiteral("a table needs at least one field"));
     if (fieldsIn.size() > 255)
@@ -481,6 +498,11 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
     putLe16(h + OffFileVersion4, 0x0100 | WrittenVersionId);
     putLe16(h + OffHighFieldId, quint32(fieldCount + 1));
     putLe16(h + OffCodePage, quint32(codePage));
+    const quint32 checksum = paradoxPasswordChecksum(password);
+    putLe32(h + OffEncryption2, checksum);
+    std::optional<ParadoxCipher> cipher;
+    if (checksum != 0)
+        cipher.emplace(checksum);
     h[0x6C] = 0x01;
     h[0x6D] = 0x01;
     qint64 pos = ExtendedHeaderEnd;
@@ -522,8 +544,12 @@ void writeTable(const QString& path, const QList<FieldDef>& fieldsIn, int keyFie
                 offset += fields.at(i).size;
             }
         }
+        if (cipher)
+            cipher->encryptDataBlock(block.data(), blockSize, int(blk + 1));
         data.append(block);
     }
+    if (memo && cipher)
+        cipher->encryptMemo(memo->data.data(), memo->data.size());
 
     // Everything is built: write the new files beside the old ones, then
     // rename them into place, the table file last.

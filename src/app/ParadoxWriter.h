@@ -28,7 +28,12 @@ namespace ParadoxWriter {
 // that the code page cannot hold is refused, never replaced by '?'. Rows with
 // equal keys are refused as a key violation. The same arguments always give
 // the same bytes.
+//
+// With a password, the table is password-protected: the header stores the
+// password's checksum and the data blocks and the whole .MB file are
+// scrambled (ParadoxCrypt.h); the header and field list stay readable.
 void writeTable(const QString& path, const QList<FieldDef>& fields, int keyFieldCount,
-                const QList<Row>& rows, int codePage = 1252);
+                const QList<Row>& rows, int codePage = 1252,
+                const QString& password = QString());
 
 } // namespace ParadoxWriter

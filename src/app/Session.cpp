@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/DatabaseError.h"
 #include "app/IniFile.h"
+#include "app/ParadoxCrypt.h"
 #include "app/SharedRoutines.h"
 #include "app/TableState.h"
 
@@ -38,6 +39,8 @@ int Session::passwordCount() const { return int(d->passwords.size()); }
 
 int Session::matchPassword(quint32 checksum) const
 {
+    if (checksum == 0)
+        return -1; // 0 is "not protected", never a password's checksum
     for (int i = 0; i < d->passwords.size(); ++i) {
         if (paradoxPasswordChecksum(d->passwords.at(i)) == checksum)
             return i;

@@ -34,21 +34,28 @@ bool StartUp::CheckNetDir(QString& folder)
     return true;
 }
 
-void StartUp::registerTablePasswords()
+QString StartUp::tablePassword(int index)
 {
     // The two passwords of the host's protected tables, put together one
     // character at a time so that neither stands in the binary as a string.
-    QString first;
-    for (char c : {'t', 'a', 'l', 'l', 'y', 'v'})
-        first += QLatin1Char(c);
-    Session::instance().addPassword(first);
-    first.fill(QLatin1Char(' '));
+    QString password;
+    if (index == 0) {
+        for (char c : {'t', 'a', 'l', 'l', 'y', 'v'})
+            password += QLatin1Char(c);
+    } else if (index == 1) {
+        for (int i = 0; i < 7; ++i)
+            password += QLatin1Char(char('a' + (i * 5 + 7) % 26));
+    }
+    return password;
+}
 
-    QString second;
-    for (int i = 0; i < 7; ++i)
-        second += QLatin1Char(char('a' + (i * 5 + 7) % 26));
-    Session::instance().addPassword(second);
-    second.fill(QLatin1Char(' '));
+void StartUp::registerTablePasswords()
+{
+    for (int index = 0; index < 2; ++index) {
+        QString password = tablePassword(index);
+        Session::instance().addPassword(password);
+        password.fill(QLatin1Char(' '));
+    }
 }
 
 bool StartUp::prepareSession()

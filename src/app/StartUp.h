@@ -11,6 +11,11 @@ namespace StartUp {
 // false.
 bool CheckNetDir(QString& folder);
 
+// Builds the first (index 0, 6 letters) or second (index 1, 7 letters)
+// password of the host's protected tables; an empty text for any other index.
+// Only the session and the sample-data generator ask for them.
+QString tablePassword(int index);
+
 // Registers the two table passwords, in order, with the session.
 void registerTablePasswords();
 

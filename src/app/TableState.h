@@ -61,6 +61,3 @@ struct SharedTableState
         ++generation;
     }
 };
-
-// The checksum a Paradox header stores for a table password.
-quint32 paradoxPasswordChecksum(const QString& password);

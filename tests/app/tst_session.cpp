@@ -4,6 +4,7 @@
 #include "TableErrors.h"
 
 #include "app/DatabaseError.h"
+#include "app/ParadoxCrypt.h"
 #include "app/Session.h"
 #include "app/TableLock.h"
 #include "app/TableState.h"
@@ -61,10 +62,12 @@ private slots:
         QCOMPARE(s.passwordCount(), 2);
         QCOMPARE(s.password(1), QStringLiteral("seconds"));
         QCOMPARE(s.password(5), QString());
-        const int match = s.matchPassword(paradoxPasswordChecksum(QStringLiteral("seconds")));
-        QVERIFY(match >= 0);
-        QCOMPARE(paradoxPasswordChecksum(s.password(match)),
-                 paradoxPasswordChecksum(QStringLiteral("seconds")));
+        QCOMPARE(s.matchPassword(paradoxPasswordChecksum(QStringLiteral("seconds"))), 1);
+        QCOMPARE(s.matchPassword(paradoxPasswordChecksum(QStringLiteral("first"))), 0);
+        QCOMPARE(s.matchPassword(paradoxPasswordChecksum(QStringLiteral("First"))), -1);
+        // 0 marks an unprotected table; not even an empty password has it.
+        s.addPassword(QString());
+        QCOMPARE(s.matchPassword(0), -1);
         s.reset();
         QCOMPARE(s.passwordCount(), 0);
     }

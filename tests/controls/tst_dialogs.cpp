@@ -1,9 +1,12 @@
 #include "ScriptedPlatform.h"
 #include "TempInstallation.h"
 #include "app/DatabaseError.h"
+#include "app/AppPaths.h"
+#include "app/ParadoxReader.h"
 #include "app/ParadoxWriter.h"
 #include "app/WidgetPlatform.h"
 #include "app/Session.h"
+#include "app/StartUp.h"
 #include "controls/About.h"
 #include "controls/Crspecia.h"
 #include "controls/Cruser.h"
@@ -16,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -120,6 +124,8 @@ class TestDialogs : public QObject
 
     QTemporaryDir m_root;
     QString m_data;
+    QString m_aliasFile;
+    QString m_netDir;
 
     static QList<FieldDef> databaseFields(const QString& leaveOut = QString())
     {
@@ -166,13 +172,14 @@ private slots:
     {
         QVERIFY(m_root.isValid());
         m_data = m_root.filePath(QStringLiteral("data"));
-        const QString netDir = m_root.filePath(QStringLiteral("netctl"));
+        m_netDir = m_root.filePath(QStringLiteral("netctl"));
+        const QString& netDir = m_netDir;
         QVERIFY(QDir().mkpath(m_data));
         QVERIFY(QDir().mkpath(netDir));
-        const QString aliasFile = m_root.filePath(QStringLiteral("ALIASES.INI"));
-        QVERIFY(TempInstallation::writeAliasFile(aliasFile, m_data));
+        m_aliasFile = m_root.filePath(QStringLiteral("ALIASES.INI"));
+        QVERIFY(TempInstallation::writeAliasFile(m_aliasFile, m_data));
         Session::instance().reset();
-        Session::instance().setAliasFile(aliasFile);
+        Session::instance().setAliasFile(m_aliasFile);
         Session::instance().setNetDir(netDir);
         QVERIFY(!QApplication::font().family().isEmpty());
     }
@@ -340,6 +347,74 @@ private slots:
         QVERIFY(wasModal);
         QCOMPARE(parent, &owner);
         QVERIFY(owner.findChildren<TFrmUser*>().isEmpty()); // released
+    }
+
+    // The sample installation's DATABASE.DB is password-protected like the
+    // host's. Without the program's passwords the dialog is refused with the
+    // engine's message; with them (as start-up registers them) it shows
+    // every record.
+    void userGridFromProtectedSampleTable()
+    {
+        QProcess generator;
+        generator.start(QDir(qEnvironmentVariable("TV_BIN_DIR"))
+                            .filePath(AppPaths::programName(QStringLiteral("makesample.exe"))),
+                        {m_data});
+        QVERIFY(generator.waitForFinished(120000));
+        QCOMPARE(generator.exitCode(), 0);
+        const QString path = QDir(m_data).filePath(QStringLiteral("DATABASE.DB"));
+        ParadoxReader reader(path);
+        QVERIFY(reader.encrypted());
+
+        Session::instance().reset();
+        Session::instance().setAliasFile(m_aliasFile);
+        Session::instance().setNetDir(m_netDir);
+        {
+            ScriptedPlatform platform;
+            QVERIFY(!TFrmUser::execute(nullptr, kAlias));
+            QCOMPARE(platform.texts(),
+                     QStringList{QStringLiteral("The table DATABASE.DB is encrypted, and none of "
+                                                "the passwords of this program opens it.")});
+        }
+
+        StartUp::registerTablePasswords();
+        reader.setPassword(StartUp::tablePassword(1));
+        const QList<Row> records = reader.readAll();
+        QVERIFY(records.size() >= 2);
+        QStringList names;
+        for (const FieldDef& f : reader.fields())
+            names << f.name;
+
+        QStringList mismatches;
+        int columns = 0;
+        bool seen = false;
+        QObject watch;
+        onNextModal(&watch,
+            [&](QWidget* w) {
+                auto* dialog = qobject_cast<TFrmUser*>(w);
+                if (!dialog)
+                    return;
+                columns = dialog->colCount();
+                for (int c = 0; c < records.size(); ++c) {
+                    const Row& record = records.at(c);
+                    if (dialog->cell(c + 1, 0) != record.at(names.indexOf(QStringLiteral("DB"))).toString())
+                        mismatches << QStringLiteral("database %1").arg(c + 1);
+                    for (int r = 1; r <= 48; ++r) {
+                        const QString field = dialog->cell(0, r);
+                        if (dialog->cell(c + 1, r) != record.at(names.indexOf(field)).toString())
+                            mismatches << QStringLiteral("%1 of database %2").arg(field).arg(c + 1);
+                    }
+                }
+                const QString shots = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+                if (!shots.isEmpty() && QDir().mkpath(shots))
+                    w->grab().save(QDir(shots).filePath(
+                        QStringLiteral("user-field-definitions-protected-sample.png")));
+                QTest::keyClick(w, Qt::Key_Return);
+            },
+            &seen);
+        QVERIFY(TFrmUser::execute(nullptr, kAlias));
+        QVERIFY(seen);
+        QCOMPARE(columns, int(records.size()) + 1);
+        QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(QStringLiteral(", "))));
     }
 
     void aboutBox()

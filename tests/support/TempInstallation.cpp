@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Session.h"
+#include "app/StartUp.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,9 @@ TempInstallation::TempInstallation() : m_previousFolder(QDir::currentPath())
     const QString aliases = exePath(QStringLiteral("ALIASES.INI"));
     writeAliasFile(aliases, dataFolder);
     Session::instance().reset();
+    // The program's two table passwords, as its start-up registers them: the
+    // host's tables (the sample ones included) are protected.
+    StartUp::registerTablePasswords();
     AppPaths::setExecutableFolder(exeFolder);
     Session::instance().setAliasFile(aliases);
     Session::instance().setNetDir(netFolder);

@@ -6,7 +6,8 @@
 
 // A throw-away installation: an executable folder with NETDIR.INI and
 // ALIASES.INI, a network control folder, and a data folder that the alias
-// VESKA names. The session and the program's folder point at it for its
+// VESKA names. The session holds the program's two table passwords, and it
+// and the program's folder point at it for its
 // lifetime; everything is put back on exit, the process's current folder
 // included.
 class TempInstallation

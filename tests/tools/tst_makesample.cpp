@@ -4,6 +4,8 @@
 
 #include "ScriptedPlatform.h"
 #include "app/AppPaths.h"
+#include "app/DatabaseError.h"
+#include "app/ParadoxCrypt.h"
 #include "app/ParadoxReader.h"
 #include "app/Session.h"
 #include "app/SharedRoutines.h"
@@ -124,8 +126,13 @@ private slots:
         for (int i = 1; i <= 16; ++i)
             QVERIFY(names.contains(QStringLiteral("User%1").arg(i)));
 
-        // The rows read back; no two contacts share a CustomID, and memos
+        // The rows read back with the first table password, as the host's
+        // protected table; no two contacts share a CustomID, and memos
         // longer than the record's share come back whole.
+        QVERIFY(reader.encrypted());
+        reader.setPassword(StartUp::tablePassword(1));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, reader.readAll());
+        reader.setPassword(StartUp::tablePassword(0));
         const QList<Row> rows = reader.readAll();
         QCOMPARE(rows.size(), int(reader.recordCount()));
         QSet<QString> ids;
@@ -160,7 +167,11 @@ private slots:
         QCOMPARE(names.at(17), QStringLiteral("Date1"));
         QCOMPARE(names.at(33), QStringLiteral("Num1"));
         QCOMPARE(names.last(), QStringLiteral("Money8"));
+        // Protected with the second table password.
         ParadoxReader reader(path);
+        reader.setPassword(StartUp::tablePassword(0));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, reader.readAll());
+        reader.setPassword(StartUp::tablePassword(1));
         const QList<Row> rows = reader.readAll();
         QVERIFY(rows.size() >= 2 && rows.size() <= 3);
     }
@@ -202,6 +213,10 @@ private slots:
         contact.open();
         QVERIFY(contact.recordCount() >= 200);
         QVERIFY(contact.hasField(QStringLiteral("CustomID")));
+        // The start-up's passwords open the protected rows.
+        contact.first();
+        QVERIFY(!contact.eof());
+        QVERIFY(!contact.value(QStringLiteral("CustomID")).toString().isEmpty());
     }
 
     void buildTreeHoldsTheInstallation()
@@ -226,7 +241,20 @@ private slots:
         QCOMPARE(run({QStringLiteral("--contacts"), QStringLiteral("2500"), folder}), 0);
         ParadoxReader reader(folder + QStringLiteral("/CONTACT.DB"));
         QCOMPARE(reader.recordCount(), 2500);
+        QCOMPARE(reader.passwordChecksum(), paradoxPasswordChecksum(StartUp::tablePassword(0)));
+        reader.setPassword(StartUp::tablePassword(0));
+        const QList<Row> rows = reader.readAll();
+        QCOMPARE(rows.size(), 2500);
         QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/EVENT.DB")));
+
+        // The same contacts unprotected, for measuring what protection costs.
+        const QString plain = m_root.filePath(QStringLiteral("plain"));
+        QCOMPARE(run({QStringLiteral("--contacts"), QStringLiteral("2500"),
+                      QStringLiteral("--unprotected"), plain}),
+                 0);
+        ParadoxReader plainReader(plain + QStringLiteral("/CONTACT.DB"));
+        QVERIFY(!plainReader.encrypted());
+        QCOMPARE(plainReader.readAll(), rows);
         QCOMPARE(run({QStringLiteral("--contacts"), QStringLiteral("many"), folder}), 1);
         QCOMPARE(run({}), 1);
     }

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseError.h"
 #include "app/ParadoxWriter.h"
+#include "app/StartUp.h"
 #include "catalogue/UserFields.h"
 
 #include <QDate>
@@ -186,6 +187,7 @@ TableData contacts(int count)
 {
     TableData t;
     t.fileName = QStringLiteral("CONTACT.DB");
+    t.password = StartUp::tablePassword(0);
     t.fields = {
         field(s("CustomID"), FieldType::Alpha, 12),
         field(s("Company"), FieldType::Alpha, 40),
@@ -299,6 +301,7 @@ TableData events(int contactCount)
 {
     TableData t;
     t.fileName = QStringLiteral("EVENT.DB");
+    t.password = StartUp::tablePassword(0);
     t.fields = {
         field(s("EventID"), FieldType::Long),
         field(s("CustomID"), FieldType::Alpha, 12),
@@ -405,6 +408,7 @@ TableData databases()
 {
     TableData t;
     t.fileName = QStringLiteral("DATABASE.DB");
+    t.password = StartUp::tablePassword(1);
     t.fields << field(s("DB"), FieldType::Alpha, 30);
     const QStringList names = userFieldNames();
     for (const QString& name : names)
@@ -526,7 +530,7 @@ QList<SampleReport> reports()
 void writeTable(const QString& folder, const TableData& table)
 {
     ParadoxWriter::writeTable(QDir(folder).filePath(table.fileName), table.fields,
-                              table.keyFieldCount, table.rows, 1252);
+                              table.keyFieldCount, table.rows, 1252, table.password);
 }
 
 QString writeDataFolder(const QString& folder, int contactCount)

@@ -18,8 +18,15 @@ struct TableData
     QList<FieldDef> fields;
     int keyFieldCount = 0;
     QList<Row> rows;
+    // The password that protects the table, as the host's tables are
+    // protected; empty for an unprotected table.
+    QString password;
 };
 
+// The host's tables are protected like a real installation's: CONTACT.DB and
+// EVENT.DB with the program's first table password, DATABASE.DB with the
+// second (StartUp::tablePassword).
+//
 // The host's contact table with `count` contacts.
 TableData contacts(int count);
 // The host's event table: calls, letters, meetings, to-dos, notes, sales

@@ -4,6 +4,11 @@
 //   makesample DIR                  the data folder only (tables and reports)
 //   makesample --contacts N DIR     CONTACT.DB alone with N contacts, for
 //                                   measuring large tables
+//   makesample --contacts N --unprotected DIR
+//                                   the same without password protection, to
+//                                   measure what the protection costs
+//
+// Tables are password-protected like the host's (see SampleData.h).
 //
 // The output depends on nothing but the arguments: the same build always
 // writes the same bytes.
@@ -28,7 +33,7 @@ int fail(const QString& message)
 int usage()
 {
     return fail(QStringLiteral("usage: makesample --install BINDIR | makesample DIR | "
-                               "makesample --contacts N DIR"));
+                               "makesample --contacts N [--unprotected] DIR"));
 }
 } // namespace
 
@@ -41,15 +46,20 @@ int main(int argc, char* argv[])
         const QString error = SampleData::writeInstallation(args.at(1));
         return error.isEmpty() ? 0 : fail(error);
     }
-    if (args.size() == 3 && args.at(0) == QLatin1String("--contacts")) {
+    const bool unprotected = args.size() == 4 && args.at(2) == QLatin1String("--unprotected");
+    if ((args.size() == 3 || unprotected) && args.at(0) == QLatin1String("--contacts")) {
         bool ok = false;
         const int count = args.at(1).toInt(&ok);
         if (!ok || count < 0)
             return fail(QStringLiteral("%1 is not a number of contacts").arg(args.at(1)));
-        if (!QDir().mkpath(args.at(2)))
-            return fail(QStringLiteral("the folder %1 cannot be created").arg(args.at(2)));
+        const QString folder = args.last();
+        if (!QDir().mkpath(folder))
+            return fail(QStringLiteral("the folder %1 cannot be created").arg(folder));
         try {
-            SampleData::writeTable(args.at(2), SampleData::contacts(count));
+            SampleData::TableData table = SampleData::contacts(count);
+            if (unprotected)
+                table.password.clear();
+            SampleData::writeTable(folder, table);
         } catch (const DatabaseError& e) {
             return fail(e.message());
         }
