@@ -284,7 +284,7 @@ private slots:
                                  << "'10' is not a valid value for field 'Line'. The allowed "
                                     "range is 1 to 9.";
         QTest::newRow("blank cell") << "Phone" << 2 << ""
-                                    << "A value is required for field 'LPosition'.";
+                                    << "A value is required for field 'Left Margin'.";
     }
     void refusedValueInARealBox()
     {
@@ -346,7 +346,7 @@ private slots:
         typeAndClickOk(QStringLiteral("400"));
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral(
-                                    "'400' is not a valid value for field 'RPosition'. The "
+                                    "'400' is not a valid value for field 'Right Margin'. The "
                                     "allowed range is 1 to 300.")});
         QVERIFY(dialog.isVisible());
         QTest::qWait(50);
