@@ -132,11 +132,13 @@ const QRegularExpression& oldPatterns()
 {
     // A new report's temporary (".NAME.PID-HEX.tmp"), a table's
     // (".NAME.DB.XXXXXX") and a report's of the earlier safe save
-    // ("NAME.rpt.XXXXXX": six letters, both cases).
+    // ("NAME.rpt.XXXXXX": six letters, both cases, with a capital after the
+    // first letter, so that a user's own "weekly.rpt.Backup" is never taken
+    // for one).
     static const QRegularExpression re(
         QStringLiteral("^(\\..+\\.[0-9]+-[0-9a-f]{8}\\.tmp"
                        "|\\..+\\.(DB|MB|PX|db|mb|px)\\.[A-Za-z]{6}"
-                       "|[^.].*\\.[rR][pP][tT]\\.(?=[A-Za-z]*[a-z])(?=[A-Za-z]*[A-Z])[A-Za-z]{6})$"));
+                       "|[^.].*\\.[rR][pP][tT]\\.(?=[A-Za-z]*[a-z])(?=[A-Za-z][A-Za-z]*[A-Z])[A-Za-z]{6})$"));
     return re;
 }
 

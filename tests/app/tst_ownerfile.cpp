@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(ProcessIdentity::hostInName(QStringLiteral("pc 1.example~x")), QStringLiteral("pc_1_example_x"));
         for (const char* ours : {"base.rpt.jxRJEL", ".CRDATA.DB.aBcDeF", ".x.rpt.12-0badcafe.tmp", ".x.rpt.owner"})
             QVERIFY2(OwnerFile::isOurTemporary(QLatin1String(ours)), ours);
-        for (const char* theirs : {"weekly.rpt", "weekly.rpt.backup", "weekly.rpt.BACKUP", ".notes.tmp", "CRDATA.OWN"})
+        for (const char* theirs : {"weekly.rpt", "weekly.rpt.backup", "weekly.rpt.BACKUP", "weekly.rpt.Backup", ".notes.tmp", "CRDATA.OWN"})
             QVERIFY2(!OwnerFile::isOurTemporary(QLatin1String(theirs)), theirs);
     }
 };
