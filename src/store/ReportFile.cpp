@@ -1,5 +1,6 @@
 #include "store/ReportFile.h"
 
+#include "store/DiskName.h"
 #include "store/Windows1252.h"
 
 #include <QCoreApplication>
@@ -243,7 +244,8 @@ std::optional<QByteArray> ReportFile::encode(const ReportFileContent& content, Q
 
 bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
 {
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString shown =
+        QDir::toNativeSeparators(DiskName::readable(QFileInfo(path).absoluteFilePath()));
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
@@ -258,6 +260,12 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
         return false;
     }
 
+    // A picked report whose name is not valid UTF-8 is replaced by its own
+    // bytes (Qt's file classes cannot reach it).
+    if (DiskName::isEscaped(path)) {
+        QString reason;
+        return DiskName::replaceFile(path, *bytes, &reason) || fail(reason);
+    }
     const QFileInfo info(path);
     if (path.isEmpty())
         return fail(QStringLiteral("no file name was given."));

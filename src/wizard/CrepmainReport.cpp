@@ -11,6 +11,7 @@
 #include "store/ColumnCheck.h"
 #include "store/Getfilr.h"
 #include "store/Repcol.h"
+#include "store/DiskName.h"
 #include "store/ReportFile.h"
 #include "store/ReportList.h"
 #include "store/ReportParser.h"
@@ -57,13 +58,19 @@ void showInformation(const QString& text)
 }
 
 // The report file on disk. A name picked in the selection dialog is bare and
-// lower case; it is found in the data folder whatever case the folder gives
-// it. A name from the naming dialog is already a full path.
-QString reportPath(const QString& reportFile)
+// lower case; the file is the one picked, by the name the folder holds it
+// under (two files may differ in case only). A bare name from elsewhere is
+// found in the data folder whatever case the folder gives it. A name from
+// the naming dialog is already a full path.
+QString reportPath(const TFrmCReport& w)
 {
+    const QString& reportFile = w.ReportFile;
     if (reportFile.isEmpty() || QFileInfo(reportFile).isAbsolute())
         return reportFile;
     const QString folder = AliasPath(DatabaseAlias);
+    if (!w.m_reportDiskName.isEmpty() &&
+        DiskName::readable(w.m_reportDiskName).compare(reportFile, Qt::CaseInsensitive) == 0)
+        return JoinPath(folder, w.m_reportDiskName);
     const QString resolved = ReportList::resolve(folder, reportFile);
     return resolved.isEmpty() ? JoinPath(folder, reportFile) : resolved;
 }
@@ -154,6 +161,7 @@ bool askForNewName(TFrmCReport& w)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     w.ReportFile = dialog.reportFile();
+    w.m_reportDiskName.clear();
     w.EdDescription->setText(dialog.description());
     return true;
 }
@@ -182,7 +190,7 @@ void check(QRadioButton* button)
 
 void TFrmCReport::LoadConfig()
 {
-    const QString path = reportPath(ReportFile);
+    const QString path = reportPath(*this);
     const ParsedReport report = ReportParser::load(path);
 
     // A report that cannot be loaded changes nothing in the pages: the
@@ -408,7 +416,7 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
     bool saved = false;
     {
         WaitCursor wait;
-        const QString path = reportPath(w.ReportFile);
+        const QString path = reportPath(w);
         saved = newName ? ReportFile::saveNew(path, content, &error)
                         : ReportFile::save(path, content, &error);
     }
@@ -480,8 +488,10 @@ bool TFrmCReport::selectReport(const QString& title, const QString& selectMode)
     dialog.setSelectMode(selectMode);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (selectMode == QLatin1String("MODIFY"))
+    if (selectMode == QLatin1String("MODIFY")) {
         ReportFile = dialog.reportFile();
+        m_reportDiskName = dialog.reportDiskName();
+    }
     return true;
 }
 

@@ -58,6 +58,102 @@ private:
     std::thread m_thread;
 };
 
+// A file by its raw bytes (a name that may not be valid UTF-8).
+bool writeNative(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && ok;
+}
+
+QByteArray readNative(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return QByteArray("<missing>");
+    QByteArray out;
+    char piece[4096];
+    for (ssize_t n; (n = ::read(fd, piece, sizeof piece)) > 0;)
+        out.append(piece, n);
+    ::close(fd);
+    return out;
+}
+
+QByteArray twoFieldReport(const QString& description)
+{
+    return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
+                  QStringLiteral("75"),
+                  {field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 1, 20),
+                   field(0, QStringLiteral("Company"), QStringLiteral("Company"), 1, 22, 40)});
+}
+
+// Chooses an operation and presses Next; in the selection dialog the row of
+// the report with this description is picked and OK pressed. *listed gets
+// the names the dialog lists.
+bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& description,
+                       QStringList* listed = nullptr)
+{
+    WizardFixture::clickRadio(operation);
+    bool picked = false;
+    WizardFixture::withModal([&] { next(w); },
+                             [&](QWidget* modal) {
+                                 auto* grid = modal ? modal->findChild<QTableWidget*>(
+                                                          QStringLiteral("grid"))
+                                                    : nullptr;
+                                 if (!grid)
+                                     return;
+                                 for (int r = 0; r < grid->rowCount(); ++r) {
+                                     if (listed && grid->item(r, 2))
+                                         *listed << grid->item(r, 2)->text();
+                                     if (!picked && grid->item(r, 0) &&
+                                         grid->item(r, 0)->text() == description) {
+                                         grid->setCurrentCell(r, 0);
+                                         picked = true;
+                                     }
+                                 }
+                                 QTest::mouseClick(button(modal, picked ? "BtnOk" : "BtnCancel"),
+                                                   Qt::LeftButton);
+                             });
+    return picked;
+}
+
+void toPage(TFrmCReport& w, QWidget* page)
+{
+    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != page; ++i)
+        next(w);
+}
+
+// Back to the first page with Previous; stepping back onto Page2 starts the
+// operation afresh, and the selection dialog that then opens is cancelled.
+void toFirstPage(TFrmCReport& w)
+{
+    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i)
+        clickWithoutDialog(w.BtnPrior);
+}
+
+// Modify the report with this description: a new description on Page4,
+// then Make Report, answered Yes (overwrite).
+void modifyAndOverwrite(WizardFixture& f, TFrmCReport& w, const QString& description,
+                        const QString& newDescription)
+{
+    QVERIFY(pickByDescription(w, w.RbModify, description));
+    QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+    QCOMPARE(w.EdDescription->text(), description);
+    toPage(w, w.Page4);
+    w.EdDescription->setText(newDescription);
+    toPage(w, w.Page10);
+    QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+    f.platform.clear();
+    f.platform.queueAnswer(Platform::Answer::Yes);
+    QVERIFY(clickWithoutDialog(w.btMakeReport) == false);
+    QCOMPARE(f.platform.texts(),
+             QStringList({QStringLiteral("Do you want to overwrite the existing report?"),
+                          QStringLiteral("Report successfully created.")}));
+    toFirstPage(w);
+}
+
 bool makePipe(const QString& path)
 {
     QFile::remove(path);
@@ -114,6 +210,77 @@ private slots:
             prior(w);
         const Seen seen = startOperation(w, w.RbModify, QStringLiteral("aliased.rpt"));
         QVERIFY(seen.done);
+    }
+
+    // Weekly.rpt and weekly.rpt in one (case-sensitive) folder: both are
+    // listed as weekly.rpt, and every action acts on the picked one.
+    void namesThatDifferInCaseOnly()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        createWorkingTable();
+        const QByteArray beta = twoFieldReport(QStringLiteral("Beta weekly"));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("Weekly.rpt")),
+                                     twoFieldReport(QStringLiteral("Alpha weekly"))));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("weekly.rpt")), beta));
+        TFrmCReport& w = f.open();
+
+        QStringList listed;
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Beta weekly"), &listed));
+        QCOMPARE(listed, QStringList({QStringLiteral("weekly.rpt"), QStringLiteral("weekly.rpt")}));
+        QCOMPARE(w.ReportFile, QStringLiteral("weekly.rpt"));
+        QCOMPARE(w.EdDescription->text(), QStringLiteral("Beta weekly"));
+        toFirstPage(w);
+
+        // Modify, overwrite: the picked file is written, the other kept.
+        modifyAndOverwrite(f, w, QStringLiteral("Alpha weekly"), QStringLiteral("Alpha changed"));
+        QVERIFY(readAll(f.dataPath(QStringLiteral("Weekly.rpt"))).startsWith("Alpha changed\r\n"));
+        QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
+
+        // Delete removes the picked file only.
+        f.platform.clear();
+        f.platform.queueAnswer(Platform::Answer::Yes);
+        QVERIFY(pickByDescription(w, w.RbDelete, QStringLiteral("Alpha changed")));
+        QCOMPARE(f.platform.texts().value(0),
+                 QStringLiteral("Do you want to delete the weekly.rpt report?"));
+        QCOMPARE(reportFiles(f), QStringList{QStringLiteral("weekly.rpt")});
+        QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
+    }
+
+    // A name that is not valid UTF-8 (r\xe9sum\xe9.rpt, written in an 8-bit
+    // code page): listed readably, loaded, written over and deleted by its
+    // own bytes.
+    void nameThatIsNotUtf8()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        createWorkingTable();
+        const QByteArray odd = QFile::encodeName(f.dataFolder) + "/r\xe9sum\xe9.rpt";
+        QVERIFY(writeNative(odd, twoFieldReport(QStringLiteral("Latin name"))));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("plain.rpt")),
+                                     twoFieldReport(QStringLiteral("Plain"))));
+        TFrmCReport& w = f.open();
+
+        QStringList listed;
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Latin name"), &listed));
+        QCOMPARE(listed, QStringList({QStringLiteral("r\u00e9sum\u00e9.rpt"),
+                                      QStringLiteral("plain.rpt")}));
+        QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(workingRows().size(), 2);
+        toFirstPage(w);
+
+        modifyAndOverwrite(f, w, QStringLiteral("Latin name"), QStringLiteral("Latin changed"));
+        QVERIFY(readNative(odd).startsWith("Latin changed\r\n"));
+        // Nothing was written under another name.
+        QCOMPARE(QDir(f.dataFolder).entryList({QStringLiteral("*.rpt")}, QDir::Files),
+                 QStringList{QStringLiteral("plain.rpt")});
+
+        f.platform.clear();
+        f.platform.queueAnswer(Platform::Answer::Yes);
+        QVERIFY(pickByDescription(w, w.RbDelete, QStringLiteral("Latin changed")));
+        QCOMPARE(readNative(odd), QByteArray("<missing>"));
+        QCOMPARE(reportFiles(f), QStringList{QStringLiteral("plain.rpt")});
     }
 
     // NETDIR.INI or ALIASES.INI replaced by a named pipe: the start goes on
