@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -202,6 +204,15 @@ std::optional<QString> ReportFile::checkTexts(const ReportFileContent& content)
         if (auto message = checkText(QStringLiteral("The field name of field %1").arg(name),
                                      f.field))
             return message;
+        // The loader refuses a zero character in a field name or header (the
+        // working table cannot store one): the writer does not write one.
+        for (const auto& [what, text] : {std::pair{QStringLiteral("field name"), f.field},
+                                         std::pair{QStringLiteral("column header"), f.header}}) {
+            if (text.contains(QChar(0)))
+                return QStringLiteral("The %1 of field %2 contains a zero character, which a "
+                                      "report file cannot hold. Remove it and save again.")
+                    .arg(what, name);
+        }
         if (auto message =
                 checkText(QStringLiteral("The column header of field %1").arg(name), f.header))
             return message;

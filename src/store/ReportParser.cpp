@@ -278,7 +278,9 @@ private:
             !flag("Average", &f.average) || !flag("Min", &f.min) || !flag("Max", &f.max))
             return false;
 
-        if (QStringView(f.field).trimmed().isEmpty()) {
+        // A name of blanks only is a name: the table takes it, and the
+        // writer writes it (a contact column may be named so).
+        if (f.field.isEmpty()) {
             const QString reason =
                 !fieldPresent ? QStringLiteral("the file ends before field %1 of %2.")
                                     .arg(m_out.fields.size() + 1)
@@ -288,14 +290,15 @@ private:
             return fail(ReportParseError::MissingField, QStringLiteral("Field"), f.field, reason,
                         fieldLine);
         }
-        // Field names are the key of the layout table.
-        if (m_seen.contains(f.field)) {
+        // Field names are the key of the layout table, which holds their
+        // first 50 characters (longer ones are shortened on loading).
+        if (m_seen.contains(f.field.left(kTextMax))) {
             return fail(ReportParseError::DuplicateField, QStringLiteral("Field"), f.field,
                         QStringLiteral("the field \"%1\" appears twice in the report.")
                             .arg(shortened(f.field)),
                         fieldLine);
         }
-        m_seen.insert(f.field);
+        m_seen.insert(f.field.left(kTextMax));
         m_out.fields.append(f);
         return true;
     }

@@ -225,6 +225,7 @@ void TFrmCReport::LoadConfig()
     };
     const int headerLines = 5;
     const int blockLines = 13;
+    QStringList cutFields; // fields whose header or name was too long, as loaded
     for (int b = 0; b < report.fields.size(); ++b) {
         const ReportFileField& f = report.fields.at(b);
         const int firstLine = headerLines + 1 + b * blockLines;
@@ -250,13 +251,16 @@ void TFrmCReport::LoadConfig()
                     throw DatabaseError(QStringLiteral("the %1 holds a zero character, which the "
                                                        "table cannot store.")
                                             .arg(what));
+                // A text longer than the table holds (a report made
+                // elsewhere) is shortened to fit; the user is told once,
+                // below, which fields were.
                 const int size = columnSize(column);
-                if (size > 0 && text.size() > size)
-                    throw DatabaseError(QStringLiteral("the %1 is %2 characters long, but the "
-                                                       "table holds at most %3.")
-                                            .arg(what)
-                                            .arg(text.size())
-                                            .arg(size));
+                if (size > 0 && text.size() > size) {
+                    TblCRData.setAsString(column, text.left(size));
+                    if (!cutFields.contains(f.field.left(size)))
+                        cutFields << f.field.left(size);
+                    return;
+                }
                 TblCRData.setAsString(column, text);
             };
             auto setFlag = [&](const char* name, int offset, bool value) {
@@ -368,6 +372,20 @@ void TFrmCReport::LoadConfig()
     SelectedCount = lbAllFields->count();
     SpinCol->setValue(lineOne);
     SetGrid();
+
+    if (!cutFields.isEmpty()) {
+        constexpr int kNamed = 10;
+        QStringList named = cutFields.mid(0, kNamed);
+        for (QString& name : named)
+            name = QLatin1Char('"') + name + QLatin1Char('"');
+        QString list = named.join(QStringLiteral(", "));
+        if (cutFields.size() > kNamed)
+            list += QStringLiteral(" and %1 more").arg(cutFields.size() - kNamed);
+        showInformation(QStringLiteral("The report file %1 has column headers or field names "
+                                       "longer than the 50 characters a report can hold. They "
+                                       "were shortened to 50 characters for the fields %2.")
+                            .arg(QDir::toNativeSeparators(DiskName::readable(path)), list));
+    }
 }
 
 void TFrmCReport::FillColTableFromRows()

@@ -4,6 +4,8 @@
 #include "ReportRoads.h"
 #include "WizardRoad.h"
 
+#include "app/DatabaseError.h"
+#include "app/ParadoxWriter.h"
 #include "app/SharedRoutines.h"
 #include "app/StartUp.h"
 
@@ -97,25 +99,22 @@ bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& d
 {
     WizardFixture::clickRadio(operation);
     bool picked = false;
-    WizardFixture::withModal([&] { next(w); },
-                             [&](QWidget* modal) {
-                                 auto* grid = modal ? modal->findChild<QTableWidget*>(
-                                                          QStringLiteral("grid"))
-                                                    : nullptr;
-                                 if (!grid)
-                                     return;
-                                 for (int r = 0; r < grid->rowCount(); ++r) {
-                                     if (listed && grid->item(r, 2))
-                                         *listed << grid->item(r, 2)->text();
-                                     if (!picked && grid->item(r, 0) &&
-                                         grid->item(r, 0)->text() == description) {
-                                         grid->setCurrentCell(r, 0);
-                                         picked = true;
-                                     }
-                                 }
-                                 QTest::mouseClick(button(modal, picked ? "BtnOk" : "BtnCancel"),
-                                                   Qt::LeftButton);
-                             });
+    WizardFixture::withModal(
+        [&] { next(w); },
+        [&](QWidget* modal) {
+            auto* grid = modal ? modal->findChild<QTableWidget*>(QStringLiteral("grid")) : nullptr;
+            if (!grid)
+                return;
+            for (int r = 0; r < grid->rowCount(); ++r) {
+                if (listed && grid->item(r, 2))
+                    *listed << grid->item(r, 2)->text();
+                if (!picked && grid->item(r, 0) && grid->item(r, 0)->text() == description) {
+                    grid->setCurrentCell(r, 0);
+                    picked = true;
+                }
+            }
+            QTest::mouseClick(button(modal, picked ? "BtnOk" : "BtnCancel"), Qt::LeftButton);
+        });
     return picked;
 }
 
@@ -281,6 +280,93 @@ private slots:
         QVERIFY(pickByDescription(w, w.RbDelete, QStringLiteral("Latin changed")));
         QCOMPARE(readNative(odd), QByteArray("<missing>"));
         QCOMPARE(reportFiles(f), QStringList{QStringLiteral("plain.rpt")});
+    }
+
+    // What the writer saves, the loader loads: a contact column named with
+    // blanks only goes round the whole wizard.
+    void blankColumnNameGoesRound()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        // A contact table, made by another program, with a column of that
+        // name (our own writer refuses to make one): written with a stand-in
+        // name, which is then overwritten in the header.
+        const QString path = f.dataPath(QStringLiteral("CONTACT.DB"));
+        QVERIFY(QFile::remove(path));
+        ParadoxWriter::writeTable(
+            path,
+            {FieldBuilders::field(QStringLiteral("City"), FieldType::Alpha, 30),
+             FieldBuilders::field(QStringLiteral("QQQ"), FieldType::Alpha, 30)},
+            0, {});
+        QByteArray bytes = readAll(path);
+        QCOMPARE(bytes.count("QQQ\0"), 1);
+        bytes.replace("QQQ\0", QByteArray("   \0", 4));
+        QVERIFY(WizardFixture::write(path, bytes));
+        createWorkingTable();
+        TFrmCReport& w = f.open();
+        WizardRoad::toFieldSelection(w);
+        QVERIFY(WizardRoad::clickEntry(w.PickContactField, QStringLiteral("   ")));
+        toPage(w, w.Page10);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QVERIFY(makeReport(w, {QStringLiteral("blanks")}));
+        QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully created.")});
+        QVERIFY(readAll(f.dataPath(QStringLiteral("blanks.rpt"))).contains("\r\n   \r\n"));
+        toFirstPage(w);
+
+        f.platform.clear();
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Test report")));
+        QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QStringList fields;
+        for (const TableRow& r : workingRows())
+            fields << r.f.field;
+        QVERIFY2(fields.contains(QStringLiteral("   ")), qPrintable(fields.join(u'|')));
+    }
+
+    // A report made elsewhere with headers and field names longer than the
+    // 50 characters the table holds: loaded, shortened, the user told once
+    // which fields; saved again it holds the shortened texts and loads
+    // without a word.
+    void longTextsAreShortened()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        createWorkingTable();
+        const QString longField = QStringLiteral("F") + QString(99999, QLatin1Char('f'));
+        const QString longHeader = QString(60, QLatin1Char('h'));
+        QVERIFY(WizardFixture::write(
+            f.dataPath(QStringLiteral("long.rpt")),
+            report(QStringLiteral("Long texts"), QStringLiteral("Contact"),
+                   QStringLiteral("Contact"), QStringLiteral("75"),
+                   {field(0, longHeader, QStringLiteral("City"), 1, 1, 20),
+                    field(0, QStringLiteral("Fine"), QStringLiteral("Company"), 1, 22, 40),
+                    field(0, longHeader, longField, 2, 1, 20)})));
+        TFrmCReport& w = f.open();
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Long texts")));
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(f.platform.boxes.size(), 1);
+        QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Information);
+        const QString text = f.platform.texts().first();
+        QVERIFY2(text.contains(QStringLiteral("long.rpt")), qPrintable(text));
+        QVERIFY2(
+            text.contains(QStringLiteral("shortened to 50 characters for the fields \"City\", \"") +
+                          longField.left(50) + QStringLiteral("\".")),
+            qPrintable(text));
+        const QList<TableRow> rows = workingRows();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(0).f.header, longHeader.left(50));
+        QCOMPARE(rows.at(2).f.field, longField.left(50));
+        QCOMPARE(rows.at(2).f.header, longHeader.left(50));
+        toFirstPage(w);
+
+        modifyAndOverwrite(f, w, QStringLiteral("Long texts"), QStringLiteral("Long texts"));
+        const QByteArray saved = readAll(f.dataPath(QStringLiteral("long.rpt")));
+        QVERIFY(saved.contains("\r\n" + longField.left(50).toLatin1() + "\r\n"));
+        QVERIFY(!saved.contains(longField.left(51).toLatin1()));
+        f.platform.clear();
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Long texts")));
+        QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
+        QCOMPARE(workingRows().size(), 3);
     }
 
     // NETDIR.INI or ALIASES.INI replaced by a named pipe: the start goes on
