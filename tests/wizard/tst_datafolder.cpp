@@ -95,7 +95,7 @@ QByteArray twoFieldReport(const QString& description)
 // the report with this description is picked and OK pressed. *listed gets
 // the names the dialog lists.
 bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& description,
-                       QStringList* listed = nullptr)
+                       QStringList* listed = nullptr, const QString& screenshot = QString())
 {
     WizardFixture::clickRadio(operation);
     bool picked = false;
@@ -105,6 +105,10 @@ bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& d
             auto* grid = modal ? modal->findChild<QTableWidget*>(QStringLiteral("grid")) : nullptr;
             if (!grid)
                 return;
+            // A picture of the dialog, when asked for.
+            const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+            if (!screenshot.isEmpty() && !folder.isEmpty())
+                modal->grab().save(QDir(folder).filePath(screenshot));
             for (int r = 0; r < grid->rowCount(); ++r) {
                 if (listed && grid->item(r, 2))
                     *listed << grid->item(r, 2)->text();
@@ -225,7 +229,8 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Beta weekly"), &listed));
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Beta weekly"), &listed,
+                                  QStringLiteral("report-select-case.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("weekly.rpt"), QStringLiteral("weekly.rpt")}));
         QCOMPARE(w.ReportFile, QStringLiteral("weekly.rpt"));
         QCOMPARE(w.EdDescription->text(), QStringLiteral("Beta weekly"));
@@ -261,7 +266,8 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Latin name"), &listed));
+        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Latin name"), &listed,
+                                  QStringLiteral("report-select-8bit.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("r\u00e9sum\u00e9.rpt"),
                                       QStringLiteral("plain.rpt")}));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
