@@ -9,7 +9,10 @@
 #include "app/SharedRoutines.h"
 #include "app/StartUp.h"
 
+#include "app/WidgetPlatform.h"
+
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QtTest>
 
 #include <chrono>
@@ -373,6 +376,46 @@ private slots:
         QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Long texts")));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 3);
+    }
+
+    // The word about shortened texts in the program's own message box,
+    // closed by the user.
+    void shortenedTextsInARealBox()
+    {
+        WizardFixture f;
+        f.makeHostTables();
+        createWorkingTable();
+        QVERIFY(WizardFixture::write(
+            f.dataPath(QStringLiteral("long.rpt")),
+            report(QStringLiteral("Long texts"), QStringLiteral("Contact"),
+                   QStringLiteral("Contact"), QStringLiteral("75"),
+                   {field(0, QString(70, QLatin1Char('h')), QStringLiteral("City"), 1, 1, 20)})));
+        TFrmCReport& w = f.open();
+        WidgetPlatform real;
+        Platform::install(&real);
+        QString seen;
+        QTimer watch;
+        watch.setInterval(20);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen = box->text();
+            const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
+            if (!folder.isEmpty())
+                box->grab().save(QDir(folder).filePath(QStringLiteral("shortened-texts.png")));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        watch.start();
+        const bool picked = pickByDescription(w, w.RbModify, QStringLiteral("Long texts"));
+        watch.stop();
+        Platform::install(&f.platform);
+        QVERIFY(picked);
+        QVERIFY2(
+            seen.contains(QStringLiteral("shortened to 50 characters for the fields \"City\".")),
+            qPrintable(seen));
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(workingRows().first().f.header, QString(50, QLatin1Char('h')));
     }
 
     // NETDIR.INI or ALIASES.INI replaced by a named pipe: the start goes on
