@@ -226,9 +226,13 @@ private slots:
         f.makeHostTables();
         createWorkingTable();
         const QByteArray beta = twoFieldReport(QStringLiteral("Beta weekly"));
+        // Written elsewhere with LF line ends: the column editor's save
+        // shows which file it wrote by giving it CR LF.
+        QByteArray betaLf = beta;
+        betaLf.replace("\r\n", "\n");
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("Weekly.rpt")),
                                      twoFieldReport(QStringLiteral("Alpha weekly"))));
-        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("weekly.rpt")), beta));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("weekly.rpt")), betaLf));
         TFrmCReport& w = f.open();
 
         QStringList listed;
@@ -242,7 +246,28 @@ private slots:
         // Modify, overwrite: the picked file is written, the other kept.
         modifyAndOverwrite(f, w, QStringLiteral("Alpha weekly"), QStringLiteral("Alpha changed"));
         QVERIFY(readAll(f.dataPath(QStringLiteral("Weekly.rpt"))).startsWith("Alpha changed\r\n"));
+        QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), betaLf);
+
+        // Column widths: the editor's OK rewrites the picked file only.
+        const QByteArray alpha = readAll(f.dataPath(QStringLiteral("Weekly.rpt")));
+        bool editorSeen = false;
+        QTimer watch;
+        watch.setInterval(20);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && QLatin1String(modal->metaObject()->className()) == "TFrmColumn") {
+                editorSeen = true;
+                QTest::mouseClick(button(modal, "BtnOK"), Qt::LeftButton);
+            }
+        });
+        watch.start();
+        f.platform.clear();
+        QVERIFY(pickByDescription(w, w.RBColumn, QStringLiteral("Beta weekly")));
+        watch.stop();
+        QVERIFY(editorSeen);
+        QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
         QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
+        QCOMPARE(readAll(f.dataPath(QStringLiteral("Weekly.rpt"))), alpha);
 
         // Delete removes the picked file only.
         f.platform.clear();
