@@ -255,8 +255,7 @@ std::optional<QByteArray> ReportFile::encode(const ReportFileContent& content, Q
 
 bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
 {
-    const QString shown =
-        QDir::toNativeSeparators(DiskName::readable(QFileInfo(path).absoluteFilePath()));
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
@@ -271,12 +270,6 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
         return false;
     }
 
-    // A picked report whose name is not valid UTF-8 is replaced by its own
-    // bytes (Qt's file classes cannot reach it).
-    if (DiskName::isEscaped(path)) {
-        QString reason;
-        return DiskName::replaceFile(path, *bytes, &reason) || fail(reason);
-    }
     const QFileInfo info(path);
     if (path.isEmpty())
         return fail(QStringLiteral("no file name was given."));
@@ -432,4 +425,24 @@ bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, 
     temp.setAutoRemove(false);
     return true;
 #endif
+}
+
+bool ReportFile::saveOverOddName(const QString& path, const ReportFileContent& content,
+                                 QString* error)
+{
+    const QString shown =
+        QDir::toNativeSeparators(DiskName::readable(QFileInfo(path).absoluteFilePath()));
+    QString textError;
+    const std::optional<QByteArray> bytes = encode(content, &textError);
+    if (!bytes) {
+        if (error)
+            *error = QStringLiteral("The report file %1 was not written. %2").arg(shown, textError);
+        return false;
+    }
+    QString reason;
+    if (DiskName::replaceFile(path, *bytes, &reason))
+        return true;
+    if (error)
+        *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+    return false;
 }

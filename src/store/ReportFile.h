@@ -110,4 +110,9 @@ public:
     // leaves no file behind.
     static bool saveNew(const QString& path, const ReportFileContent& content,
                         QString* error = nullptr);
+    // save() for a picked report whose name is not valid UTF-8 (see
+    // DiskName), which Qt's file classes cannot reach: the same replacement
+    // in one step, by the name's own bytes.
+    static bool saveOverOddName(const QString& path, const ReportFileContent& content,
+                                QString* error = nullptr);
 };

@@ -435,8 +435,9 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
     {
         WaitCursor wait;
         const QString path = reportPath(w);
-        saved = newName ? ReportFile::saveNew(path, content, &error)
-                        : ReportFile::save(path, content, &error);
+        saved = newName                      ? ReportFile::saveNew(path, content, &error)
+                : DiskName::isEscaped(path) ? ReportFile::saveOverOddName(path, content, &error)
+                                            : ReportFile::save(path, content, &error);
     }
     if (!saved)
         throw ReportFileFailure(error);
