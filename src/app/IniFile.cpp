@@ -1,8 +1,18 @@
 #include "app/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 QString decode1252(const QByteArray& bytes)
@@ -46,11 +56,39 @@ template <typename Visit> void walk(const QByteArray& bytes, Visit visit)
 
 IniFile IniFile::fromFile(const QString& path)
 {
+    // Profile files are small; a huge one is not a profile file.
+    constexpr qint64 kMaxBytes = 1 << 20;
+#ifdef Q_OS_UNIX
+    // Only a regular file is read. The open does not wait (a named pipe in
+    // the file's place would hold the start up for ever), and the kind is
+    // taken from the opened file itself, so that nothing can be swapped in
+    // between the look and the read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return IniFile();
+    struct stat st {};
+    QByteArray bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        char piece[4096];
+        while (bytes.size() < kMaxBytes) {
+            const ssize_t n = ::read(fd, piece, sizeof piece);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            bytes.append(piece, qsizetype(std::min<qint64>(n, kMaxBytes - bytes.size())));
+        }
+    }
+    ::close(fd);
+    return fromBytes(bytes);
+#else
+    if (!QFileInfo(path).isFile())
+        return IniFile();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return IniFile();
-    // Profile files are small; a huge one is not a profile file.
-    return fromBytes(file.read(1 << 20));
+    return fromBytes(file.read(kMaxBytes));
+#endif
 }
 
 IniFile IniFile::fromBytes(const QByteArray& bytes)
@@ -73,13 +111,23 @@ bool lookup(const QByteArray& bytes, const QString& section, const QString& key,
             return true;
         if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
             return true;
-        *value = line.mid(eq + 1).trimmed();
+        *value = IniFile::unquoted(line.mid(eq + 1).trimmed());
         found = true;
         return false;
     });
     return found;
 }
 } // namespace
+
+QString IniFile::unquoted(const QString& value)
+{
+    if (value.size() >= 2) {
+        const QChar first = value.front();
+        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first)
+            return value.mid(1, value.size() - 2);
+    }
+    return value;
+}
 
 QString IniFile::value(const QString& section, const QString& key,
                        const QString& defaultValue) const

@@ -142,6 +142,14 @@ void ParadoxReader::Private::readHeader()
     if (maxTableSize < 1 || maxTableSize > 32)
         damaged(QStringLiteral("invalid block size code %1").arg(maxTableSize));
     blockSize = maxTableSize * 1024;
+    // A table with rows has at least one whole data block after its header;
+    // a block size beyond the file would read the header's neighbours, or
+    // nothing, as rows.
+    if ((recordCount > 0 || firstBlock != 0) && qint64(headerSize) + blockSize > dbSize)
+        damaged(QStringLiteral("its block size of %1 bytes is larger than the %2 bytes after its "
+                               "header")
+                    .arg(blockSize)
+                    .arg(dbSize - headerSize));
     if (recordSize < 1 || recordSize > blockSize - BlockHeaderSize)
         damaged(QStringLiteral("invalid record size %1").arg(recordSize));
     if (fieldCount < 1)

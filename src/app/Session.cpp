@@ -78,14 +78,21 @@ QStringList Session::aliasParams(const QString& alias) const
     throw DatabaseError(QStringLiteral("Unknown database: %1.").arg(alias));
 }
 
-QString Session::aliasFolder(const QString& alias) const
+QString Session::folderOfAliasLines(const QStringList& lines)
 {
+    static const QLatin1String key("PATH=");
     QString folder;
-    for (const QString& line : aliasParams(alias)) {
-        if (line.startsWith(QLatin1String("PATH="), Qt::CaseInsensitive))
-            folder = line.mid(5).trimmed();
+    for (const QString& line : lines) {
+        const qsizetype at = line.indexOf(key, 0, Qt::CaseInsensitive);
+        if (at >= 0)
+            folder = IniFile::unquoted(line.mid(at + key.size()).trimmed());
     }
     return folder;
+}
+
+QString Session::aliasFolder(const QString& alias) const
+{
+    return folderOfAliasLines(aliasParams(alias));
 }
 
 void Session::reset()

@@ -42,6 +42,11 @@ public:
     QStringList aliasParams(const QString& alias) const;
     // The folder of an alias ("PATH=" line); raises DatabaseError when unknown.
     QString aliasFolder(const QString& alias) const;
+    // The one reading of an alias's lines, for the engine and AliasPath
+    // alike: every line that holds "PATH=" (in any case, wherever it stands)
+    // gives the text after it, trimmed of blanks and of one pair of
+    // surrounding quotes; the last such line wins. Empty when none does.
+    static QString folderOfAliasLines(const QStringList& lines);
 
     // Checks, once per setting, that the network control directory exists
     // and can be written to; the engine calls it before the first table

@@ -54,13 +54,9 @@ QString JoinPath(const QString& folder, const QString& fileName)
 
 QString AliasPath(const QString& alias)
 {
-    QString result;
-    const QStringList params = Session::instance().aliasParams(alias);
-    for (const QString& line : params) {
-        if (line.contains(QLatin1String("PATH=")))
-            result = line.mid(5);
-    }
-    return result;
+    // The engine's own reading of the alias, so that reports are written
+    // where the tables are read.
+    return Session::instance().aliasFolder(alias);
 }
 
 bool IsValidName(const QString& text)

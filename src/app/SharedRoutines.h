@@ -16,8 +16,9 @@ bool IsBlank(const QString& text);
 // folder gives the file name alone, and a folder that already ends in a
 // separator gets no second one.
 QString JoinPath(const QString& folder, const QString& fileName);
-// The folder behind a database alias (last parameter line containing
-// "PATH="), or empty text. An unknown alias raises the session's error.
+// The folder behind a database alias, read as the engine reads it
+// (Session::folderOfAliasLines), or empty text. An unknown alias raises the
+// session's error.
 QString AliasPath(const QString& alias);
 // True when every character is an ASCII letter or digit (empty text is valid).
 bool IsValidName(const QString& text);

@@ -250,6 +250,11 @@ struct Table::Private
     int batchDepth = 0;
     bool unwritten = false;
 
+    // Positions into shared->rows in the order of the primary key, for the
+    // key check of a post: a binary search instead of a look at every row.
+    std::vector<int> keyOrder;
+    quint64 keyOrderGeneration = std::numeric_limits<quint64>::max();
+
     // --- helpers -----------------------------------------------------------
 
     QString displayName() const { return tableName; }
@@ -342,6 +347,7 @@ struct Table::Private
         if (!shared || shared->path != path) {
             shared = Session::instance().tableState(path);
             viewGeneration = std::numeric_limits<quint64>::max();
+            keyOrderGeneration = std::numeric_limits<quint64>::max();
         }
     }
 
@@ -513,7 +519,7 @@ struct Table::Private
     // Puts the last of the shared rows, just appended, into the view at the
     // place a stable sort would give it (after its equals), and marks the
     // view current.
-    void takeLastRowIntoView()
+    int takeLastRowIntoView()
     {
         const int last = int(shared->rows.size()) - 1;
         const IndexDef def = currentIndex();
@@ -521,9 +527,73 @@ struct Table::Private
         auto at = view.end();
         if (!positions.isEmpty())
             at = std::upper_bound(view.begin(), view.end(), last, viewOrder(def, positions));
-        view.insert(at, last);
+        const int placed = int(at - view.begin());
+        view.insert(placed, last);
         viewGeneration = shared->generation;
         viewIndex = indexName;
+        return placed;
+    }
+
+    // Puts the shared row at `rowIndex`, whose values changed, back into the
+    // current view at its new place. Returns that place.
+    int reseatRowInView(int rowIndex)
+    {
+        const IndexDef def = currentIndex();
+        const QList<int> positions = indexFieldPositions(def);
+        int at = -1;
+        if (pos >= 0 && pos < view.size() && view.at(pos) == rowIndex)
+            at = pos;
+        for (int i = 0; at < 0 && i < view.size(); ++i) {
+            if (view.at(i) == rowIndex)
+                at = i;
+        }
+        if (at < 0 || positions.isEmpty())
+            return at;
+        view.removeAt(at);
+        const auto place =
+            std::upper_bound(view.begin(), view.end(), rowIndex, viewOrder(def, positions));
+        const int placed = int(place - view.begin());
+        view.insert(placed, rowIndex);
+        return placed;
+    }
+
+    // The primary-key order of the shared rows, made again only when the
+    // rows changed in a way that was not kept up in it.
+    const std::vector<int>& primaryOrder()
+    {
+        if (keyOrderGeneration == shared->generation)
+            return keyOrder;
+        const QList<int> key = primaryPositions();
+        keyOrder.resize(size_t(shared->rows.size()));
+        for (size_t i = 0; i < keyOrder.size(); ++i)
+            keyOrder[i] = int(i);
+        std::stable_sort(keyOrder.begin(), keyOrder.end(), [&](int x, int y) {
+            return compareRows(shared->rows.at(x).values, shared->rows.at(y).values, key, false) <
+                   0;
+        });
+        keyOrderGeneration = shared->generation;
+        return keyOrder;
+    }
+
+    // Where `values` would stand in the primary-key order; *clash is set to
+    // the position of a row (other than `skip`) with the same key, or -1.
+    size_t primaryPlace(const Row& values, int skip, int* clash)
+    {
+        const QList<int> key = primaryPositions();
+        const std::vector<int>& order = primaryOrder();
+        const auto first = std::lower_bound(order.begin(), order.end(), 0, [&](int x, int) {
+            return compareRows(shared->rows.at(x).values, values, key, false) < 0;
+        });
+        *clash = -1;
+        for (auto it = first; it != order.end(); ++it) {
+            if (compareRows(shared->rows.at(*it).values, values, key, false) != 0)
+                break;
+            if (*it != skip) {
+                *clash = *it;
+                break;
+            }
+        }
+        return size_t(first - order.begin());
     }
 
     // Finds the current row again after the order changed; a row that has
@@ -825,7 +895,8 @@ struct Table::Private
     }
 
     // Writes the rows to the table file and makes them the shared rows.
-    void store(QList<StoredRow> rows)
+    // Refuses a change of a table this program may not change.
+    void requireWritable() const
     {
         if (shared->encrypted)
             throw DatabaseError(QStringLiteral("The table %1 is encrypted; this program can read "
@@ -834,6 +905,11 @@ struct Table::Private
         if (!lock && TableLock::lockedElsewhere(shared->path))
             throw DatabaseError(
                 QStringLiteral("The table %1 is in use by another user.").arg(displayName()));
+    }
+
+    void store(QList<StoredRow> rows)
+    {
+        requireWritable();
         // In a batch the rows are put in key order once, when they are
         // written: the cursors order their own views by index anyway.
         if (batchDepth > 0) {
@@ -990,6 +1066,7 @@ void Table::open()
     }
     d->active = true;
     d->viewGeneration = std::numeric_limits<quint64>::max();
+    d->keyOrderGeneration = std::numeric_limits<quint64>::max();
     d->currentId = 0;
     d->pos = 0;
     d->bof = true;
@@ -1012,6 +1089,7 @@ void Table::close()
     d->modified = false;
     d->view.clear();
     d->viewGeneration = std::numeric_limits<quint64>::max();
+    d->keyOrderGeneration = std::numeric_limits<quint64>::max();
     d->currentId = 0;
     d->setState(State::Inactive);
     d->changed();
@@ -1213,15 +1291,17 @@ bool Table::findKey(const QVariantList& values)
     for (int i = 0; i < n; ++i)
         key[positions.at(i)] = d->convert(positions.at(i), values.at(i));
     const QList<int> used = positions.mid(0, n);
-    for (int i = 0; i < d->view.size(); ++i) {
-        const Row& row = d->shared->rows.at(d->view.at(i)).values;
-        if (d->compareRows(row, key, used, def.caseInsensitive) == 0) {
-            d->moveToPosition(i);
-            d->changed();
-            return true;
-        }
-    }
-    return false;
+    // The view is in the index's order, so the first row with the key is
+    // found by halving.
+    const auto at = std::lower_bound(d->view.cbegin(), d->view.cend(), 0, [&](int x, int) {
+        return d->compareRows(d->shared->rows.at(x).values, key, used, def.caseInsensitive) < 0;
+    });
+    if (at == d->view.cend() ||
+        d->compareRows(d->shared->rows.at(*at).values, key, used, def.caseInsensitive) != 0)
+        return false;
+    d->moveToPosition(int(at - d->view.cbegin()));
+    d->changed();
+    return true;
 }
 
 void Table::first()
@@ -1343,11 +1423,17 @@ void Table::post()
                 QStringLiteral("A value is required for field '%1'.").arg(d->label(i)));
     }
 
-    QList<StoredRow> rows = d->shared->rows;
+    const QList<StoredRow>& stored = d->shared->rows;
+    const bool viewCurrent =
+        d->viewGeneration == d->shared->generation && d->viewIndex == d->indexName;
     int editIndex = -1;
     if (d->state == State::Edit) {
-        for (int i = 0; i < rows.size(); ++i) {
-            if (rows.at(i).id == d->editId)
+        // Mostly the row being edited is the current one.
+        if (viewCurrent && d->pos >= 0 && d->pos < d->view.size() &&
+            stored.at(d->view.at(d->pos)).id == d->editId)
+            editIndex = d->view.at(d->pos);
+        for (int i = 0; editIndex < 0 && i < stored.size(); ++i) {
+            if (stored.at(i).id == d->editId)
                 editIndex = i;
         }
         if (editIndex < 0)
@@ -1362,24 +1448,31 @@ void Table::post()
         if (fields.at(i).type != FieldType::AutoInc || !values.at(i).isNull())
             continue;
         int highest = 0;
-        for (const StoredRow& r : rows)
+        for (const StoredRow& r : stored)
             highest = std::max(highest, r.values.value(i).toInt());
         values[i] = highest + 1;
     }
 
-    // Unique keys: the primary key and every unique index.
-    QList<QPair<QList<int>, bool>> uniqueKeys;
-    if (d->shared->keyFieldCount > 0)
-        uniqueKeys.append({d->primaryPositions(), false});
-    for (const IndexDef& def : d->shared->indexes) {
-        if (def.unique && !def.primary)
-            uniqueKeys.append({d->indexFieldPositions(def), def.caseInsensitive});
+    // Unique keys: the primary key (found in its order) and every other
+    // unique index.
+    const QList<int> key = d->primaryPositions();
+    size_t keyPlace = 0;
+    if (!key.isEmpty()) {
+        int clash = -1;
+        keyPlace = d->primaryPlace(values, editIndex, &clash);
+        if (clash >= 0)
+            throw DatabaseError(QStringLiteral("Key violation: the table %1 already has a "
+                                               "row with the key '%2'.")
+                                    .arg(d->displayName(), d->keyText(values, key)));
     }
-    for (const auto& [positions, caseInsensitive] : uniqueKeys) {
-        for (int i = 0; i < rows.size(); ++i) {
+    for (const IndexDef& def : d->shared->indexes) {
+        if (!def.unique || def.primary)
+            continue;
+        const QList<int> positions = d->indexFieldPositions(def);
+        for (int i = 0; i < stored.size(); ++i) {
             if (i == editIndex)
                 continue;
-            if (d->compareRows(rows.at(i).values, values, positions, caseInsensitive) == 0)
+            if (d->compareRows(stored.at(i).values, values, positions, def.caseInsensitive) == 0)
                 throw DatabaseError(QStringLiteral("Key violation: the table %1 already has a "
                                                    "row with the key '%2'.")
                                         .arg(d->displayName(), d->keyText(values, positions)));
@@ -1387,27 +1480,59 @@ void Table::post()
     }
 
     quint64 id = d->editId;
-    if (editIndex >= 0) {
-        rows[editIndex].values = values;
+    // Where the posted row stands in this cursor's view, when known without
+    // a search.
+    int placed = -1;
+    if (d->batchDepth > 0) {
+        // In a batch nothing is written until it ends, so the rows change
+        // in place: copying every row for each post made a long batch
+        // quadratic. The cursor's view and the key order take the row in at
+        // its place instead of being sorted again.
+        d->requireWritable();
+        const bool keyOrderCurrent = d->keyOrderGeneration == d->shared->generation;
+        if (editIndex >= 0) {
+            const bool keyKept =
+                d->compareRows(stored.at(editIndex).values, values, key, false) == 0;
+            d->shared->rows[editIndex].values = values;
+            ++d->shared->generation;
+            if (viewCurrent) {
+                d->viewGeneration = d->shared->generation;
+                placed = d->reseatRowInView(editIndex);
+            }
+            if (keyOrderCurrent && keyKept)
+                d->keyOrderGeneration = d->shared->generation;
+        } else {
+            id = d->shared->nextRowId++;
+            d->shared->rows.append({id, values});
+            ++d->shared->generation;
+            if (keyOrderCurrent && !key.isEmpty()) {
+                d->keyOrder.insert(d->keyOrder.begin() + qsizetype(keyPlace),
+                                   int(d->shared->rows.size()) - 1);
+                d->keyOrderGeneration = d->shared->generation;
+            }
+            if (viewCurrent)
+                placed = d->takeLastRowIntoView();
+        }
+        d->unwritten = true;
     } else {
-        id = d->shared->nextRowId++;
-        rows.append({id, values});
+        QList<StoredRow> rows = d->shared->rows;
+        if (editIndex >= 0) {
+            rows[editIndex].values = values;
+        } else {
+            id = d->shared->nextRowId++;
+            rows.append({id, values});
+        }
+        d->store(std::move(rows));
     }
-    // A row added in a batch goes to the end of the rows in memory, so this
-    // cursor's ordered view, when current, takes it in at its place instead
-    // of being sorted again (each post of a long batch re-sorted every row).
-    const bool appendToView = editIndex < 0 && d->batchDepth > 0 &&
-                              d->viewGeneration == d->shared->generation &&
-                              d->viewIndex == d->indexName;
-    d->store(std::move(rows));
-    if (appendToView)
-        d->takeLastRowIntoView();
     d->currentId = id;
     d->buffer.clear();
     d->modified = false;
     d->editId = 0;
     d->sync();
-    d->placeOnCurrent();
+    if (placed >= 0)
+        d->pos = placed;
+    else
+        d->placeOnCurrent();
     d->eof = false;
     d->bof = d->pos == 0;
     d->setState(State::Browse);
@@ -1455,6 +1580,19 @@ void Table::deleteRow()
     d->sync();
     d->eof = d->view.isEmpty();
     d->bof = d->pos <= 0;
+    d->changed();
+}
+
+void Table::emptyTable()
+{
+    d->requireActive();
+    cancel();
+    d->ensureRows();
+    d->store({});
+    d->currentId = 0;
+    d->pos = 0;
+    d->sync();
+    d->eof = d->bof = true;
     d->changed();
 }
 

@@ -80,6 +80,8 @@ public:
     void post();
     void cancel();
     void deleteRow();
+    // Deletes every row in one step (a pending edit is dropped).
+    void emptyTable();
 
     // Reading the current row (of the pending edit while one is open).
     QVariant value(const QString& field) const;

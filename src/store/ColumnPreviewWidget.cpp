@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QBoxLayout>
 #include <QDoubleSpinBox>
+#include <QHash>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolTip>
@@ -181,9 +183,13 @@ void ColumnPreviewWidget::invalidate()
     update();
     // The height follows the number of print lines; a burst of changes
     // (a grid being filled) is measured once.
+    if (m_measurePending)
+        return;
+    m_measurePending = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
+            m_measurePending = false;
             const int height = previewLayout().size.height();
             if (minimumHeight() != height) {
                 setMinimumHeight(height);
@@ -233,24 +239,43 @@ QString ColumnPreviewWidget::boxToolTip(int gridRow) const
 
 QString ColumnPreviewWidget::warningText() const
 {
+    // Each warning once, after the fields it concerns. A report of thousands
+    // of fields may share one warning among most of them: look-ups go
+    // through hashes, and a line names a few fields and counts the rest.
+    constexpr qsizetype kNamedFields = 6;
     const PreviewLayout& l = previewLayout();
     QStringList warnings;
+    QHash<QString, qsizetype> indexOf;
     QList<QStringList> fields;
+    QList<QSet<QString>> seen;
+    QList<qsizetype> unnamed;
     for (const PreviewBox& box : l.boxes) {
         for (const QString& warning : box.warnings) {
-            qsizetype i = warnings.indexOf(warning);
-            if (i < 0) {
+            auto it = indexOf.find(warning);
+            if (it == indexOf.end()) {
+                it = indexOf.insert(warning, warnings.size());
                 warnings << warning;
                 fields << QStringList();
-                i = warnings.size() - 1;
+                seen << QSet<QString>();
+                unnamed << 0;
             }
-            if (!fields[i].contains(box.label))
+            const qsizetype i = *it;
+            if (seen[i].contains(box.label))
+                continue;
+            seen[i].insert(box.label);
+            if (fields[i].size() < kNamedFields)
                 fields[i] << box.label;
+            else
+                ++unnamed[i];
         }
     }
     QStringList lines;
-    for (qsizetype i = 0; i < warnings.size(); ++i)
-        lines << fields[i].join(QStringLiteral(", ")) + QStringLiteral(": ") + warnings[i];
+    for (qsizetype i = 0; i < warnings.size(); ++i) {
+        QString names = fields[i].join(QStringLiteral(", "));
+        if (unnamed[i] > 0)
+            names += QStringLiteral(" and %1 more").arg(unnamed[i]);
+        lines << names + QStringLiteral(": ") + warnings[i];
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

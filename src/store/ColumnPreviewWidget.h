@@ -140,5 +140,6 @@ private:
 
     QPointer<QLabel> m_warningLabel;
     mutable bool m_dirty = true;
+    bool m_measurePending = false; // a queued measure of height and warnings
     mutable PreviewLayout m_layout;
 };

@@ -6,6 +6,7 @@
 #include "catalogue/ContactFields.h"
 #include "catalogue/EventFields.h"
 #include "store/ColumnCheck.h"
+#include "store/DiskName.h"
 #include "store/ReportFile.h"
 #include "store/ReportList.h"
 #include "store/ReportParser.h"
@@ -33,6 +34,24 @@ int blockLine(qsizetype block, int lineOfBlock)
 QString quoted(const QString& text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// Text for a terminal: control characters (NUL, BEL, ESC and the rest of
+// C0, DEL and C1) from report files and tables would ring, move the cursor
+// or change colours; each is shown as \xNN instead (hex, upper case).
+QString printable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            out += QStringLiteral("\\x") +
+                   QString::number(int(u), 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
 }
 
 // The event kind whose fields a loaded report offers, as the loader picks it
@@ -69,8 +88,7 @@ void checkColumns(const ParsedReport& report, ReportCheck& check)
         const ReportFileField& f = report.fields[i];
         rows << ColumnRow{f.field, f.line, f.lPosition, f.rPosition};
     }
-    const ColumnCheckResult result =
-        ColumnCheck::CheckColumnPositions(report.printableWidth, rows);
+    const ColumnCheckResult result = ColumnCheck::CheckColumnPositions(report.printableWidth, rows);
     if (result.ok())
         return;
     const qsizetype block = order[result.row];
@@ -121,9 +139,9 @@ void checkFields(const ParsedReport& report, ReportCheck& check,
                 continue;
             }
             const QList<EventFieldEntry>& table = eventFieldTable(*eventKind);
-            const bool known = std::any_of(table.begin(), table.end(), [&](const EventFieldEntry& e) {
-                return e.fieldName == f.field;
-            });
+            const bool known =
+                std::any_of(table.begin(), table.end(),
+                            [&](const EventFieldEntry& e) { return e.fieldName == f.field; });
             if (known)
                 continue;
             addProblem(check, ReportProblemKind::EventField,
@@ -248,8 +266,8 @@ FolderCheckResult FolderCheck::checkFolder(const QString& folder)
     result.folder = folder;
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir()) {
-        result.error = QStringLiteral("The folder %1 does not exist.")
-                           .arg(QDir::toNativeSeparators(folder));
+        result.error =
+            QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(folder));
         return result;
     }
     QString listError;
@@ -260,8 +278,8 @@ FolderCheckResult FolderCheck::checkFolder(const QString& folder)
     }
     result.ran = true;
 
-    const TableFields contact =
-        readFields(QLatin1String(contactTableName), fileInFolder(folder, QLatin1String(contactTableName)));
+    const TableFields contact = readFields(QLatin1String(contactTableName),
+                                           fileInFolder(folder, QLatin1String(contactTableName)));
     std::optional<QList<FieldDef>> contactFields;
     if (contact.error.isEmpty())
         contactFields = contact.fields;
@@ -269,13 +287,19 @@ FolderCheckResult FolderCheck::checkFolder(const QString& folder)
         result.contactTableError = contact.error;
 
     // By file name, so that the listing is the same from run to run.
-    std::sort(entries.begin(), entries.end(), [](const ReportListEntry& a, const ReportListEntry& b) {
-        return a.diskName.compare(b.diskName, Qt::CaseInsensitive) < 0 ||
-               (a.diskName.compare(b.diskName, Qt::CaseInsensitive) == 0 && a.diskName < b.diskName);
-    });
-    for (const ReportListEntry& entry : entries)
+    std::sort(entries.begin(), entries.end(),
+              [](const ReportListEntry& a, const ReportListEntry& b) {
+                  return a.diskName.compare(b.diskName, Qt::CaseInsensitive) < 0 ||
+                         (a.diskName.compare(b.diskName, Qt::CaseInsensitive) == 0 &&
+                          a.diskName < b.diskName);
+              });
+    for (const ReportListEntry& entry : entries) {
         result.reports << checkReport(QDir(folder).filePath(entry.diskName), contactFields,
                                       result.contactTableError);
+        // Named as the user reads it; a name that is not valid UTF-8 shows
+        // its odd bytes as Windows-1252 (see DiskName).
+        result.reports.last().fileName = DiskName::readable(entry.diskName);
+    }
     return result;
 }
 
@@ -303,21 +327,24 @@ QString FolderCheck::toText(const FolderCheckResult& result)
         out += QStringLiteral("tallyvane-check: %1\n").arg(result.error);
         return out;
     }
-    out += QStringLiteral("Folder %1\n").arg(QDir::toNativeSeparators(result.folder));
+    out += QStringLiteral("Folder %1\n").arg(printable(QDir::toNativeSeparators(result.folder)));
     if (!result.contactTableError.isEmpty())
         out += QStringLiteral("  %1 cannot be read: %2\n")
-                   .arg(QLatin1String(contactTableName), result.contactTableError);
+                   .arg(QLatin1String(contactTableName), printable(result.contactTableError));
     for (const ReportCheck& r : result.reports) {
         out += QStringLiteral("%1: %2, type %3, kind %4, %5 field%6\n")
-                   .arg(r.fileName, quoted(r.description), r.type, r.kind)
+                   .arg(printable(r.fileName), printable(quoted(r.description)), printable(r.type),
+                        printable(r.kind))
                    .arg(r.fieldCount)
                    .arg(r.fieldCount == 1 ? QString() : QStringLiteral("s"));
         for (const ReportProblem& p : r.problems) {
-            out += p.line > 0 ? QStringLiteral("  problem: line %1: %2\n").arg(p.line).arg(p.message)
-                              : QStringLiteral("  problem: %1\n").arg(p.message);
+            out += p.line > 0 ? QStringLiteral("  problem: line %1: %2\n")
+                                    .arg(p.line)
+                                    .arg(printable(p.message))
+                              : QStringLiteral("  problem: %1\n").arg(printable(p.message));
         }
         for (const ReportNote& n : r.notes)
-            out += QStringLiteral("  note: line %1: %2\n").arg(n.line).arg(n.message);
+            out += QStringLiteral("  note: line %1: %2\n").arg(n.line).arg(printable(n.message));
         if (r.clean())
             out += QStringLiteral("  ok\n");
     }
@@ -383,22 +410,22 @@ QString FolderCheck::fieldsToText(const QList<TableFields>& tables)
     QString out;
     for (const TableFields& t : tables) {
         if (!t.error.isEmpty()) {
-            out += QStringLiteral("%1: %2\n").arg(t.table, t.error);
+            out += QStringLiteral("%1: %2\n").arg(printable(t.table), printable(t.error));
             continue;
         }
         out += QStringLiteral("%1 (%2): %3 field%4\n")
-                   .arg(t.table, QDir::toNativeSeparators(t.path))
+                   .arg(printable(t.table), printable(QDir::toNativeSeparators(t.path)))
                    .arg(t.fields.size())
                    .arg(t.fields.size() == 1 ? QString() : QStringLiteral("s"));
         qsizetype nameWidth = 0;
         qsizetype typeWidth = 0;
         for (const FieldDef& f : t.fields) {
-            nameWidth = std::max(nameWidth, f.name.size());
+            nameWidth = std::max(nameWidth, printable(f.name).size());
             typeWidth = std::max(typeWidth, fieldTypeName(f.type).size());
         }
         for (const FieldDef& f : t.fields)
             out += QStringLiteral("  %1  %2  %3\n")
-                       .arg(f.name, -int(nameWidth))
+                       .arg(printable(f.name), -int(nameWidth))
                        .arg(fieldTypeName(f.type), -int(typeWidth))
                        .arg(f.size);
     }

@@ -3,6 +3,7 @@
 #include "store/ColumnCheck.h"
 
 #include <QFont>
+#include <QMap>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -125,22 +127,51 @@ QList<QStringList> PreviewRenderer::columnWarnings(int printableWidth,
             addOnce(warnings[i], result.message);
     }
 
-    // Overlaps: every two columns of a line, in field order, through the
-    // check's own line test. Both columns of a pair it refuses are marked.
-    // A column whose margins are the wrong way round is already marked and
-    // would stop the check at its first test.
+    // Overlaps, through the check's own line test on pairs of a line in
+    // field order: a pair is refused when the later column does not start
+    // after the earlier one ends. Comparing every two columns would take
+    // minutes for a report of thousands of fields, so each column is paired
+    // only with the earlier column that ends furthest right and the later
+    // one that starts furthest left: if any pair of it is refused, so is one
+    // of these. A column takes a few messages at most; the preview shows
+    // them beside it. A column whose margins are the wrong way round is
+    // already marked and would stop the check at its first test.
+    constexpr qsizetype kMessagesPerColumn = 3;
+    auto checkPair = [&](qsizetype a, qsizetype b) {
+        if (warnings[a].size() >= kMessagesPerColumn && warnings[b].size() >= kMessagesPerColumn)
+            return;
+        const ColumnCheckResult result = ColumnCheck::CheckColumnPositions(
+            INT_MAX, {toCheckRow(columns[a]), toCheckRow(columns[b])});
+        if (result.warning != ColumnWarning::Overlap)
+            return;
+        for (qsizetype k : {a, b}) {
+            if (warnings[k].size() < kMessagesPerColumn)
+                addOnce(warnings[k], result.message);
+        }
+    };
+    QMap<int, QList<qsizetype>> lines; // each line's columns, in field order
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (leftAfterRight[i])
-            continue;
-        for (qsizetype j = i + 1; j < columns.size(); ++j) {
-            if (leftAfterRight[j] || columns[j].line.value_or(0) != columns[i].line.value_or(0))
-                continue;
-            const ColumnCheckResult result = ColumnCheck::CheckColumnPositions(
-                INT_MAX, {toCheckRow(columns[i]), toCheckRow(columns[j])});
-            if (result.warning == ColumnWarning::Overlap) {
-                addOnce(warnings[i], result.message);
-                addOnce(warnings[j], result.message);
-            }
+        if (!leftAfterRight[i])
+            lines[columns[i].line.value_or(0)].append(i);
+    }
+    auto left = [&](qsizetype i) { return columns[i].left.value_or(0); };
+    auto right = [&](qsizetype i) { return columns[i].right.value_or(0); };
+    for (const QList<qsizetype>& line : std::as_const(lines)) {
+        QList<qsizetype> leftmostAfter(line.size(), -1);
+        for (qsizetype n = line.size() - 2; n >= 0; --n) {
+            const qsizetype next = line[n + 1];
+            const qsizetype best = leftmostAfter[n + 1];
+            leftmostAfter[n] = best >= 0 && left(best) <= left(next) ? best : next;
+        }
+        qsizetype rightmostBefore = -1;
+        for (qsizetype n = 0; n < line.size(); ++n) {
+            const qsizetype i = line[n];
+            if (rightmostBefore >= 0)
+                checkPair(rightmostBefore, i);
+            if (leftmostAfter[n] >= 0)
+                checkPair(i, leftmostAfter[n]);
+            if (rightmostBefore < 0 || right(i) > right(rightmostBefore))
+                rightmostBefore = i;
         }
     }
     return warnings;

@@ -1,12 +1,15 @@
 #include "store/ReportFile.h"
 
 #include "app/OwnerFile.h"
+#include "store/DiskName.h"
 #include "store/Windows1252.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
+
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -220,6 +223,15 @@ std::optional<QString> ReportFile::checkTexts(const ReportFileContent& content)
         if (auto message = checkText(QStringLiteral("The field name of field %1").arg(name),
                                      f.field))
             return message;
+        // The loader refuses a zero character in a field name or header (the
+        // working table cannot store one): the writer does not write one.
+        for (const auto& [what, text] : {std::pair{QStringLiteral("field name"), f.field},
+                                         std::pair{QStringLiteral("column header"), f.header}}) {
+            if (text.contains(QChar(0)))
+                return QStringLiteral("The %1 of field %2 contains a zero character, which a "
+                                      "report file cannot hold. Remove it and save again.")
+                    .arg(what, name);
+        }
         if (auto message =
                 checkText(QStringLiteral("The column header of field %1").arg(name), f.header))
             return message;
@@ -374,7 +386,7 @@ struct SweepAfterSave
 bool ReportFile::save(const QString& path, const ReportFileContent& content, QString* error)
 {
     const QFileInfo info(path);
-    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    const QString shown = QDir::toNativeSeparators(DiskName::readable(info.absoluteFilePath()));
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
@@ -394,15 +406,16 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
 #ifdef Q_OS_UNIX
     // The name itself is looked at, not what a link there points to: the
     // new file replaces the link, and nothing is written outside the
-    // folder.
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    // folder. The name is reached by its own bytes, which need not be
+    // valid UTF-8 (see DiskName).
+    const QByteArray target = DiskName::toNative(info.absoluteFilePath());
     int mode = -1;
     struct stat st;
     if (::lstat(target.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return fail(QStringLiteral("a folder of that name is in the way."));
         if (S_ISREG(st.st_mode)) {
-            if (!info.isWritable())
+            if (::access(target.constData(), W_OK) != 0)
                 return fail(QStringLiteral("the existing report is read-only."));
             mode = int(st.st_mode & 07777); // the new file keeps the old one's permissions
         }

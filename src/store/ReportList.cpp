@@ -1,6 +1,7 @@
 #include "store/ReportList.h"
 
 #include "app/SharedRoutines.h"
+#include "store/DiskName.h"
 #include "store/Windows1252.h"
 
 #include <QDir>
@@ -8,7 +9,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -86,7 +90,7 @@ std::optional<QByteArray> readHead(const QString& path)
     // Plain calls: open, read, close, and no more (a listing of thousands
     // of reports pays for every extra look at a file). O_NONBLOCK keeps a
     // pipe put in the file's place since the listing from blocking.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(DiskName::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     char piece[kPieceBytes];
@@ -156,8 +160,14 @@ bool ReportList::GetDescription(const QString& path, QString* description, QStri
     description->clear();
     type->clear();
     // Pipes and devices are not read: opening one could wait for ever.
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(DiskName::toNative(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+#else
     if (!QFileInfo(path).isFile())
         return false;
+#endif
     return describeRegularFile(path, description, type);
 }
 
@@ -211,6 +221,50 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
                          .arg(QDir::toNativeSeparators(folder));
         return entries;
     }
+#ifdef Q_OS_UNIX
+    // Read with the system's own calls: Qt's listing leaves out names that
+    // are not valid UTF-8, and those are reports too.
+    const QByteArray nativeFolder = DiskName::toNative(folder);
+    DIR* listing = ::opendir(nativeFolder.constData());
+    if (!listing) {
+        if (error)
+            *error = QStringLiteral("The data folder %1 cannot be opened.")
+                         .arg(QDir::toNativeSeparators(folder));
+        return entries;
+    }
+    while (const dirent* d = ::readdir(listing)) {
+        const QByteArray raw(d->d_name);
+        if (raw.size() < 4 || ::strcasecmp(raw.constData() + raw.size() - 4, ".rpt") != 0)
+            continue;
+        const QByteArray nativePath = nativeFolder + '/' + raw;
+        // The listing tells most entries' kind; links and file systems that
+        // do not say are looked at (a link counts as what it points to).
+        bool isDir = d->d_type == DT_DIR;
+        bool isFile = d->d_type == DT_REG;
+        if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::stat(nativePath.constData(), &st) == 0) {
+                isDir = S_ISDIR(st.st_mode);
+                isFile = S_ISREG(st.st_mode);
+            }
+        }
+        if (isDir)
+            continue;
+        ReportListEntry e;
+        e.diskName = DiskName::fromNative(raw);
+        e.name = asciiLower(DiskName::readable(e.diskName));
+        e.readable = isFile && describeRegularFile(DiskName::fromNative(nativePath),
+                                                   &e.description, &e.type);
+        entries.append(e);
+    }
+    ::closedir(listing);
+    // By name first, so that reports with the same description come in the
+    // same order every time.
+    std::sort(entries.begin(), entries.end(),
+              [](const ReportListEntry& a, const ReportListEntry& b) {
+                  return a.diskName < b.diskName;
+              });
+#else
     // Sorted by name first, so that reports with the same description come
     // in the same order every time.
     // The listing knows each entry's kind already: no second look at the
@@ -231,6 +285,7 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
         e.readable = info.isFile() && describeRegularFile(path, &e.description, &e.type);
         entries.append(e);
     }
+#endif
     SortGridRows(entries);
     return entries;
 }
@@ -263,11 +318,24 @@ QString ReportList::resolve(const QString& folder, const QString& name)
     return plain;
 }
 
-bool ReportList::remove(const QString& folder, const QString& name)
+bool ReportList::remove(const QString& folder, const QString& diskName)
 {
-    const QString path = resolve(folder, name);
-    if (path.isEmpty())
+    if (diskName.isEmpty() || hasFolderPart(diskName))
         return false;
+    // Exactly the entry that was listed: another of the same name in
+    // another case is another report.
+    const QString path = JoinPath(folder, diskName);
+#ifdef Q_OS_UNIX
+    const QByteArray native = DiskName::toNative(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // A report marked read-only is protected: the file system would let its
+    // folder's owner remove it, but the user asked for it to stay.
+    if (!(st.st_mode & S_IWUSR))
+        return false;
+    return ::unlink(native.constData()) == 0;
+#else
     const QFileInfo info(path);
     if (!info.isFile())
         return false;
@@ -276,6 +344,7 @@ bool ReportList::remove(const QString& folder, const QString& name)
     if (!(info.permissions() & QFileDevice::WriteOwner))
         return false;
     return QFile::remove(path);
+#endif
 }
 
 NameCheckResult ReportList::checkNewName(const QString& folder, const QString& name)

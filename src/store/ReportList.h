@@ -10,8 +10,9 @@ struct ReportListEntry
 {
     QString description; // first line of the file
     QString type;        // second line ("Contact" or "Calendar")
-    QString name;        // file name, ASCII letters in lower case, as listed and handed on
-    QString diskName;    // the name as the folder holds it
+    QString name;        // file name as shown, ASCII letters in lower case, as listed
+    QString diskName;    // the name as the folder holds it (see DiskName: a name that
+                         // is not valid UTF-8 keeps its bytes); what actions act on
     bool readable = true; // false when the file could not be read (texts are then empty)
 };
 
@@ -57,8 +58,10 @@ public:
     // none. An empty name or one with a folder part gives empty text.
     static QString resolve(const QString& folder, const QString& name);
 
-    // Deletes a listed report: only a plain file, named without a folder part.
-    static bool remove(const QString& folder, const QString& name);
+    // Deletes a listed report by the name the folder holds it under
+    // (ReportListEntry::diskName): only a plain file, named without a
+    // folder part, and never another of that name in another case.
+    static bool remove(const QString& folder, const QString& diskName);
 
     // BitBtn2Click of the naming dialog: an empty name, characters other than
     // letters and digits, a device name of Windows, or a name whose report

@@ -1,10 +1,19 @@
 #include "store/ReportParser.h"
 
+#include "store/DiskName.h"
 #include "store/Windows1252.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #include <QSet>
 
 namespace {
@@ -111,7 +120,8 @@ QString shortened(const QString& text)
 
 QString shownName(const QString& fileName)
 {
-    return fileName.isEmpty() ? QStringLiteral("(unnamed)") : QDir::toNativeSeparators(fileName);
+    return fileName.isEmpty() ? QStringLiteral("(unnamed)")
+                              : QDir::toNativeSeparators(DiskName::readable(fileName));
 }
 
 class Parser
@@ -268,7 +278,9 @@ private:
             !flag("Average", &f.average) || !flag("Min", &f.min) || !flag("Max", &f.max))
             return false;
 
-        if (QStringView(f.field).trimmed().isEmpty()) {
+        // A name of blanks only is a name: the table takes it, and the
+        // writer writes it (a contact column may be named so).
+        if (f.field.isEmpty()) {
             const QString reason =
                 !fieldPresent ? QStringLiteral("the file ends before field %1 of %2.")
                                     .arg(m_out.fields.size() + 1)
@@ -278,14 +290,15 @@ private:
             return fail(ReportParseError::MissingField, QStringLiteral("Field"), f.field, reason,
                         fieldLine);
         }
-        // Field names are the key of the layout table.
-        if (m_seen.contains(f.field)) {
+        // Field names are the key of the layout table, which holds their
+        // first 50 characters (longer ones are shortened on loading).
+        if (m_seen.contains(f.field.left(kTextMax))) {
             return fail(ReportParseError::DuplicateField, QStringLiteral("Field"), f.field,
                         QStringLiteral("the field \"%1\" appears twice in the report.")
                             .arg(shortened(f.field)),
                         fieldLine);
         }
-        m_seen.insert(f.field);
+        m_seen.insert(f.field.left(kTextMax));
         m_out.fields.append(f);
         return true;
     }
@@ -394,9 +407,53 @@ ParsedReport ReportParser::load(const QString& path)
         return out;
     };
 
-    const QFileInfo info(path);
     if (path.isEmpty())
         return refuse(ReportParseError::CannotRead, QStringLiteral("no file name was given."));
+#ifdef Q_OS_UNIX
+    // The system's own calls: the name may hold bytes that are not valid
+    // UTF-8 (see DiskName), and the kind is taken from the opened file, so
+    // that nothing can be swapped in between the look and the read.
+    // O_NONBLOCK keeps a pipe in the file's place from blocking the open.
+    const int fd = ::open(DiskName::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            return refuse(ReportParseError::CannotRead, QStringLiteral("the file does not exist."));
+        return refuse(ReportParseError::CannotRead, QString::fromLocal8Bit(std::strerror(err)));
+    }
+    struct Close
+    {
+        int fd;
+        ~Close() { ::close(fd); }
+    } closeOnReturn{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return refuse(ReportParseError::CannotRead, QString::fromLocal8Bit(std::strerror(errno)));
+    // Folders, pipes and devices are not report files.
+    if (!S_ISREG(st.st_mode))
+        return refuse(ReportParseError::CannotRead, QStringLiteral("it is not a regular file."));
+    if (st.st_size > maxFileSize)
+        return refuse(ReportParseError::TooLarge,
+                      QStringLiteral("at %1 bytes it is far larger than a report file can be.")
+                          .arg(qint64(st.st_size)));
+    QByteArray bytes;
+    char piece[65536];
+    while (bytes.size() <= maxFileSize) {
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return refuse(ReportParseError::CannotRead, QString::fromLocal8Bit(std::strerror(errno)));
+        if (n == 0)
+            break;
+        bytes.append(piece, n);
+    }
+    if (bytes.size() > maxFileSize)
+        return refuse(ReportParseError::TooLarge,
+                      QStringLiteral("it is far larger than a report file can be."));
+    return parse(bytes, path);
+#else
+    const QFileInfo info(path);
     if (!info.exists())
         return refuse(ReportParseError::CannotRead, QStringLiteral("the file does not exist."));
     // Folders, pipes and devices are not report files; opening a pipe could
@@ -418,6 +475,7 @@ ParsedReport ReportParser::load(const QString& path)
         return refuse(ReportParseError::TooLarge,
                       QStringLiteral("it is far larger than a report file can be."));
     return parse(bytes, path);
+#endif
 }
 
 QString ReportParser::noteText(ReportParseNote note)

@@ -20,15 +20,30 @@ const QString kModeDelete = QStringLiteral("DELETE");
 // Rows the grid shows before anything is listed (below its header).
 constexpr int kEmptyRows = 19;
 
-void setCell(QTableWidget* grid, int row, int column, const QString& text)
+// The name cell keeps, besides the listed name, the name the folder holds
+// the file under: the listed name is in lower case and may be shared by two
+// files, or not be the file's bytes at all.
+constexpr int kDiskNameRole = Qt::UserRole;
+
+void setCell(QTableWidget* grid, int row, int column, const QString& text,
+             const QVariant& diskName = QVariant())
 {
     auto* item = grid->item(row, column);
     if (!item) {
         // Made with its text: the grid hears of the new cell once.
-        grid->setItem(row, column, new QTableWidgetItem(text));
+        item = new QTableWidgetItem(text);
+        item->setData(kDiskNameRole, diskName);
+        grid->setItem(row, column, item);
         return;
     }
     item->setText(text);
+    item->setData(kDiskNameRole, diskName);
+}
+
+QVariant diskNameOf(const QTableWidget* grid, int row, int column)
+{
+    const auto* item = grid->item(row, column);
+    return item ? item->data(kDiskNameRole) : QVariant();
 }
 
 QString cellText(const QTableWidget* grid, int row, int column)
@@ -113,7 +128,7 @@ bool TFrmSelect::LoadIntoGrid()
         for (const ReportListEntry& entry : entries) {
             setCell(grid, row, 0, entry.description);
             setCell(grid, row, 1, entry.type);
-            setCell(grid, row, 2, entry.name);
+            setCell(grid, row, 2, entry.name, entry.diskName);
             ++row;
         }
     }
@@ -145,19 +160,27 @@ void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int
         ordered = !ReportList::lessByKey(cellText(grid, r + 1, column), cellText(grid, r, column));
     if (ordered)
         return;
-    QList<QStringList> rows;
+    struct Cells
+    {
+        QStringList texts;
+        QVariantList diskNames;
+    };
+    QList<Cells> rows;
     for (int r = firstRow; r <= lastRow; ++r) {
-        QStringList cells;
-        for (int c = 0; c < grid->columnCount(); ++c)
-            cells << cellText(grid, r, c);
+        Cells cells;
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            cells.texts << cellText(grid, r, c);
+            cells.diskNames << diskNameOf(grid, r, c);
+        }
         rows << cells;
     }
-    std::stable_sort(rows.begin(), rows.end(), [column](const QStringList& a, const QStringList& b) {
-        return ReportList::lessByKey(a.value(column), b.value(column));
+    std::stable_sort(rows.begin(), rows.end(), [column](const Cells& a, const Cells& b) {
+        return ReportList::lessByKey(a.texts.value(column), b.texts.value(column));
     });
     for (int r = firstRow; r <= lastRow; ++r) {
         for (int c = 0; c < grid->columnCount(); ++c)
-            setCell(grid, r, c, rows[r - firstRow].value(c));
+            setCell(grid, r, c, rows[r - firstRow].texts.value(c),
+                    rows[r - firstRow].diskNames.value(c));
     }
 }
 
@@ -169,11 +192,15 @@ void TFrmSelect::BtnOkClick()
     // gives nothing to open or delete.
     if (fileName.isEmpty())
         return;
+    // What is deleted or opened is the file of this row, by the name the
+    // folder holds it under.
+    const QVariant stored = diskNameOf(ui->grid, row, 2);
+    const QString diskName = stored.isValid() ? stored.toString() : fileName;
 
     if (SelectMode == kModeDelete) {
         if (!ConfirmDefaultNo(ReportList::deleteQuestion(fileName)))
             return;
-        if (!ReportList::remove(AliasPath(DatabaseAlias), fileName)) {
+        if (!ReportList::remove(AliasPath(DatabaseAlias), diskName)) {
             ShowError(QStringLiteral("Unable to delete report"));
             return;
         }
@@ -182,6 +209,7 @@ void TFrmSelect::BtnOkClick()
     }
 
     m_reportFile = fileName;
+    m_reportDiskName = diskName;
     accept();
 }
 

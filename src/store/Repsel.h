@@ -34,6 +34,10 @@ public:
     QString selectMode() const { return SelectMode; }
     // The picked report's file name; set on OK in "MODIFY" mode.
     QString reportFile() const { return m_reportFile; }
+    // The same file's name as the data folder holds it (its case, and bytes
+    // that are not valid UTF-8 kept as DiskName keeps them); set with
+    // reportFile(). Two files may be listed under one lower-case name.
+    QString reportDiskName() const { return m_reportDiskName; }
 
     // Fills the grid from the data folder; true when a report was found.
     bool LoadIntoGrid();
@@ -53,4 +57,5 @@ private:
     std::unique_ptr<Ui::TFrmSelect> ui;
     QString SelectMode;
     QString m_reportFile;
+    QString m_reportDiskName;
 };

@@ -168,6 +168,10 @@ public:
     // ---- The report in hand and the wizard's state -------------------------
     QString WizardMode; // "CREATE", "MODIFY" (modify and copy) or "COLUMN"
     QString ReportFile; // file of the report being modified, or to be written
+    // The picked report's name as the data folder holds it (ReportFile is
+    // the listed lower-case name, which two files may share); empty once
+    // ReportFile names a new file.
+    QString m_reportDiskName;
     int CurrentPage = 0;
     bool FieldsChanged = false;
     bool RefillPickLists = false;

@@ -11,6 +11,7 @@
 #include "store/ColumnCheck.h"
 #include "store/Getfilr.h"
 #include "store/Repcol.h"
+#include "store/DiskName.h"
 #include "store/ReportFile.h"
 #include "store/ReportList.h"
 #include "store/ReportParser.h"
@@ -55,13 +56,19 @@ void showInformation(const QString& text)
 }
 
 // The report file on disk. A name picked in the selection dialog is bare and
-// lower case; it is found in the data folder whatever case the folder gives
-// it. A name from the naming dialog is already a full path.
-QString reportPath(const QString& reportFile)
+// lower case; the file is the one picked, by the name the folder holds it
+// under (two files may differ in case only). A bare name from elsewhere is
+// found in the data folder whatever case the folder gives it. A name from
+// the naming dialog is already a full path.
+QString reportPath(const TFrmCReport& w)
 {
+    const QString& reportFile = w.ReportFile;
     if (reportFile.isEmpty() || QFileInfo(reportFile).isAbsolute())
         return reportFile;
     const QString folder = AliasPath(DatabaseAlias);
+    if (!w.m_reportDiskName.isEmpty() &&
+        DiskName::readable(w.m_reportDiskName).compare(reportFile, Qt::CaseInsensitive) == 0)
+        return JoinPath(folder, w.m_reportDiskName);
     const QString resolved = ReportList::resolve(folder, reportFile);
     return resolved.isEmpty() ? JoinPath(folder, reportFile) : resolved;
 }
@@ -152,6 +159,7 @@ bool askForNewName(TFrmCReport& w)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     w.ReportFile = dialog.reportFile();
+    w.m_reportDiskName.clear();
     TFrmFilename::setDescription(w.EdDescription, dialog.description());
     return true;
 }
@@ -180,7 +188,7 @@ void check(QRadioButton* button)
 
 void TFrmCReport::LoadConfig()
 {
-    const QString path = reportPath(ReportFile);
+    const QString path = reportPath(*this);
     const ParsedReport report = ReportParser::load(path);
 
     // A report that cannot be loaded changes nothing in the pages: the
@@ -215,6 +223,7 @@ void TFrmCReport::LoadConfig()
     };
     const int headerLines = 5;
     const int blockLines = 13;
+    QStringList cutFields; // fields whose header or name was too long, as loaded
     for (int b = 0; b < report.fields.size(); ++b) {
         const ReportFileField& f = report.fields.at(b);
         const int firstLine = headerLines + 1 + b * blockLines;
@@ -240,13 +249,16 @@ void TFrmCReport::LoadConfig()
                     throw DatabaseError(QStringLiteral("the %1 holds a zero character, which the "
                                                        "table cannot store.")
                                             .arg(what));
+                // A text longer than the table holds (a report made
+                // elsewhere) is shortened to fit; the user is told once,
+                // below, which fields were.
                 const int size = columnSize(column);
-                if (size > 0 && text.size() > size)
-                    throw DatabaseError(QStringLiteral("the %1 is %2 characters long, but the "
-                                                       "table holds at most %3.")
-                                            .arg(what)
-                                            .arg(text.size())
-                                            .arg(size));
+                if (size > 0 && text.size() > size) {
+                    TblCRData.setAsString(column, text.left(size));
+                    if (!cutFields.contains(f.field.left(size)))
+                        cutFields << f.field.left(size);
+                    return;
+                }
                 TblCRData.setAsString(column, text);
             };
             auto setFlag = [&](const char* name, int offset, bool value) {
@@ -357,6 +369,20 @@ void TFrmCReport::LoadConfig()
     SelectedCount = lbAllFields->count();
     setColumnCount(lineOne);
     SetGrid();
+
+    if (!cutFields.isEmpty()) {
+        constexpr int kNamed = 10;
+        QStringList named = cutFields.mid(0, kNamed);
+        for (QString& name : named)
+            name = QLatin1Char('"') + name + QLatin1Char('"');
+        QString list = named.join(QStringLiteral(", "));
+        if (cutFields.size() > kNamed)
+            list += QStringLiteral(" and %1 more").arg(cutFields.size() - kNamed);
+        showInformation(QStringLiteral("The report file %1 has column headers or field names "
+                                       "longer than the 50 characters a report can hold. They "
+                                       "were shortened to 50 characters for the fields %2.")
+                            .arg(QDir::toNativeSeparators(DiskName::readable(path)), list));
+    }
 }
 
 void TFrmCReport::FillColTableFromRows()
@@ -405,7 +431,7 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
     bool saved = false;
     {
         WaitCursor wait;
-        const QString path = reportPath(w.ReportFile);
+        const QString path = reportPath(w);
         saved = newName ? ReportFile::saveNew(path, content, &error)
                         : ReportFile::save(path, content, &error);
     }
@@ -496,8 +522,10 @@ bool TFrmCReport::selectReport(const QString& title, const QString& selectMode)
     dialog.setSelectMode(selectMode);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (selectMode == QLatin1String("MODIFY"))
+    if (selectMode == QLatin1String("MODIFY")) {
         ReportFile = dialog.reportFile();
+        m_reportDiskName = dialog.reportDiskName();
+    }
     return true;
 }
 

@@ -208,11 +208,8 @@ void TFrmCReport::ClearCustomTable(Table& table)
     QuietControls quiet(table);
     if (isEditing(table))
         table.cancel();
-    table.first();
-    BatchedWrites batch(table);
-    while (table.recordCount() > 0)
-        table.deleteRow();
-    batch.finish();
+    // In one step: deleting row by row costs a pass over every row each.
+    table.emptyTable();
 }
 
 void TFrmCReport::RecordDBType(const QString& fieldName, const QString& header, Table& table,

@@ -212,13 +212,79 @@ private slots:
         auto fresh = cursor();
         fresh->open();
         fresh->setIndexName(index);
-        const QStringList expected =
-            index.isEmpty() ? QStringList{"a", "b", "c", "d", "m", "q", "x", "z"}
-                            : QStringList{"a", "c", "z", "d", "q", "x", "b", "m"};
+        const QStringList expected = index.isEmpty()
+                                         ? QStringList{"a", "b", "c", "d", "m", "q", "x", "z"}
+                                         : QStringList{"a", "c", "z", "d", "q", "x", "b", "m"};
         QCOMPARE(order(*fresh), expected);
         QCOMPARE(order(*t), expected);
         t->endBatch();
         QCOMPARE(order(*t), expected);
+    }
+
+    // Edits in a batch move their row to its new place in the cursor's
+    // order; key search and key refusals agree with a cursor that sorts the
+    // rows from scratch; emptying takes every row away in one step.
+    void editsKeysAndEmptyingInABatch()
+    {
+        auto order = [](Table& t) {
+            QStringList out;
+            for (t.first(); !t.eof(); t.next())
+                out << t.asString(QStringLiteral("Field")) + t.asString(QStringLiteral("Line"));
+            return out;
+        };
+        auto t = cursor();
+        t->setExclusive(true);
+        t->open();
+        t->beginBatch();
+        for (int i = 0; i < 200; ++i) {
+            t->insert();
+            t->setAsString(QStringLiteral("Field"),
+                           QStringLiteral("f%1").arg(199 - i, 3, 10, QLatin1Char('0')));
+            t->setAsInteger(QStringLiteral("Order"), i + 1);
+            t->setAsInteger(QStringLiteral("Line"), i % 7);
+            t->post();
+        }
+        t->setIndexName(QStringLiteral("iLine"));
+        // Every row found by its line and key, then moved to another line.
+        for (int i = 0; i < 200; i += 3) {
+            t->setIndexName(QString());
+            QVERIFY(t->findKey({QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0'))}));
+            t->setIndexName(QStringLiteral("iLine"));
+            t->edit();
+            t->setAsInteger(QStringLiteral("Line"), 9 - i % 5);
+            t->post();
+            QCOMPARE(t->asString(QStringLiteral("Field")),
+                     QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0')));
+        }
+        QVERIFY(t->findKey({4}));
+        QCOMPARE(t->asInteger(QStringLiteral("Line")), 4);
+        QVERIFY(!t->findKey({42}));
+        auto fresh = cursor();
+        fresh->open();
+        fresh->setIndexName(QStringLiteral("iLine"));
+        QCOMPARE(order(*t), order(*fresh));
+        // A key taken by a row edited or added in the batch is refused.
+        t->setIndexName(QString());
+        QVERIFY(t->findKey({QStringLiteral("f010")}));
+        t->edit();
+        t->setAsString(QStringLiteral("Field"), QStringLiteral("f011"));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, t->post());
+        t->setAsString(QStringLiteral("Field"), QStringLiteral("g"));
+        t->post();
+        t->insert();
+        t->setAsString(QStringLiteral("Field"), QStringLiteral("g"));
+        t->setAsInteger(QStringLiteral("Order"), 1);
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, t->post());
+        t->setAsString(QStringLiteral("Field"), QStringLiteral("f010"));
+        t->post();
+        t->endBatch();
+        QCOMPARE(rowsOnDisk(), 201);
+
+        t->emptyTable();
+        QCOMPARE(t->recordCount(), 0);
+        QVERIFY(t->eof());
+        QCOMPARE(fresh->recordCount(), 0);
+        QCOMPARE(rowsOnDisk(), 0);
     }
 
     void refusalsStillComeAtThePost()

@@ -152,7 +152,11 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::ReadUser));
         QVERIFY(!ReportList::remove(dir.path(), "keep.rpt")); // read-only
         QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::WriteOwner));
-        QVERIFY(ReportList::remove(dir.path(), "weekly.rpt"));
+        // Only the name the folder holds: the listed lower-case name may be
+        // another report's.
+        QVERIFY(!ReportList::remove(dir.path(), "weekly.rpt"));
+        QVERIFY(QFile::exists(dir.filePath("WEEKLY.RPT")));
+        QVERIFY(ReportList::remove(dir.path(), "WEEKLY.RPT"));
         QVERIFY(!QFile::exists(dir.filePath("WEEKLY.RPT")));
         QVERIFY(QFile::exists(dir.filePath("keep.rpt")));
 

@@ -254,6 +254,37 @@ private slots:
         QVERIFY(without.out.contains("CONTACT.DB cannot be read: "));
     }
 
+    // Control characters of a report file reach the terminal escaped, and
+    // a file name that is not valid UTF-8 is checked and named readably.
+    void controlCharactersAndOddNames()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QDir(m_data).filePath("CONTACT.DB"), dir.filePath("CONTACT.DB")));
+        const QString ring = QStringLiteral("Ring\x07 \x1b[31mred\x1b[0m");
+        write(dir.filePath("ctl.rpt"),
+              report(ring, "Contact\x1b", "Contact", 75,
+                     {block(0, "City", 1, 1, 20), block(0, "No\x07Such", 1, 22, 40)})
+                  .toLatin1());
+        const QByteArray odd = QFile::encodeName(dir.path()) + "/caf\xe9.rpt";
+        {
+            QFile f;
+            QVERIFY(f.open(::fopen(odd.constData(), "wb"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            f.write(report("Latin", "Contact", "Contact", 75, {block(0, "City", 1, 1, 20)}).toLatin1());
+        }
+        const Run r = run(tool(), {dir.path()});
+        QCOMPARE(r.exitCode, 1);
+        for (const QChar c : r.out)
+            QVERIFY2(c == QLatin1Char('\n') || c.unicode() >= 0x20, qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("ctl.rpt: \"Ring\\x07 \\x1B[31mred\\x1B[0m\", type "
+                                               "Contact\\x1B, kind Contact, 2 fields\n")),
+                 qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("No\\x07Such")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("caf\u00e9.rpt: \"Latin\", type Contact")),
+                 qPrintable(r.out));
+        QVERIFY2(r.out.endsWith("2 reports checked: 1 clean, 1 with problems (1 problem)\n"),
+                 qPrintable(r.out));
+    }
+
     void couldNotRunExitsTwo()
     {
         const Run missing = run(tool(), {m_root.filePath("no such folder")});

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -241,11 +242,17 @@ inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QStrin
                                      watch->setInterval(20);
                                      auto tries = std::make_shared<int>(0);
                                      QTimer* t = watch;
-                                     QObject::connect(t, &QTimer::timeout, [t, modal, afterPick, tries] {
+                                     // The selection dialog is watched through a guard: the
+                                     // next window is often made at the very address the
+                                     // closed one had (both live on the stack in turn), so
+                                     // comparing raw pointers would never see it open.
+                                     const QPointer<QWidget> selection(modal);
+                                     QObject::connect(t, &QTimer::timeout, [t, selection, afterPick, tries] {
                                          QWidget* now = QApplication::activeModalWidget();
-                                         if ((now && now != modal) || ++*tries > 200) {
+                                         const bool other = now && now != selection.data();
+                                         if (other || ++*tries > 200) {
                                              t->stop();
-                                             afterPick(now == modal ? nullptr : now);
+                                             afterPick(other ? now : nullptr);
                                          }
                                      });
                                      watch->start();

@@ -178,6 +178,8 @@ private slots:
                 add(QStringLiteral("bit flip"), seed, false);
             for (int seed = 1; seed <= 4; ++seed)
                 add(QStringLiteral("garbage"), seed, false);
+            // A header whose block size (in KiB) is larger than the file.
+            add(QStringLiteral("block size"), 32, true);
         }
         QTest::addRow("CONTACT.MB zero-length") << QStringLiteral("CONTACT.MB")
                                                 << QStringLiteral("zero-length") << 0 << false;
@@ -213,6 +215,11 @@ private slots:
             const int at = random.bounded(span);
             bytes[at] = char(bytes[at] ^ (1 << random.bounded(8)));
             QVERIFY(WizardFixture::write(path, bytes));
+        } else if (damage == QLatin1String("block size")) {
+            QByteArray bytes = sound;
+            QVERIFY(bytes.size() < amount * 1024);
+            bytes[0x05] = char(amount);
+            QVERIFY(WizardFixture::write(path, bytes));
         } else if (damage == QLatin1String("garbage")) {
             QRandomGenerator random(quint32(amount) * 104729u + quint32(qHash(table)));
             QByteArray bytes = sound;
@@ -240,6 +247,9 @@ private slots:
                      qPrintable(box.text));
             QVERIFY2(box.text.size() < 600, qPrintable(box.text.left(600)));
             QVERIFY(!o.arrived);
+            if (damage == QLatin1String("block size"))
+                QVERIFY2(box.text.contains(QStringLiteral("block size of 32768 bytes is larger")),
+                         qPrintable(box.text));
             if (qEnvironmentVariableIsSet("TV_SHOW_BOXES"))
                 qInfo().noquote() << box.text;
             ++m_refused;
