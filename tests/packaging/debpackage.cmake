@@ -23,8 +23,10 @@ foreach(pkg libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugi
 endforeach()
 set(linked "libc6|libgcc-s1|libstdc\\+\\+6|libqt6(core|gui|widgets)6|qt6-qpa-plugins|fonts-dejavu-core")
 if(TV_SANITIZE)
-  # A sanitizer build links the sanitizers' run-time libraries as well.
-  string(APPEND linked "|libasan[0-9]+|libubsan[0-9]+")
+  # A sanitizer build links the sanitizers' run-time libraries as well, and
+  # keeps the OpenGL libraries that Qt Gui names, which the other builds
+  # drop as unneeded.
+  string(APPEND linked "|libasan[0-9]+|libubsan[0-9]+|libglx0|libopengl0")
 endif()
 foreach(pkg IN LISTS depend_names)
   if(NOT pkg MATCHES "^(${linked})$")
