@@ -20,7 +20,7 @@ for a in "$@"; do
   esac
 done
 
-bash scripts/deps.sh
+bash scripts/deps.sh --test
 cmake --preset release -DTV_BENCH=ON -DTV_BUILD_TESTS=OFF >/dev/null
 cmake --build --preset release --target sample_installation tv_bench bench_barewindow bench_wizardmemory
 

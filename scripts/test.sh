@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer from a clean build folder, and runs every test.
+# Installs everything the tests use, checks the Debian package as it ships,
+# builds with AddressSanitizer and UndefinedBehaviorSanitizer from a clean
+# build folder, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh
+bash scripts/deps.sh --test
+
+# The package as it ships: the optimised, hardened program, packaged, checked
+# with lintian and the desktop entry and AppStream validators, installed,
+# upgraded and purged in a scratch root.
+cmake --preset package >/dev/null
+cmake --build --preset package
+ctest --preset package
+
 rm -rf build/asan
 cmake --preset asan >/dev/null
 cmake --build --preset asan

@@ -1,46 +1,15 @@
 # The Debian package, end to end: build it with CPack, check its control
-# data, unpack it into a scratch root (dpkg-deb -x, nothing is installed on
-# this machine), fill in NETDIR.INI and the alias file there as an
-# administrator would, and start the unpacked program through its launcher,
-# offscreen, up to the wizard window.
-#
-# Run by CTest as packaging.debpackage with
-#   -DTV_BINARY_DIR=<build folder> -DTV_WORK_DIR=<scratch folder>
-#   -DTV_PACKAGE_NAME=<package name>
+# data and layout, unpack it into a scratch root (dpkg-deb -x, nothing is
+# installed on this machine), fill in NETDIR.INI and the alias file there as
+# an administrator would, and start the unpacked program through the command
+# on the PATH, offscreen, up to the wizard window.
 
-cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)
+build_package()
 
-set(failures 0)
-macro(fail message)
-  message(SEND_ERROR "FAIL: ${message}")
-  math(EXPR failures "${failures} + 1")
-endmacro()
-
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 90)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "FAIL: ${ARGN}\nexit: ${rc}\n${out}\n${err}")
-  endif()
-  set(RUN_OUTPUT "${out}" PARENT_SCOPE)
-endfunction()
-
-file(REMOVE_RECURSE ${TV_WORK_DIR})
-file(MAKE_DIRECTORY ${TV_WORK_DIR})
-
-# 1. Build the package into the scratch folder.
-run(${CMAKE_CPACK_COMMAND} -G DEB --config ${TV_BINARY_DIR}/CPackConfig.cmake
-    -B ${TV_WORK_DIR}/pkg)
-file(GLOB debs ${TV_WORK_DIR}/pkg/${TV_PACKAGE_NAME}_*.deb)
-list(LENGTH debs count)
-if(NOT count EQUAL 1)
-  message(FATAL_ERROR "FAIL: expected one package in ${TV_WORK_DIR}/pkg, found: ${debs}")
-endif()
-message(STATUS "package: ${debs}")
-
-# 2. Its dependencies are the Debian packages of the libraries the programs
-#    link and load.
-run(dpkg-deb --field ${debs} Depends)
+# 1. Its dependencies are the Debian packages of the libraries the programs
+#    link and load, and nothing else: no browser, no desktop helpers.
+run(dpkg-deb --field ${DEB} Depends)
 set(depends "${RUN_OUTPUT}")
 message(STATUS "Depends: ${depends}")
 string(REGEX REPLACE "[ \n]*\\([^)]*\\)" "" depend_names "${depends}")
@@ -52,34 +21,56 @@ foreach(pkg libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugi
     fail("the package does not depend on ${pkg}")
   endif()
 endforeach()
-run(dpkg-deb --field ${debs} Package Architecture Section)
+set(linked "libc6|libgcc-s1|libstdc\\+\\+6|libqt6(core|gui|widgets)6|qt6-qpa-plugins|fonts-dejavu-core")
+if(TV_SANITIZE)
+  # A sanitizer build links the sanitizers' run-time libraries as well, and
+  # keeps the OpenGL libraries that Qt Gui names, which the other builds
+  # drop as unneeded.
+  string(APPEND linked "|libasan[0-9]+|libubsan[0-9]+|libglx0|libopengl0")
+endif()
+foreach(pkg IN LISTS depend_names)
+  if(NOT pkg MATCHES "^(${linked})$")
+    fail("the package depends on ${pkg}, which the programs neither link nor load")
+  endif()
+endforeach()
+run(dpkg-deb --field ${DEB} Recommends Suggests Enhances Pre-Depends)
+if(NOT RUN_OUTPUT STREQUAL "")
+  fail("the package should recommend nothing: ${RUN_OUTPUT}")
+endif()
+run(dpkg-deb --field ${DEB} Package Version Section)
 if(NOT RUN_OUTPUT MATCHES "Package: ${TV_PACKAGE_NAME}\n")
   fail("wrong package name: ${RUN_OUTPUT}")
 endif()
+if(NOT RUN_OUTPUT MATCHES "Version: ${TV_PACKAGE_VERSION}\n")
+  fail("wrong version: ${RUN_OUTPUT}")
+endif()
 
-# 3. The two set-up files are conffiles, so an upgrade keeps what was filled in.
-run(dpkg-deb --control ${debs} ${TV_WORK_DIR}/control)
+# 2. The two set-up files are conffiles, so an upgrade keeps what was filled
+#    in, and the package has a script that removes them on a purge.
+run(dpkg-deb --control ${DEB} ${TV_WORK_DIR}/control)
 file(READ ${TV_WORK_DIR}/control/conffiles conffiles)
 foreach(name NETDIR.INI ALIASES.INI)
   if(NOT conffiles MATCHES "(^|\n)/etc/tallyvane/${name}\n")
     fail("${name} is not a conffile")
   endif()
 endforeach()
-
-# 4. Unpack and look at the layout.
-set(root ${TV_WORK_DIR}/root)
-run(dpkg-deb -x ${debs} ${root})
-set(prog ${root}/opt/tallyvane)
-set(expected
-    ${prog}/tallyvane ${prog}/netdir ${prog}/creport.html ${prog}/tallyvane.svg
-    ${prog}/NETDIR.INI ${prog}/ALIASES.INI
-    ${root}/etc/tallyvane/NETDIR.INI ${root}/etc/tallyvane/ALIASES.INI
-    ${root}/usr/bin/tallyvane ${root}/usr/share/applications/tallyvane.desktop
-    ${root}/usr/share/icons/hicolor/scalable/apps/tallyvane.svg)
-if(EXISTS ${TV_BINARY_DIR}/bin/tallyvane-check)
-  list(APPEND expected ${prog}/tallyvane-check)
+if(NOT EXISTS ${TV_WORK_DIR}/control/postrm)
+  fail("the package has no postrm script")
 endif()
-foreach(f IN LISTS expected)
+
+# 3. Unpack and look at the layout.
+set(root ${TV_WORK_DIR}/root)
+run(dpkg-deb -x ${DEB} ${root})
+set(prog ${root}/usr/lib/tallyvane)
+set(share ${root}/usr/share)
+foreach(f ${prog}/tallyvane ${prog}/netdir ${prog}/tallyvane-check ${prog}/creport.html
+          ${root}/etc/tallyvane/NETDIR.INI ${root}/etc/tallyvane/ALIASES.INI
+          ${share}/applications/tallyvane.desktop
+          ${share}/icons/hicolor/scalable/apps/tallyvane.svg
+          ${share}/metainfo/${TV_APPSTREAM_ID}.metainfo.xml
+          ${share}/doc/tallyvane/copyright ${share}/doc/tallyvane/changelog.gz
+          ${share}/man/man1/tallyvane.1.gz ${share}/man/man1/tallyvane-check.1.gz
+          ${share}/man/man1/netdir.1.gz)
   if(NOT EXISTS "${f}")
     fail("missing from the package: ${f}")
   endif()
@@ -87,41 +78,59 @@ endforeach()
 if(NOT IS_DIRECTORY "${prog}/Priv/Report")
   fail("the private folder Priv/Report is missing")
 endif()
-foreach(name NETDIR.INI ALIASES.INI)
-  if(NOT IS_SYMLINK "${prog}/${name}")
-    fail("${name} beside the program is not a link to etc/tallyvane")
-  endif()
-endforeach()
-foreach(f ${prog}/tallyvane ${prog}/netdir)
+file(GLOB stray ${root}/opt ${root}/usr/local)
+if(stray)
+  fail("the package installs outside the policy's places: ${stray}")
+endif()
+foreach(f ${prog}/tallyvane ${prog}/netdir ${prog}/tallyvane-check)
   file(READ ${f} head LIMIT 4 HEX)
   if(NOT head STREQUAL "7f454c46")
     fail("${f} is not a program")
   endif()
 endforeach()
 
+# The links: the set-up files beside the program point into /etc, across
+# top-level folders, so absolutely; the commands on the PATH point into
+# usr/lib, relatively.
+foreach(name NETDIR.INI ALIASES.INI)
+  file(READ_SYMLINK ${prog}/${name} target)
+  if(NOT target STREQUAL "/etc/tallyvane/${name}")
+    fail("${name} beside the program should link to /etc/tallyvane/${name}, not '${target}'")
+  endif()
+endforeach()
+foreach(name tallyvane tallyvane-check)
+  file(READ_SYMLINK ${root}/usr/bin/${name} target)
+  if(NOT target STREQUAL "../lib/tallyvane/${name}")
+    fail("/usr/bin/${name} should link to ../lib/tallyvane/${name}, not '${target}'")
+  endif()
+endforeach()
+
 # The placeholders: the network control folder not set up ("xx"), and the
 # alias VESKA with the Paradox driver and a PATH= line to fill in.
-file(STRINGS ${prog}/NETDIR.INI netdir_lines REGEX "^NetDir=")
+file(STRINGS ${root}/etc/tallyvane/NETDIR.INI netdir_lines REGEX "^NetDir=")
 if(NOT netdir_lines MATCHES "^NetDir=xx\r?$")
   fail("NETDIR.INI should ship with NetDir=xx, not ${netdir_lines}")
 endif()
-file(READ ${prog}/ALIASES.INI aliases)
+file(READ ${root}/etc/tallyvane/ALIASES.INI aliases)
 if(NOT aliases MATCHES "\\[VESKA\\]\r?\nDEFAULT DRIVER=PARADOX\r?\nPATH=\r?\n")
   fail("ALIASES.INI should hold [VESKA], DEFAULT DRIVER=PARADOX and an empty PATH=")
 endif()
 
-# The desktop entry starts the launcher and names the icon.
-file(READ ${root}/usr/share/applications/tallyvane.desktop desktop)
+# The desktop entry starts the command and names the icon.
+file(READ ${share}/applications/tallyvane.desktop desktop)
 if(NOT desktop MATCHES "\nExec=tallyvane\n" OR NOT desktop MATCHES "\nIcon=tallyvane\n")
   fail("the desktop entry should run tallyvane with the icon tallyvane")
 endif()
-find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
-if(DESKTOP_FILE_VALIDATE)
-  run(${DESKTOP_FILE_VALIDATE} ${root}/usr/share/applications/tallyvane.desktop)
-endif()
 
-# 5. Fill in the two files as an administrator would (through the links
-#    beside the program), with a data folder holding the sample tables.
+# 4. In the scratch root, the two links resolve where they would on an
+#    installed system: into the root's own etc/tallyvane.
+foreach(name NETDIR.INI ALIASES.INI)
+  file(REMOVE ${prog}/${name})
+  file(CREATE_LINK ${root}/etc/tallyvane/${name} ${prog}/${name} SYMBOLIC)
+endforeach()
+
+# Fill in the two files as an administrator would (through the links beside
+# the program), with a data folder holding the sample tables.
 set(data ${TV_WORK_DIR}/Data)
 file(MAKE_DIRECTORY ${data} ${TV_WORK_DIR}/NetCtl)
 foreach(t CONTACT.DB CONTACT.MB EVENT.DB EVENT.MB DATABASE.DB)
@@ -129,13 +138,16 @@ foreach(t CONTACT.DB CONTACT.MB EVENT.DB EVENT.MB DATABASE.DB)
     file(COPY ${TV_BINARY_DIR}/bin/SampleData/${t} DESTINATION ${data})
   endif()
 endforeach()
-file(WRITE ${root}/etc/tallyvane/NETDIR.INI "[Options]\r\nNetDir=${TV_WORK_DIR}/NetCtl\r\n")
-file(WRITE ${root}/etc/tallyvane/ALIASES.INI
-     "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=${data}\r\n")
+file(WRITE ${prog}/NETDIR.INI "[Options]\r\nNetDir=${TV_WORK_DIR}/NetCtl\r\n")
+file(WRITE ${prog}/ALIASES.INI "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=${data}\r\n")
+file(READ ${root}/etc/tallyvane/NETDIR.INI written)
+if(NOT written MATCHES "NetDir=${TV_WORK_DIR}/NetCtl")
+  fail("writing NETDIR.INI beside the program did not reach etc/tallyvane")
+endif()
 
-# 6. Start the unpacked program through its launcher, offscreen. With
-#    TV_QUIT_WHEN_SHOWN it prints "shown" once the wizard has been painted,
-#    then quits.
+# 5. Start the unpacked program through the command on the PATH, offscreen.
+#    With TV_QUIT_WHEN_SHOWN it prints "shown" once the wizard has been
+#    painted, then quits.
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen TV_QUIT_WHEN_SHOWN=1
           ${root}/usr/bin/tallyvane
@@ -153,7 +165,11 @@ if(NOT EXISTS "${data}/CRDATA.DB" OR EXISTS "${TV_WORK_DIR}/CRDATA.DB")
   fail("the working table was not created in the alias's data folder")
 endif()
 
-if(failures GREATER 0)
-  message(FATAL_ERROR "${failures} check(s) failed")
+# The checker on the PATH finds the same alias through its link.
+execute_process(COMMAND ${root}/usr/bin/tallyvane-check --fields
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "CONTACT")
+  fail("tallyvane-check --fields on the unpacked package failed (exit ${rc}):\n${out}${err}")
 endif()
-message(STATUS "the package installs and starts")
+
+finish("the package installs and starts")
