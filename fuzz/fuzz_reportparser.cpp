@@ -20,9 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::optional<ReportFileContent> content = first.content();
     if (!content)
         return 0;
+    // A zero character in a field name or header is refused by the wizard's
+    // loader (the working table cannot store one), and so by the writer.
+    bool zero = false;
+    for (const ReportFileField& f : content->fields)
+        zero = zero || f.field.contains(QChar(0)) || f.header.contains(QChar(0));
     const std::optional<QByteArray> written = ReportFile::encode(*content);
+    if (zero) {
+        if (written)
+            std::abort();
+        return 0;
+    }
     if (!written)
-        std::abort(); // whatever was read can be written
+        std::abort(); // whatever the loader takes can be written
     const ParsedReport second = ReportParser::parse(*written, QStringLiteral("fuzz.rpt"));
     if (!second.ok() || second.content() != content)
         std::abort();
