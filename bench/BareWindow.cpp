@@ -1,6 +1,6 @@
 // The floor of start-up: the least a Qt Widgets program of this tree pays to
 // put a window on the screen. It starts and closes exactly as the wizard does
-// under TV_QUIT_WHEN_SHOWN (see src/app/main.cpp): the window is shown, and
+// under TV_QUIT_WHEN_SHOWN (see src/main.cpp): the window is shown, and
 // after its first paint "shown" is printed and the program quits.
 // With the argument --text the window holds one line of text, so that it
 // also pays for the font database and a font, as every window with text does.

@@ -1,8 +1,8 @@
 #include "BenchSupport.h"
 
-#include "app/AppPaths.h"
-#include "app/Session.h"
-#include "app/StartUp.h"
+#include "engine/AppPaths.h"
+#include "engine/Session.h"
+#include "core/app/StartUp.h"
 
 #include <QCoreApplication>
 #include <QDir>

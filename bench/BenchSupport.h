@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "core/app/Platform.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/Crepmain.h"
+#include "forms/wizard/Crepmain.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "BenchSupport.h"
 #include "BenchWizard.h"
 
-#include "controls/Picklist.h"
+#include "forms/controls/Picklist.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,9 +5,9 @@
 
 #include "BenchSupport.h"
 
-#include "store/ReportFile.h"
-#include "store/ReportList.h"
-#include "store/Repsel.h"
+#include "core/store/ReportFile.h"
+#include "core/store/ReportList.h"
+#include "forms/store/Repsel.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 
 #include "BenchSupport.h"
 
-#include "wizard/Crepmain.h"
+#include "forms/wizard/Crepmain.h"
 
 #include <benchmark/benchmark.h>
 

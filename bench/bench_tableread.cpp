@@ -7,9 +7,9 @@
 
 #include "BenchSupport.h"
 
-#include "app/ParadoxReader.h"
-#include "app/StartUp.h"
-#include "app/Table.h"
+#include "engine/ParadoxReader.h"
+#include "core/app/StartUp.h"
+#include "engine/Table.h"
 
 #include <benchmark/benchmark.h>
 

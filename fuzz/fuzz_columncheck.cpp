@@ -1,6 +1,6 @@
 // Feeds arbitrary rows to the column position check: it must not crash, and
 // when it passes, every column lies within its own margins and the page.
-#include "store/ColumnCheck.h"
+#include "core/store/ColumnCheck.h"
 
 #include <cstdint>
 #include <cstdlib>

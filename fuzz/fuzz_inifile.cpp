@@ -8,7 +8,7 @@
 //
 // Input layout: one byte n, then n bytes of section name, one byte m, then m
 // bytes of key name (both read as Latin-1), then the file itself.
-#include "app/IniFile.h"
+#include "engine/IniFile.h"
 
 #include <QStringList>
 

@@ -6,8 +6,8 @@
 // bytes of the table file, then the memo file (the rest). A length beyond the
 // input takes the whole rest as the table file and writes no memo file.
 
-#include "app/DatabaseError.h"
-#include "app/ParadoxReader.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxReader.h"
 
 #include <QByteArray>
 #include <QDir>

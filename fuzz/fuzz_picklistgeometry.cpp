@@ -4,8 +4,8 @@
 //   the accepted pieces forming a prefix of it;
 // - a tab always moves forward, unless there is no width to move by;
 // - the check mark stays inside its item.
-#include "controls/InvalidTabStop.h"
-#include "controls/PickListGeometry.h"
+#include "core/controls/InvalidTabStop.h"
+#include "core/controls/PickListGeometry.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the report file parser. Besides not crashing,
 // hanging or allocating without bound, a file that loads must write back to
 // bytes that load to the same report, and writing is stable.
-#include "store/ReportFile.h"
-#include "store/ReportParser.h"
+#include "core/store/ReportFile.h"
+#include "core/store/ReportParser.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "SampleData.h"
 
-#include "app/DatabaseError.h"
-#include "app/ParadoxWriter.h"
-#include "app/StartUp.h"
-#include "catalogue/UserFields.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxWriter.h"
+#include "core/app/StartUp.h"
+#include "core/catalogue/UserFields.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ParadoxTypes.h"
-#include "store/ReportFile.h"
+#include "engine/ParadoxTypes.h"
+#include "core/store/ReportFile.h"
 
 #include <QList>
 #include <QString>

@@ -15,7 +15,7 @@
 
 #include "SampleData.h"
 
-#include "app/DatabaseError.h"
+#include "engine/DatabaseError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/NetDirSetup.h"
-#include "app/NetDirWidget.h"
-#include "app/Platform.h"
-#include "app/WidgetPlatform.h"
+#include "core/app/NetDirSetup.h"
+#include "forms/app/NetDirWidget.h"
+#include "core/app/Platform.h"
+#include "forms/app/WidgetPlatform.h"
 
 #include <QApplication>
 

@@ -7,8 +7,8 @@
 // Exit code: 0 every report clean, 1 some report has a problem, 2 the check
 // could not run.
 
-#include "store/FolderCheck.h"
-#include "wizard/DatabaseAlias.h"
+#include "core/store/FolderCheck.h"
+#include "core/wizard/DatabaseAlias.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,2 +1,0 @@
-#include "app/TableState.h"
-

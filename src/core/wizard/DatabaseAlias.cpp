@@ -1,0 +1,3 @@
+#include "core/wizard/DatabaseAlias.h"
+
+QString DatabaseAlias = QStringLiteral("VESKA");

@@ -1,0 +1,216 @@
+#include "forms/store/Repsel.h"
+
+#include "ui_Repsel.h"
+
+#include "engine/OwnerFile.h"
+#include "core/app/SharedRoutines.h"
+#include "core/store/ReportList.h"
+#include "core/wizard/DatabaseAlias.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace {
+const QString kModeDelete = QStringLiteral("DELETE");
+// Rows the grid shows before anything is listed (below its header).
+constexpr int kEmptyRows = 19;
+
+// The name cell keeps, besides the listed name, the name the folder holds
+// the file under: the listed name is in lower case and may be shared by two
+// files, or not be the file's bytes at all.
+constexpr int kDiskNameRole = Qt::UserRole;
+
+void setCell(QTableWidget* grid, int row, int column, const QString& text,
+             const QVariant& diskName = QVariant())
+{
+    auto* item = grid->item(row, column);
+    if (!item) {
+        // Made with its text: the grid hears of the new cell once.
+        item = new QTableWidgetItem(text);
+        item->setData(kDiskNameRole, diskName);
+        grid->setItem(row, column, item);
+        return;
+    }
+    item->setText(text);
+    item->setData(kDiskNameRole, diskName);
+}
+
+QVariant diskNameOf(const QTableWidget* grid, int row, int column)
+{
+    const auto* item = grid->item(row, column);
+    return item ? item->data(kDiskNameRole) : QVariant();
+}
+
+QString cellText(const QTableWidget* grid, int row, int column)
+{
+    const auto* item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+} // namespace
+
+TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmSelect>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    ui->grid->setColumnWidth(0, 248);
+    ui->grid->setColumnWidth(1, 97);
+    ui->grid->setColumnWidth(2, 115);
+    ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Room for the three columns and a vertical scroll bar.
+    ui->grid->setMinimumWidth(248 + 97 + 115 + 2 * ui->grid->frameWidth() +
+                              ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui->grid->verticalHeader()->setDefaultSectionSize(ui->grid->fontMetrics().height() + 6);
+
+    connect(ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
+    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
+    connect(ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
+
+    FormCreate();
+}
+
+TFrmSelect::~TFrmSelect() = default;
+
+void TFrmSelect::FormCreate()
+{
+    if (!LoadIntoGrid())
+        ui->BtnOk->setEnabled(false);
+    ui->grid->setHorizontalHeaderLabels(
+        {QStringLiteral("Description"), QStringLiteral("Type"), QStringLiteral("Name")});
+    ui->grid->setFocus();
+}
+
+void TFrmSelect::setTitle(const QString& title) { ui->LblTitle->setText(title); }
+
+QString TFrmSelect::title() const { return ui->LblTitle->text(); }
+
+void TFrmSelect::setSelectMode(const QString& mode) { SelectMode = mode; }
+
+bool TFrmSelect::LoadIntoGrid()
+{
+    QTableWidget* grid = ui->grid;
+    grid->clearContents();
+    grid->setRowCount(kEmptyRows);
+
+    // The whole folder name is used, however long: later file access by bare
+    // report name relies on this folder being current.
+    const QString folder = AliasPath(DatabaseAlias);
+    // What killed saves left behind goes before the folder is read.
+    OwnerFile::removeStaleTemporaries(folder);
+    QString error;
+    const QList<ReportListEntry> entries = ReportList::list(folder, &error);
+    if (!error.isEmpty() || !QDir::setCurrent(folder)) {
+        ShowError(error.isEmpty() ? QStringLiteral("The data folder %1 cannot be opened.")
+                                        .arg(QDir::toNativeSeparators(folder))
+                                  : error);
+        return false;
+    }
+    if (entries.isEmpty()) {
+        ShowError(ReportList::noReportsText(folder));
+        return false;
+    }
+
+    // The grid grows once, not row by row: each growth costs the view a
+    // relayout.
+    grid->setRowCount(int(entries.size()));
+    int row = 0;
+    {
+        // The view hears of the new cells once, below, instead of once per
+        // cell: thousands of reports made thousands of repaint requests.
+        const QSignalBlocker quiet(grid->model());
+        for (const ReportListEntry& entry : entries) {
+            setCell(grid, row, 0, entry.description);
+            setCell(grid, row, 1, entry.type);
+            setCell(grid, row, 2, entry.name, entry.diskName);
+            ++row;
+        }
+    }
+    if (row > 0) {
+        QAbstractItemModel* model = grid->model();
+        emit model->dataChanged(model->index(0, 0), model->index(row - 1, grid->columnCount() - 1));
+    }
+    grid->setRowCount(row);
+    SortGridRows(grid, 0, row - 1, 0);
+    ui->lblCount->setText(QString::number(row));
+    grid->setCurrentCell(0, 0);
+    grid->selectRow(0);
+    return true;
+}
+
+void TFrmSelect::GetDescription(const QString& fileName, QString& description, QString& type)
+{
+    ReportList::GetDescription(fileName, &description, &type);
+}
+
+void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column)
+{
+    if (firstRow < 0 || lastRow >= grid->rowCount() || firstRow >= lastRow)
+        return;
+    // Rows already in order stay as they are (the sort is stable): the list
+    // comes sorted from the folder listing.
+    bool ordered = true;
+    for (int r = firstRow; r < lastRow && ordered; ++r)
+        ordered = !ReportList::lessByKey(cellText(grid, r + 1, column), cellText(grid, r, column));
+    if (ordered)
+        return;
+    struct Cells
+    {
+        QStringList texts;
+        QVariantList diskNames;
+    };
+    QList<Cells> rows;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        Cells cells;
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            cells.texts << cellText(grid, r, c);
+            cells.diskNames << diskNameOf(grid, r, c);
+        }
+        rows << cells;
+    }
+    std::stable_sort(rows.begin(), rows.end(), [column](const Cells& a, const Cells& b) {
+        return ReportList::lessByKey(a.texts.value(column), b.texts.value(column));
+    });
+    for (int r = firstRow; r <= lastRow; ++r) {
+        for (int c = 0; c < grid->columnCount(); ++c)
+            setCell(grid, r, c, rows[r - firstRow].texts.value(c),
+                    rows[r - firstRow].diskNames.value(c));
+    }
+}
+
+void TFrmSelect::BtnOkClick()
+{
+    const int row = ui->grid->currentRow();
+    const QString fileName = row < 0 ? QString() : cellText(ui->grid, row, 2);
+    // A row that holds no report (the empty grid after "no report files")
+    // gives nothing to open or delete.
+    if (fileName.isEmpty())
+        return;
+    // What is deleted or opened is the file of this row, by the name the
+    // folder holds it under.
+    const QVariant stored = diskNameOf(ui->grid, row, 2);
+    const QString diskName = stored.isValid() ? stored.toString() : fileName;
+
+    if (SelectMode == kModeDelete) {
+        if (!ConfirmDefaultNo(ReportList::deleteQuestion(fileName)))
+            return;
+        if (!ReportList::remove(AliasPath(DatabaseAlias), diskName)) {
+            ShowError(QStringLiteral("Unable to delete report"));
+            return;
+        }
+        accept();
+        return;
+    }
+
+    m_reportFile = fileName;
+    m_reportDiskName = diskName;
+    accept();
+}
+
+void TFrmSelect::BtnCancelClick() { reject(); }

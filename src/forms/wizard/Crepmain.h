@@ -1,0 +1,351 @@
+#pragma once
+
+#include "engine/DatabaseError.h"
+#include "engine/Table.h"
+#include "forms/wizard/BoundedSpinBox.h"
+#include "core/wizard/Layout.h"
+
+#include <QChar>
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTableWidget;
+class QWidget;
+class TPickList;
+
+// A fault at the window's creation that leaves the wizard nothing to work
+// on: the alias leads to no folder, or another wizard holds the working
+// table of this data folder.
+class WorkingTableRefused : public DatabaseError
+{
+public:
+    using DatabaseError::DatabaseError;
+};
+
+namespace Ui {
+class TFrmCReport;
+}
+
+// The report wizard, the program's main window. It holds the report being
+// designed in its controls and in a few fields of its own, and leads the user
+// through the eleven pages of Notebook1 with Next and Previous. SetBook, run
+// after every move, decides from the chosen operation and the page being
+// entered what happens on the way.
+//
+// The window's work is split over several files by subject:
+//   Crepmain.cpp        set-up, page flow, buttons, page setup, event kind
+//   CrepmainFields.cpp  pick lists, selection rules, field order, detail level
+//   CrepmainLayout.cpp  layout grid and default column positions
+//   CrepmainTable.cpp   the working table CRDATA.DB and the bound controls
+//   CrepmainReport.cpp  loading and writing report files, the dialogs
+// Controls, fields and operations are public so that the dialogs that write
+// into the wizard and the tests can reach them.
+class TFrmCReport : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFrmCReport(QWidget* parent = nullptr);
+    ~TFrmCReport() override;
+
+    // ---- Pages, in index order (CurrentPage 0 to 10) ----------------------
+    QStackedWidget* Notebook1 = nullptr;
+    QWidget* Page1 = nullptr;
+    QWidget* Page2 = nullptr;
+    QWidget* Page3 = nullptr;
+    QWidget* Page4 = nullptr;
+    QWidget* Page5 = nullptr;
+    QWidget* Page4_5 = nullptr;
+    QWidget* Page6 = nullptr;
+    QWidget* Page7 = nullptr;
+    QWidget* Page8 = nullptr;
+    QWidget* Page9 = nullptr;
+    QWidget* Page10 = nullptr;
+
+    // Page1: title and operation
+    QLabel* Label1 = nullptr;
+    QRadioButton* RBCreate = nullptr;
+    QRadioButton* RbModify = nullptr;
+    QRadioButton* RbCopy = nullptr;
+    QRadioButton* RBColumn = nullptr;
+    QRadioButton* RbDelete = nullptr;
+
+    // Page2: report type (ordering)
+    QRadioButton* RbContactOrdered = nullptr;
+    QRadioButton* rbDateOrdered = nullptr;
+
+    // Page3: information kind
+    QRadioButton* RBContact = nullptr;
+    QRadioButton* RBEvent = nullptr;
+    QRadioButton* RBNote = nullptr;
+    QRadioButton* RbCall = nullptr;
+    QRadioButton* RBLetter = nullptr;
+    QRadioButton* RbMeeting = nullptr;
+    QRadioButton* RbTodo = nullptr;
+    QRadioButton* rbSale = nullptr;
+    QRadioButton* rbQuote = nullptr;
+
+    // Page4: description
+    QLineEdit* EdDescription = nullptr;
+
+    // Page5: paper size
+    QRadioButton* RBAmPor = nullptr;
+    QRadioButton* RbAmLan = nullptr;
+    QRadioButton* RbA4Por = nullptr;
+    QRadioButton* RBA4Lan = nullptr;
+    QRadioButton* RbOther = nullptr;
+    QFrame* PnlPrint = nullptr;
+    BoundedSpinBox* SpinMargin = nullptr;
+    QLabel* LblMargin = nullptr;
+
+    // Page4_5: detail level
+    QRadioButton* rbCustYes = nullptr;
+    QRadioButton* rbCustNo = nullptr;
+
+    // Page6: field selection
+    TPickList* PickContactField = nullptr;
+    TPickList* PickEventField = nullptr;
+    QLabel* LblEvent = nullptr;
+    QLabel* LblSelected = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BtnUser = nullptr;
+
+    // Page7: field order
+    QListWidget* lbAllFields = nullptr;
+    QListWidget* lbMirror = nullptr; // hidden backup taken before each move
+    QPushButton* BtnMoveUp = nullptr;
+    QPushButton* BtnDown = nullptr;
+    QLabel* LblCustYes = nullptr;
+    QLabel* LblCustNo = nullptr;
+
+    // Page8: columns and rows
+    BoundedSpinBox* SpinCol = nullptr;
+    QLabel* Label111 = nullptr; // the row count of the layout
+    QTableWidget* StringGrid1 = nullptr;
+    QLabel* LblCustYes2 = nullptr;
+
+    // Page9: column widths
+    QTableWidget* sgCol = nullptr;
+    QPushButton* BtnCheck = nullptr;
+    // Empty area under sgCol with a vertical layout, kept for a preview of
+    // the columns.
+    QWidget* PnlPreview = nullptr;
+
+    // Page10: field definitions, bound to the current row of TblCRData
+    QListWidget* LBFieldDefs = nullptr;
+    QLineEdit* DBEdit1 = nullptr;
+    QCheckBox* cbDotLead = nullptr;
+    QCheckBox* cbDotTrail = nullptr;
+    QCheckBox* DBCBTotal = nullptr;
+    QCheckBox* DBCBCount = nullptr;
+    QCheckBox* DBCBAverage = nullptr;
+    QCheckBox* DBCBMin = nullptr;
+    QCheckBox* DBCBMax = nullptr;
+    QPushButton* btMakeReport = nullptr;
+
+    // Bottom panel
+    QLabel* LblDesc = nullptr;
+    QPushButton* BtnSlideShow = nullptr;
+    QPushButton* BtnAbout = nullptr;
+    QPushButton* BtnHelp = nullptr;
+    QPushButton* BtnPrior = nullptr;
+    QPushButton* BtnNext = nullptr;
+    QPushButton* btExit = nullptr;
+
+    // ---- The report in hand and the wizard's state -------------------------
+    QString WizardMode; // "CREATE", "MODIFY" (modify and copy) or "COLUMN"
+    QString ReportFile; // file of the report being modified, or to be written
+    // The picked report's name as the data folder holds it (ReportFile is
+    // the listed lower-case name, which two files may share); empty once
+    // ReportFile names a new file.
+    QString m_reportDiskName;
+    int CurrentPage = 0;
+    bool FieldsChanged = false;
+    bool RefillPickLists = false;
+    bool GridReady = true;
+    bool ContactMemoChosen = false;
+    bool EventMemoChosen = false;
+    int SelectedCount = 0;
+    // Event kind of the report and its one-letter code, set when the pick
+    // lists are filled; empty until a kind has been chosen.
+    QString EventKind;
+    QChar EventKindCode;
+    // The help file set at creation: the executable's folder + "creport.hlp".
+    QString helpFile() const { return m_helpFile; }
+
+    // True when the window could not start its work (WorkingTableRefused):
+    // the user has been told, and the program ends without showing it.
+    bool startRefused() const { return m_startRefused; }
+    // The program from its start-up checks to the end of its message loop;
+    // returns the exit code: 0 after a normal end, 1 when the wizard was
+    // refused at its start. beforeShow, when given, runs on the wizard just
+    // before it is shown.
+    static int runProgram(const std::function<void(TFrmCReport&)>& beforeShow = {});
+    static constexpr int kExitStartRefused = 1;
+
+    // The three tables, all through DatabaseAlias.
+    Table TblContact; // CONTACT.DB
+    Table TblEvents;  // EVENT.DB
+    Table TblCRData;  // CRDATA.DB, the working table, opened exclusively
+
+    // ---- Set-up and page flow (Crepmain.cpp) -------------------------------
+    void FormCreate();
+    void FormShow();
+    // sender: BtnNext, BtnPrior, or the window itself at creation.
+    void SetBook(QObject* sender);
+    // The help context number of a page index.
+    static int helpContext(int page);
+    // The keyword of the event kind chosen on Page3; empty for RBContact.
+    QString checkedEventKind() const;
+
+    void BtnNextClick();
+    void BtnPriorClick();
+    void btExitClick();
+    void EdDescriptionChange();
+    void BtnHelpClick();
+    void BtnSlideShowClick();
+    void BtnAboutClick();
+    void RBCreateClick();
+    void Notebook1Click();
+    void RBContactClick();
+
+    // Page5, paper size
+    void RBAmPorClick();
+    void RbAmLanClick();
+    void RbA4PorClick();
+    void RBA4LanClick();
+    void RbOtherClick();
+    void SpinMarginChange();
+
+    // ---- Field selection and order (CrepmainFields.cpp) --------------------
+    void FillPickFields(QObject* sender);
+    // false when nothing is selected in either pick list.
+    bool FillFullList(QObject* sender);
+    // The click rule of both pick lists.
+    void PickContactFieldClick();
+    // ShowError, except inside the handling of a control's own input (a
+    // click in a pick list, a step of the column count): there the refused
+    // change is undone at once and the box opens once that input has been
+    // handled. A modal box inside a control's mouse or key handling leaves
+    // the control half way through it: a spin box would keep spinning.
+    void showError(const QString& message);
+    bool qOKFieldPositions();
+    void BtnMoveUpClick();
+    void BtnDownClick();
+    void LBFieldDefsClick();
+    void rbCustYesClick();
+    void rbCustNoClick();
+    void BitBtn2Click(); // special fields dialog
+    void BtnUserClick(); // user field names dialog
+
+    // ---- Layout grid and column positions (CrepmainLayout.cpp) -------------
+    void SetGrid();
+    void SpinColChange();
+    void SpinColClick();
+    void FillColTable();
+    // Sets the column count from the program. Unlike a change by the user
+    // (mouse or keyboard), it does not count as a change of the fields.
+    void setColumnCount(int columns);
+    // The layout SetGrid built last, and whether its overflow message has
+    // been shown (again only after a layout that fits).
+    Layout::Grid m_layoutGrid;
+    Layout::TooManyFieldsNotice m_tooManyFields;
+    // What the positions last stored from "Column Widths" were computed for.
+    // Entering the page again with the same field order, column count and
+    // printable width shows the stored positions instead of fresh defaults.
+    struct StoredPositions
+    {
+        QStringList order;
+        int columns = 0;
+        int width = 0;
+        bool valid = false;
+    };
+    StoredPositions m_storedPositions;
+    bool storedPositionsStillFit() const;
+
+    // ---- Working table CRDATA.DB (CrepmainTable.cpp) -----------------------
+    void CreateDataTable();
+    void ClearCustomTable(Table& table);
+    void RecordDBType(const QString& fieldName, const QString& header, Table& table, int dbType);
+    // Deletes the rows whose field is not one of `fields`; the others keep
+    // everything the user or the loader gave them.
+    void removeRowsExcept(const QStringList& fields, Table& table);
+    void WriteFieldOrders(Table& table);
+    void WriteColWidthsGridToTable(Table& table);
+    void CheckFieldTypes();
+    // Binds the Page10 controls to the current row of TblCRData (DataSource1);
+    // called once at creation.
+    void bindFieldControls();
+    // Shows the current row of TblCRData in the Page10 controls.
+    void showCurrentFieldRow();
+    // Stores an edit of the current row that is still pending.
+    void postPendingFieldEdit();
+    // Puts the cursor of TblCRData back on the field that LBFieldDefs
+    // highlights, so that the bound controls show and edit that field.
+    void followHighlightedField();
+    // Leaving the "Column Header" box: a header that a report file cannot
+    // hold is refused and the stored one shown again; otherwise the edit is
+    // stored.
+    void DBEdit1Exit();
+
+    // ---- Report files and the dialogs (CrepmainReport.cpp) -----------------
+    void LoadConfig();
+    void WriteTheReportFile(Table& table);
+    void btMakeReportClick();
+    void BtnCheckClick();
+    // The selection dialog with a title and "MODIFY" or "DELETE"; true on OK
+    // (in "MODIFY" ReportFile then holds the picked file).
+    bool selectReport(const QString& title, const QString& selectMode);
+    // The column editor on the loaded report; on OK the cursor is refreshed
+    // and the report file rewritten. True on OK.
+    bool editColumnPositions();
+    // The reload branch of FillColTable: sgCol from the rows of CRDATA.DB in
+    // "iOrder" order, as loaded from a report file.
+    void FillColTableFromRows();
+
+    // ---- Errors ----------------------------------------------------------
+    // The application's error box for an error no handler caught.
+    static void showUnhandledError(const std::exception& error);
+    // Runs a handler; an error of the engine or of file access stops it and
+    // is shown in the application's error box.
+    template <typename F> static void guarded(F&& handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            showUnhandledError(error);
+        }
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void bindControls();
+    void connectHandlers();
+    void showPage(int page);
+    void moveToPage(QObject* sender); // the steps of SetBook
+    void setStandardPaper(int width, const QString& inches);
+
+    std::unique_ptr<Ui::TFrmCReport> ui;
+    QButtonGroup* m_paperGroup = nullptr;
+    bool m_settingColumns = false;
+    int m_controlInput = 0; // depth of control input handlers running
+    QString m_helpFile;
+    bool m_startRefused = false;
+};

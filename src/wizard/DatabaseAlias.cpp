@@ -1,3 +1,0 @@
-#include "wizard/DatabaseAlias.h"
-
-QString DatabaseAlias = QStringLiteral("VESKA");

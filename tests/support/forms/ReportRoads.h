@@ -1,0 +1,330 @@
+#pragma once
+
+// Helpers for tests that drive the wizard's report operations as a user
+// does: the first page, the selection, naming and column dialogs, and the
+// working table and report files behind them.
+
+#include "FieldBuilders.h"
+#include "WizardFixture.h"
+#include "WorkingTable.h"
+
+#include "engine/Table.h"
+#include "forms/controls/Picklist.h"
+#include "core/store/ReportFile.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace Roads {
+
+using Answer = Platform::Answer;
+
+// One row of CRDATA.DB as a test writes or reads it.
+struct TableRow
+{
+    ReportFileField f;
+    std::optional<int> order;
+};
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// The report files of the data folder, by name.
+inline QStringList reportFiles(const WizardFixture& f)
+{
+    return QDir(f.dataFolder).entryList({QStringLiteral("*.rpt")}, QDir::AllEntries | QDir::Hidden,
+                                        QDir::Name);
+}
+
+inline Table* workingCursor()
+{
+    auto* t = new Table;
+    t->setDatabaseName(QStringLiteral("VESKA"));
+    t->setTableName(QStringLiteral("CRDATA.DB"));
+    return t;
+}
+
+// The working table as the wizard defines it: fourteen fields, the primary
+// index on Field and "iOrder" on Line;Order. Made before the wizard opens,
+// which deletes and recreates it.
+inline void createWorkingTable()
+{
+    std::unique_ptr<Table> t(workingCursor());
+    defineWorkingTable(*t);
+    t->createTable();
+}
+
+inline void setNumber(Table& t, const QString& name, std::optional<int> value)
+{
+    if (value)
+        t.setAsInteger(name, *value);
+    else
+        t.clearValue(name);
+}
+
+inline void insertRows(const QList<TableRow>& rows)
+{
+    std::unique_ptr<Table> t(workingCursor());
+    t->open();
+    for (const TableRow& r : rows) {
+        t->insert();
+        t->setAsString(QStringLiteral("Field"), r.f.field);
+        t->setAsString(QStringLiteral("Header"), r.f.header);
+        setNumber(*t, QStringLiteral("Order"), r.order);
+        setNumber(*t, QStringLiteral("DbType"), r.f.dbType);
+        setNumber(*t, QStringLiteral("Line"), r.f.line);
+        setNumber(*t, QStringLiteral("LPosition"), r.f.lPosition);
+        setNumber(*t, QStringLiteral("RPosition"), r.f.rPosition);
+        t->setAsBoolean(QStringLiteral("LDots"), r.f.lDots);
+        t->setAsBoolean(QStringLiteral("RDots"), r.f.rDots);
+        t->setAsBoolean(QStringLiteral("Total"), r.f.total);
+        t->setAsBoolean(QStringLiteral("Count"), r.f.count);
+        t->setAsBoolean(QStringLiteral("Average"), r.f.average);
+        t->setAsBoolean(QStringLiteral("Min"), r.f.min);
+        t->setAsBoolean(QStringLiteral("Max"), r.f.max);
+        t->post();
+    }
+}
+
+inline std::optional<int> number(const Table& t, const QString& name)
+{
+    if (t.isNull(name))
+        return std::nullopt;
+    return t.asInteger(name);
+}
+
+// The rows of the working table in "iOrder" order.
+inline QList<TableRow> workingRows()
+{
+    std::unique_ptr<Table> t(workingCursor());
+    t->open();
+    t->setIndexName(QStringLiteral("iOrder"));
+    QList<TableRow> rows;
+    for (t->first(); !t->eof(); t->next()) {
+        TableRow r;
+        r.f.field = t->asString(QStringLiteral("Field"));
+        r.f.header = t->asString(QStringLiteral("Header"));
+        r.order = number(*t, QStringLiteral("Order"));
+        r.f.dbType = number(*t, QStringLiteral("DbType"));
+        r.f.line = number(*t, QStringLiteral("Line"));
+        r.f.lPosition = number(*t, QStringLiteral("LPosition"));
+        r.f.rPosition = number(*t, QStringLiteral("RPosition"));
+        r.f.lDots = t->asBoolean(QStringLiteral("LDots"));
+        r.f.rDots = t->asBoolean(QStringLiteral("RDots"));
+        r.f.total = t->asBoolean(QStringLiteral("Total"));
+        r.f.count = t->asBoolean(QStringLiteral("Count"));
+        r.f.average = t->asBoolean(QStringLiteral("Average"));
+        r.f.min = t->asBoolean(QStringLiteral("Min"));
+        r.f.max = t->asBoolean(QStringLiteral("Max"));
+        rows << r;
+    }
+    return rows;
+}
+
+using FieldBuilders::field;
+
+// ---- Report files written by hand ----
+
+inline QByteArray lines(const QStringList& texts)
+{
+    QByteArray out;
+    for (const QString& t : texts)
+        out += t.toLatin1() + "\r\n";
+    return out;
+}
+
+inline QString n(std::optional<int> v) { return v ? QString::number(*v) : QString(); }
+inline QString flag(bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
+inline const QString kDots = QString(30, QLatin1Char('.'));
+
+// The thirteen lines of one field block.
+inline QStringList block(const ReportFileField& f)
+{
+    return {n(f.dbType),   f.lDots ? kDots : QString(), f.rDots ? kDots : QString(),
+            f.header,      f.field,                     n(f.line),
+            n(f.lPosition), n(f.rPosition),             flag(f.total),
+            flag(f.count), flag(f.average),             flag(f.min),
+            flag(f.max)};
+}
+
+inline QByteArray report(const QString& description, const QString& order, const QString& kind,
+                  const QString& width, const QList<ReportFileField>& fields)
+{
+    QStringList all{description, order, kind, width, QString::number(fields.size())};
+    for (const ReportFileField& f : fields)
+        all << block(f);
+    return lines(all);
+}
+
+inline ReportFileField withFlags(ReportFileField f, bool ld, bool rd, bool total, bool count, bool avg,
+                          bool min, bool max)
+{
+    f.lDots = ld;
+    f.rDots = rd;
+    f.total = total;
+    f.count = count;
+    f.average = avg;
+    f.min = min;
+    f.max = max;
+    return f;
+}
+
+
+inline void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
+inline void prior(TFrmCReport& w) { QTest::mouseClick(w.BtnPrior, Qt::LeftButton); }
+
+inline QPushButton* button(QWidget* modal, const char* name)
+{
+    return modal ? modal->findChild<QPushButton*>(QString::fromLatin1(name)) : nullptr;
+}
+
+// Selects the selection dialog's row of a report file (by its listed name).
+inline bool selectRow(QWidget* modal, const QString& name)
+{
+    auto* grid = modal ? modal->findChild<QTableWidget*>(QStringLiteral("grid")) : nullptr;
+    if (!grid)
+        return false;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        if (grid->item(r, 2) && grid->item(r, 2)->text() == name) {
+            grid->setCurrentCell(r, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+// What a test saw in a modal window.
+struct Seen
+{
+    QString className;
+    QString title;  // window title
+    QString label;  // a label of interest (LblTitle, LblReportName, ...)
+    QString detail; // another one (LblMargin)
+    bool done = false;
+};
+
+// Chooses an operation on the first page and presses Next; the selection
+// dialog that opens picks `name` and presses OK (an empty name presses
+// Cancel). `afterPick`, when given, handles the next modal window (the
+// column editor).
+inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QString& name,
+                           const std::function<void(QWidget*)>& afterPick = {})
+{
+    WizardFixture::clickRadio(operation);
+    Seen seen;
+    // The watch for the window after the selection ends with this call.
+    QTimer* watch = nullptr;
+    WizardFixture::withModal([&] { next(w); },
+                             [&](QWidget* modal) {
+                                 if (!modal)
+                                     return;
+                                 seen.className = QString::fromLatin1(modal->metaObject()->className());
+                                 seen.title = modal->windowTitle();
+                                 if (auto* l = modal->findChild<QLabel*>(QStringLiteral("LblTitle")))
+                                     seen.label = l->text();
+                                 if (afterPick) {
+                                     // The next window opens once the selection closes.
+                                     watch = new QTimer;
+                                     watch->setInterval(20);
+                                     auto tries = std::make_shared<int>(0);
+                                     QTimer* t = watch;
+                                     // The selection dialog is watched through a guard: the
+                                     // next window is often made at the very address the
+                                     // closed one had (both live on the stack in turn), so
+                                     // comparing raw pointers would never see it open.
+                                     const QPointer<QWidget> selection(modal);
+                                     QObject::connect(t, &QTimer::timeout, [t, selection, afterPick, tries] {
+                                         QWidget* now = QApplication::activeModalWidget();
+                                         const bool other = now && now != selection.data();
+                                         if (other || ++*tries > 200) {
+                                             t->stop();
+                                             afterPick(other ? now : nullptr);
+                                         }
+                                     });
+                                     watch->start();
+                                 }
+                                 if (name.isEmpty() || !selectRow(modal, name)) {
+                                     QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
+                                     return;
+                                 }
+                                 seen.done = true;
+                                 QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
+                             });
+    delete watch;
+    return seen;
+}
+
+// Presses "Make Report"; the naming dialog, when it opens, gets each name of
+// `names` in turn and OK (refused names leave it open); with no name left
+// it is cancelled. Returns whether a naming dialog was seen.
+inline bool makeReport(TFrmCReport& w, const QStringList& names = {},
+                       const QString& description = QString())
+{
+    bool seen = false;
+    WizardFixture::withModal([&] { w.btMakeReport->click(); },
+                             [&](QWidget* modal) {
+                                 if (!modal)
+                                     return;
+                                 seen = modal->windowTitle() == QStringLiteral("Save Report File");
+                                 auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"));
+                                 auto* desc =
+                                     modal->findChild<QLineEdit*>(QStringLiteral("EdDescription"));
+                                 if (desc && !description.isEmpty())
+                                     desc->setText(description);
+                                 for (const QString& name : names) {
+                                     if (!modal->isVisible())
+                                         break;
+                                     edit->clear();
+                                     QTest::keyClicks(edit, name);
+                                     QTest::mouseClick(button(modal, "BitBtn2"), Qt::LeftButton);
+                                 }
+                                 if (modal->isVisible())
+                                     QTest::mouseClick(button(modal, "BitBtn1"), Qt::LeftButton);
+                             });
+    return seen;
+}
+
+// Clicks a button whose work is expected to open no modal window; one that
+// opens all the same is closed. Returns whether one opened.
+inline bool clickWithoutDialog(QAbstractButton* b)
+{
+    bool opened = false;
+    QTimer guard;
+    guard.setInterval(50);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = true;
+            modal->close();
+        }
+    });
+    guard.start();
+    b->click();
+    return opened;
+}
+
+// Clicks an item of a pick list where the user would.
+inline void clickPick(TPickList* list, const QString& text)
+{
+    const int row = list->findItem(text);
+    if (row < 0)
+        return;
+    list->scrollToItem(list->item(row));
+    const QRect r = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+}
+
+} // namespace Roads
