@@ -3,9 +3,10 @@
 #include <QString>
 #include <stdexcept>
 
-// The one error type of the table engine and of the table files beneath it.
-// It carries a message in plain words for the user; callers that do not catch
-// it let it reach the application's error box.
+// The one error type of the engine: the tables, the table files beneath them
+// and the files beside them. It carries a message in plain words for the
+// user; callers that do not catch it let it reach the application's error
+// box.
 class DatabaseError : public std::runtime_error
 {
 public:
@@ -26,4 +27,25 @@ class TableInUse : public DatabaseError
 {
 public:
     using DatabaseError::DatabaseError;
+};
+
+// A file that cannot be read or written outside the table machinery (an
+// owner file, for instance): what the engine raises for plain file access.
+// It carries the file's path and the system's reason apart, for callers
+// that word the message their own way. Being a DatabaseError, it stops
+// every caller that stops on the engine's refusals.
+class FileError : public DatabaseError
+{
+public:
+    FileError(const QString& message, const QString& path, const QString& reason)
+        : DatabaseError(message), m_path(path), m_reason(reason)
+    {
+    }
+    const QString& path() const { return m_path; }
+    // Why, in the system's words ("No such file or directory").
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_path;
+    QString m_reason;
 };

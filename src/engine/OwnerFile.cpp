@@ -1,5 +1,7 @@
 #include "engine/OwnerFile.h"
 
+#include "engine/DatabaseError.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -297,6 +299,16 @@ bool removeNameless(const QString& path)
 }
 #endif
 
+#ifdef Q_OS_UNIX
+FileError cannotMake(const QString& path, int err)
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(err));
+    return FileError(QStringLiteral("The owner file %1 cannot be made (%2).")
+                         .arg(QDir::toNativeSeparators(path), reason),
+                     path, reason);
+}
+#endif
+
 } // namespace
 
 OwnerFile::Claim OwnerFile::claim(const QString& path)
@@ -314,16 +326,13 @@ OwnerFile::Claim OwnerFile::claim(const QString& path)
             if (!written || !synced) {
                 const int err = errno;
                 ::unlink(native.constData());
-                c.error = QString::fromLocal8Bit(std::strerror(err));
-                return c;
+                throw cannotMake(path, err);
             }
             c.result = Result::Taken;
             return c;
         }
-        if (errno != EEXIST) {
-            c.error = QString::fromLocal8Bit(std::strerror(errno));
-            return c;
-        }
+        if (errno != EEXIST)
+            throw cannotMake(path, errno);
         ProcessIdentity holder;
         c.holderKnown = waitForOwner(path, &holder);
         if (c.holderKnown && sameIdentity(holder, ProcessIdentity::self())) {

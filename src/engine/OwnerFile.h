@@ -45,19 +45,19 @@ public:
     static OwnerState stateOf(const ProcessIdentity& owner);
     static bool sameComputer(const ProcessIdentity& owner);
 
-    enum class Result { Taken, HeldByOther, Failed };
+    enum class Result { Taken, HeldByOther };
     struct Claim
     {
-        Result result = Result::Failed;
+        Result result = Result::HeldByOther;
         bool holderKnown = false; // holder was read from the file
         ProcessIdentity holder;   // on HeldByOther, when known
-        QString error;            // on Failed: why
     };
 
     // Creates the owner file at path exclusively, naming this process. An
     // owner file of a process of this computer that has ended is taken
     // over; one of a live process, of another computer, or one that names
-    // no owner is left alone (HeldByOther).
+    // no owner is left alone (HeldByOther). Raises FileError when the file
+    // can be neither made nor found (no folder, no room, no permission).
     static Claim claim(const QString& path);
     // Removes the owner file if it names this process.
     static void release(const QString& path);

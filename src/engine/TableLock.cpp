@@ -208,12 +208,15 @@ std::shared_ptr<TableLock> TableLock::acquire(const QString& tablePath)
                   .arg(folder, QDir::toNativeSeparators(ownerPath));
     if (support != LockSupport::Enforced || QFileInfo::exists(ownerPath) ||
         QFileInfo(ownerPath).isSymLink()) {
-        const OwnerFile::Claim claim = OwnerFile::claim(ownerPath);
-        if (claim.result == OwnerFile::Result::Failed)
+        OwnerFile::Claim claim;
+        try {
+            claim = OwnerFile::claim(ownerPath);
+        } catch (const FileError& error) {
             throw DatabaseError(QStringLiteral("The table %1 cannot be locked: the owner file %2 "
                                                "cannot be made (%3). %4")
                                     .arg(tableFileName(tablePath),
-                                         QDir::toNativeSeparators(ownerPath), claim.error, why));
+                                         QDir::toNativeSeparators(ownerPath), error.reason(), why));
+        }
         if (claim.result == OwnerFile::Result::HeldByOther)
             throw TableInUse(
                 QStringLiteral("The table %1 is in use by another user: %2 holds it. %3 If no "

@@ -3,10 +3,16 @@
 // alone.
 #include "engine/OwnerFile.h"
 
+#include "engine/DatabaseError.h"
+
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -121,6 +127,24 @@ private slots:
         QCOMPARE(OwnerFile::claim(path).result, OwnerFile::Result::Taken);
         QVERIFY(OwnerFile::read(path, &read));
         QCOMPARE(read.pid, ProcessIdentity::self().pid);
+    }
+
+    // An owner file that cannot be made at all is a file error naming the
+    // file and the system's reason, not a claim held by someone else.
+    void claimFailures()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("gone/T.OWN"));
+        try {
+            OwnerFile::claim(path);
+            QFAIL("a claim in a missing folder was not refused");
+        } catch (const FileError& error) {
+            QCOMPARE(error.path(), path);
+            QCOMPARE(error.reason(), QString::fromLocal8Bit(std::strerror(ENOENT)));
+            QCOMPARE(error.message(), QStringLiteral("The owner file %1 cannot be made (%2).")
+                                          .arg(QDir::toNativeSeparators(path), error.reason()));
+        }
+        QVERIFY(!QFile::exists(path));
     }
 
     // Temporary names carry host and process and are recognised; report

@@ -1,5 +1,6 @@
 #include "core/store/ReportFile.h"
 
+#include "engine/DatabaseError.h"
 #include "engine/OwnerFile.h"
 #include "core/store/DiskName.h"
 #include "core/store/Windows1252.h"
@@ -522,9 +523,12 @@ bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, 
     // owner file for the name; under it, a plain rename is given the name
     // only when it is still free.
     const QString claimPath = folder.filePath(QStringLiteral(".%1.owner").arg(info.fileName()));
-    const OwnerFile::Claim claim = OwnerFile::claim(claimPath);
-    if (claim.result == OwnerFile::Result::Failed)
-        return fail(claim.error + QLatin1Char('.'));
+    OwnerFile::Claim claim;
+    try {
+        claim = OwnerFile::claim(claimPath);
+    } catch (const FileError& claimError) {
+        return fail(claimError.reason() + QLatin1Char('.'));
+    }
     if (claim.result == OwnerFile::Result::HeldByOther)
         return fail(QStringLiteral("another user is saving a report of that name at this moment "
                                    "(%1, as %2 says). Make the report again under another name.")
