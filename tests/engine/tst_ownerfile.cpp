@@ -1,6 +1,8 @@
 // Owner files and the names of temporaries: when an owner counts as gone
 // (and its mark may be taken over or removed), and when it must be left
 // alone.
+#include "ChildProcesses.h"
+
 #include "engine/OwnerFile.h"
 
 #include "engine/DatabaseError.h"
@@ -9,22 +11,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <cerrno>
 #include <cstring>
 
 namespace {
-
-qint64 endedProcess()
-{
-    QProcess p;
-    p.start(QStringLiteral("true"), QStringList{});
-    p.waitForStarted();
-    const qint64 pid = p.processId();
-    p.waitForFinished();
-    return pid;
-}
 
 QByteArray ownerText(const ProcessIdentity& id)
 {

@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+
 #include "engine/DatabaseError.h"
 #include "engine/ParadoxCrypt.h"
 #include "engine/ParadoxFormat.h"
@@ -5,13 +7,15 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTime>
-#include <QtTest>
 
 // Reads the real tables in $TV_TESTDATA/paradox (written by other programs)
 // and checks them against their README, then feeds damaged copies through
@@ -24,13 +28,6 @@ class TestParadoxReader : public QObject
 
     QString table(const QString& name) const { return m_dir + QLatin1Char('/') + name; }
 
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return f.readAll();
-    }
     static bool writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile f(path);
@@ -340,7 +337,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, checksumOffset);
         QTemporaryDir dir;
-        QByteArray bytes = readFile(table(file));
+        QByteArray bytes = readAll(table(file));
         bytes[checksumOffset] = char(0x78);
         bytes[checksumOffset + 1] = char(0x56);
         const QString copy = dir.filePath(file);
@@ -372,7 +369,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, checksumOffset);
         QTemporaryDir dir;
-        QByteArray bytes = readFile(table(file));
+        QByteArray bytes = readAll(table(file));
         const QList<Row> clear = ParadoxReader(table(file)).readAll();
         const int headerSize = ParadoxFormat::le16(bytes.constData() + 2);
         const int blockSize = quint8(bytes[5]) * 1024;
@@ -394,7 +391,7 @@ private slots:
     void loopingBlockChain()
     {
         QTemporaryDir dir;
-        QByteArray bytes = readFile(table(QStringLiteral("of_cp866.db")));
+        QByteArray bytes = readAll(table(QStringLiteral("of_cp866.db")));
         // Block 3's successor becomes block 2.
         const int headerSize = 2048, blockSize = 2048;
         const int block3 = headerSize + 2 * blockSize;
@@ -428,7 +425,7 @@ private slots:
         for (const QString& name :
              QDir(m_dir).entryList({base + QStringLiteral(".*")}, QDir::Files))
             QVERIFY(QFile::copy(table(name), dir.filePath(name)));
-        const QByteArray whole = readFile(table(file));
+        const QByteArray whole = readAll(table(file));
         const bool isMemo = file.endsWith(QStringLiteral("mb"), Qt::CaseInsensitive);
         const QString dbName =
             QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
@@ -478,7 +475,7 @@ private slots:
         }
         const QString dbName =
             QDir(dir.path()).entryList({base + QStringLiteral(".db")}, QDir::Files).value(0);
-        const QByteArray whole = readFile(table(file));
+        const QByteArray whole = readAll(table(file));
         QRandomGenerator random(20240611);
         int refused = 0;
         for (int i = 0; i < copies; ++i) {

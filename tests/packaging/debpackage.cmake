@@ -29,30 +29,23 @@ if(TV_SANITIZE)
   string(APPEND linked "|libasan[0-9]+|libubsan[0-9]+|libglx0|libopengl0")
 endif()
 foreach(pkg IN LISTS depend_names)
-  if(NOT pkg MATCHES "^(${linked})$")
-    fail("the package depends on ${pkg}, which the programs neither link nor load")
-  endif()
+  expect_match("${pkg}" "^(${linked})$"
+               "the package depends on ${pkg}, which the programs neither link nor load")
 endforeach()
 run(dpkg-deb --field ${DEB} Recommends Suggests Enhances Pre-Depends)
 if(NOT RUN_OUTPUT STREQUAL "")
   fail("the package should recommend nothing: ${RUN_OUTPUT}")
 endif()
 run(dpkg-deb --field ${DEB} Package Version Section)
-if(NOT RUN_OUTPUT MATCHES "Package: ${TV_PACKAGE_NAME}\n")
-  fail("wrong package name: ${RUN_OUTPUT}")
-endif()
-if(NOT RUN_OUTPUT MATCHES "Version: ${TV_PACKAGE_VERSION}\n")
-  fail("wrong version: ${RUN_OUTPUT}")
-endif()
+expect_match("${RUN_OUTPUT}" "Package: ${TV_PACKAGE_NAME}\n" "wrong package name: ${RUN_OUTPUT}")
+expect_match("${RUN_OUTPUT}" "Version: ${TV_PACKAGE_VERSION}\n" "wrong version: ${RUN_OUTPUT}")
 
 # 2. The two set-up files are conffiles, so an upgrade keeps what was filled
 #    in, and the package has a script that removes them on a purge.
 run(dpkg-deb --control ${DEB} ${TV_WORK_DIR}/control)
 file(READ ${TV_WORK_DIR}/control/conffiles conffiles)
 foreach(name NETDIR.INI ALIASES.INI)
-  if(NOT conffiles MATCHES "(^|\n)/etc/tallyvane/${name}\n")
-    fail("${name} is not a conffile")
-  endif()
+  expect_match("${conffiles}" "(^|\n)/etc/tallyvane/${name}\n" "${name} is not a conffile")
 endforeach()
 if(NOT EXISTS ${TV_WORK_DIR}/control/postrm)
   fail("the package has no postrm script")
@@ -108,13 +101,11 @@ endforeach()
 # The placeholders: the network control folder not set up ("xx"), and the
 # alias VESKA with the Paradox driver and a PATH= line to fill in.
 file(STRINGS ${root}/etc/tallyvane/NETDIR.INI netdir_lines REGEX "^NetDir=")
-if(NOT netdir_lines MATCHES "^NetDir=xx\r?$")
-  fail("NETDIR.INI should ship with NetDir=xx, not ${netdir_lines}")
-endif()
+expect_match("${netdir_lines}" "^NetDir=xx\r?$"
+             "NETDIR.INI should ship with NetDir=xx, not ${netdir_lines}")
 file(READ ${root}/etc/tallyvane/ALIASES.INI aliases)
-if(NOT aliases MATCHES "\\[VESKA\\]\r?\nDEFAULT DRIVER=PARADOX\r?\nPATH=\r?\n")
-  fail("ALIASES.INI should hold [VESKA], DEFAULT DRIVER=PARADOX and an empty PATH=")
-endif()
+expect_match("${aliases}" "\\[VESKA\\]\r?\nDEFAULT DRIVER=PARADOX\r?\nPATH=\r?\n"
+             "ALIASES.INI should hold [VESKA], DEFAULT DRIVER=PARADOX and an empty PATH=")
 
 # The desktop entry starts the command and names the icon.
 file(READ ${share}/applications/tallyvane.desktop desktop)
@@ -141,9 +132,8 @@ endforeach()
 file(WRITE ${prog}/NETDIR.INI "[Options]\r\nNetDir=${TV_WORK_DIR}/NetCtl\r\n")
 file(WRITE ${prog}/ALIASES.INI "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=${data}\r\n")
 file(READ ${root}/etc/tallyvane/NETDIR.INI written)
-if(NOT written MATCHES "NetDir=${TV_WORK_DIR}/NetCtl")
-  fail("writing NETDIR.INI beside the program did not reach etc/tallyvane")
-endif()
+expect_match("${written}" "NetDir=${TV_WORK_DIR}/NetCtl"
+             "writing NETDIR.INI beside the program did not reach etc/tallyvane")
 
 # 5. Start the unpacked program through the command on the PATH, offscreen.
 #    With TV_QUIT_WHEN_SHOWN it prints "shown" once the wizard has been
@@ -157,9 +147,7 @@ message(STATUS "program: exit ${rc}\n${out}${err}")
 if(NOT rc EQUAL 0)
   fail("the unpacked program did not end normally (exit ${rc})")
 endif()
-if(NOT out MATCHES "(^|\n)shown\n")
-  fail("the wizard window was not shown")
-endif()
+expect_match("${out}" "(^|\n)shown\n" "the wizard window was not shown")
 # It worked on the data folder named by the alias, not on the current folder.
 if(NOT EXISTS "${data}/CRDATA.DB" OR EXISTS "${TV_WORK_DIR}/CRDATA.DB")
   fail("the working table was not created in the alias's data folder")

@@ -28,6 +28,14 @@ function(finish success_message)
   message(STATUS "${success_message}")
 endfunction()
 
+# A check that `text` matches the regular expression `regex`; `message` says
+# what is wrong when it does not.
+function(expect_match text regex message)
+  if(NOT text MATCHES "${regex}")
+    fail("${message}")
+  endif()
+endfunction()
+
 # Runs a command that must succeed; its standard output lands in RUN_OUTPUT,
 # its error output in RUN_ERROR.
 function(run)

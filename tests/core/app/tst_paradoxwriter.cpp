@@ -8,9 +8,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTime>
-#include <QtTest>
 
 using FieldBuilders::field;
 

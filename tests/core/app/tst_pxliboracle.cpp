@@ -18,14 +18,16 @@
 
 #include "TempInstallation.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTime>
-#include <QtTest>
 
 // The library is C; its header does not say so.
 extern "C" {

@@ -51,20 +51,9 @@ private:
     QString m_aliasFile;
     QString m_netDir;
 
-    void makeWorkingTable()
-    {
-        Table t;
-        t.setDatabaseName(kAlias);
-        t.setTableName(QStringLiteral("CRDATA.DB"));
-        defineWorkingTable(t);
-        t.createTable();
-    }
-
     std::unique_ptr<Table> openWorking(bool exclusive = true)
     {
-        auto t = std::make_unique<Table>();
-        t->setDatabaseName(kAlias);
-        t->setTableName(QStringLiteral("CRDATA.DB"));
+        auto t = workingCursor();
         t->setExclusive(exclusive);
         t->open();
         return t;
@@ -94,7 +83,7 @@ private slots:
 
     void createsTheWorkingTable()
     {
-        makeWorkingTable();
+        createWorkingTable();
         QVERIFY(QFileInfo::exists(m_data + QStringLiteral("/CRDATA.DB")));
         auto t = openWorking();
         const QList<FieldDef> fields = t->fieldDefs();
@@ -116,19 +105,19 @@ private slots:
 
     void recreatingEmptiesTheTable()
     {
-        makeWorkingTable();
+        createWorkingTable();
         {
             auto t = openWorking();
             addRow(*t, QStringLiteral("Company"), 1);
         }
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         QCOMPARE(t->recordCount(), 0);
     }
 
     void postedRowsReachTheFile()
     {
-        makeWorkingTable();
+        createWorkingTable();
         {
             auto t = openWorking();
             addRow(*t, QStringLiteral("Company"), 1, 1);
@@ -159,7 +148,7 @@ private slots:
 
     void secondCursorSeesPostedRows()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto wizard = openWorking(true);
         addRow(*wizard, QStringLiteral("Company"), 1, 1);
 
@@ -194,7 +183,7 @@ private slots:
 
     void orderIndexSortsByLineThenOrder()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         addRow(*t, QStringLiteral("A"), 3, 2);
         addRow(*t, QStringLiteral("B"), 2, 1);
@@ -224,7 +213,7 @@ private slots:
 
     void findKeyUsesTheCurrentIndex()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         addRow(*t, QStringLiteral("Company"), 1, 1);
         addRow(*t, QStringLiteral("City"), 2, 3);
@@ -242,7 +231,7 @@ private slots:
 
     void pendingEditIsPostedBeforeMoving()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         addRow(*t, QStringLiteral("A"), 1);
         addRow(*t, QStringLiteral("B"), 2);
@@ -286,7 +275,7 @@ private slots:
         QFETCH(QString, readBack);
         QFETCH(int, asInteger);
         QFETCH(bool, asBoolean);
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         t->insert();
         t->setAsString(QStringLiteral("Field"), QStringLiteral("X"));
@@ -349,7 +338,7 @@ private slots:
     {
         QFETCH(QString, action);
         QFETCH(QString, message);
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         addRow(*t, QStringLiteral("Company"), 1, 1);
         t->setRange(QStringLiteral("Line"), 1, 9);
@@ -440,7 +429,7 @@ private slots:
 
     void rangeLimitsAreReported()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         QVERIFY(t->minValue(QStringLiteral("Line")).isNull());
         t->setRange(QStringLiteral("Line"), 1, 9);
@@ -450,7 +439,7 @@ private slots:
 
     void openReadsTheHeaderOnly()
     {
-        makeWorkingTable();
+        createWorkingTable();
         {
             auto t = openWorking();
             for (int i = 1; i <= 20; ++i)
@@ -475,7 +464,7 @@ private slots:
 
     void signalsFollowTheCursor()
     {
-        makeWorkingTable();
+        createWorkingTable();
         auto t = openWorking();
         addRow(*t, QStringLiteral("A"), 1);
         addRow(*t, QStringLiteral("B"), 2);
@@ -507,7 +496,7 @@ private slots:
 
     void deleteTableRemovesItsFiles()
     {
-        makeWorkingTable();
+        createWorkingTable();
         QFile stale(m_data + QStringLiteral("/CRDATA.X02"));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
@@ -605,7 +594,7 @@ private slots:
 
     void encryptedTablesShowColumnsButNotRows()
     {
-        makeWorkingTable();
+        createWorkingTable();
         {
             auto t = openWorking();
             addRow(*t, QStringLiteral("Company"), 1);
@@ -648,7 +637,7 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, message);
-        makeWorkingTable();
+        createWorkingTable();
         const QString netDir = m_root.filePath(QStringLiteral("net-") + kind);
         if (kind == QLatin1String("file")) {
             QFile f(netDir);
@@ -682,7 +671,7 @@ private slots:
 
     void exclusiveOpenIsRefusedToAnotherProcess()
     {
-        makeWorkingTable();
+        createWorkingTable();
         {
             auto t = openWorking();
             addRow(*t, QStringLiteral("Company"), 1);
@@ -699,7 +688,7 @@ private slots:
         QCOMPARE(errorOf([&]() { openWorking(true); }), inUse);
         QCOMPARE(errorOf([&]() { openWorking(false); }), inUse);
         // A second wizard can neither recreate nor delete the first one's table.
-        QCOMPARE(errorOf([&]() { makeWorkingTable(); }), inUse);
+        QCOMPARE(errorOf([&]() { createWorkingTable(); }), inUse);
         QCOMPARE(errorOf([&]() {
                      Table t;
                      t.setDatabaseName(kAlias);

@@ -4,6 +4,7 @@
 // goes away.
 
 #include "TempInstallation.h"
+#include "WorkingTable.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/ParadoxReader.h"
@@ -21,16 +22,7 @@
 
 namespace {
 
-const QString kAlias = QStringLiteral("VESKA");
 const QString kTable = QStringLiteral("CRDATA.DB");
-
-std::unique_ptr<Table> cursor()
-{
-    auto t = std::make_unique<Table>();
-    t->setDatabaseName(kAlias);
-    t->setTableName(kTable);
-    return t;
-}
 
 void addRow(Table& t, const QString& field, int order)
 {
@@ -81,7 +73,7 @@ private slots:
     void init()
     {
         QFile::remove(QDir(m_data).filePath(kTable));
-        auto t = cursor();
+        auto t = workingCursor();
         t->addFieldDef(QStringLiteral("Field"), FieldType::Alpha, 50, true);
         t->addFieldDef(QStringLiteral("Order"), FieldType::Long, 0, true);
         t->addFieldDef(QStringLiteral("Line"), FieldType::Long, 0, false);
@@ -101,7 +93,7 @@ private slots:
     void writtenOnceWhenTheBatchEnds()
     {
         QFETCH(int, ending);
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         addRow(*t, QStringLiteral("Before"), 1);
@@ -116,7 +108,7 @@ private slots:
         // file does not have it yet.
         QCOMPARE(t->recordCount(), 2);
         QCOMPARE(rowsOnDisk(), 1);
-        auto other = cursor();
+        auto other = workingCursor();
         other->open();
         QCOMPARE(other->recordCount(), 2);
         other->close();
@@ -133,7 +125,7 @@ private slots:
 
     void nestedBatchesWriteAtTheOutermostEnd()
     {
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         t->beginBatch();
@@ -149,7 +141,7 @@ private slots:
 
     void boundControlsHearOnceAtTheEnd()
     {
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         QSignalSpy changes(t.get(), &Table::dataChanged);
@@ -191,7 +183,7 @@ private slots:
                 out << t.asString(QStringLiteral("Field"));
             return out;
         };
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         t->setIndexName(index);
@@ -209,7 +201,7 @@ private slots:
             QCOMPARE(t->asString(QStringLiteral("Field")), names.at(i)); // the new row is current
         }
         // A second cursor sorts the same rows from scratch.
-        auto fresh = cursor();
+        auto fresh = workingCursor();
         fresh->open();
         fresh->setIndexName(index);
         const QStringList expected = index.isEmpty()
@@ -232,7 +224,7 @@ private slots:
                 out << t.asString(QStringLiteral("Field")) + t.asString(QStringLiteral("Line"));
             return out;
         };
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         t->beginBatch();
@@ -259,7 +251,7 @@ private slots:
         QVERIFY(t->findKey({4}));
         QCOMPARE(t->asInteger(QStringLiteral("Line")), 4);
         QVERIFY(!t->findKey({42}));
-        auto fresh = cursor();
+        auto fresh = workingCursor();
         fresh->open();
         fresh->setIndexName(QStringLiteral("iLine"));
         QCOMPARE(order(*t), order(*fresh));
@@ -289,7 +281,7 @@ private slots:
 
     void refusalsStillComeAtThePost()
     {
-        auto t = cursor();
+        auto t = workingCursor();
         t->setExclusive(true);
         t->open();
         t->beginBatch();
@@ -308,7 +300,7 @@ private slots:
 
     void aClosedCursorCannotStartABatch()
     {
-        auto t = cursor();
+        auto t = workingCursor();
         bool refused = false;
         try {
             t->beginBatch();

@@ -1,6 +1,6 @@
 #include "core/catalogue/ContactFields.h"
 
-#include <QtTest>
+#include <QTest>
 
 Q_DECLARE_METATYPE(FieldType)
 Q_DECLARE_METATYPE(SummaryOptions)

@@ -1,6 +1,6 @@
 #include "core/catalogue/EventFields.h"
 
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

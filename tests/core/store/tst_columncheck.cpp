@@ -1,6 +1,7 @@
 #include "core/store/ColumnCheck.h"
 
-#include <QtTest>
+#include <QElapsedTimer>
+#include <QTest>
 
 namespace {
 

@@ -7,8 +7,12 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
+#include <QMap>
+#include <QPoint>
 #include <QRandomGenerator>
-#include <QtTest>
+#include <QRect>
+#include <QTest>
 
 #include <algorithm>
 #include <set>

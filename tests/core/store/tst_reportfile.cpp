@@ -1,11 +1,13 @@
 #include "FieldBuilders.h"
+#include "FileBytes.h"
 #include "GoldenFile.h"
 #include "core/store/ReportFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -15,14 +17,6 @@
 using FieldBuilders::field;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
 
 // The date-ordered example: detail-level field and the event date on line 1,
 // a dot leader and a count on the date.

@@ -1,7 +1,7 @@
 #include "core/catalogue/EventFields.h"
 #include "core/wizard/FieldRules.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace FieldRules;
 

@@ -1,6 +1,7 @@
 #include "core/wizard/Layout.h"
 
-#include <QtTest>
+#include <QSize>
+#include <QTest>
 
 using namespace Layout;
 

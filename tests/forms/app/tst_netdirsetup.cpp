@@ -1,6 +1,7 @@
 // The network set-up tool: how it updates NETDIR.INI, the folder checks, and
 // that the start-up check reads back what it stored.
 
+#include "FileBytes.h"
 #include "ScriptedPlatform.h"
 #include "engine/AppPaths.h"
 #include "core/app/NetDirSetup.h"
@@ -21,12 +22,6 @@ class TestNetDirSetup : public QObject
 
 private:
     QTemporaryDir m_root;
-
-    QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private slots:
     void cleanup() { AppPaths::setExecutableFolder(QString()); }
@@ -158,7 +153,7 @@ private slots:
         QVERIFY(platform.boxes.at(1).text.contains(net));
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(readFile(ini), QByteArray("[Options]\r\nNetDir=") + net.toLocal8Bit() + "\r\n");
+        QCOMPARE(readAll(ini), QByteArray("[Options]\r\nNetDir=") + net.toLocal8Bit() + "\r\n");
 
         // Opened again, the window shows what is stored.
         NetDirWidget again(ini);

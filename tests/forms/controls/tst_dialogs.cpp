@@ -1,3 +1,5 @@
+#include "ModalWatch.h"
+#include "Screenshots.h"
 #include "ScriptedPlatform.h"
 #include "TempInstallation.h"
 #include "engine/DatabaseError.h"
@@ -12,22 +14,35 @@
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
+#include <QColor>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPalette>
+#include <QPixmap>
+#include <QPoint>
 #include <QProcess>
 #include <QPushButton>
+#include <QRect>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSize>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTableWidgetItem>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
+#include <QWidget>
 
 #include <functional>
 
@@ -40,19 +55,15 @@ const QString kAlias = QStringLiteral("VESKA");
 void onNextModal(QObject* watch, const std::function<void(QWidget*)>& act, bool* seen)
 {
     *seen = false;
-    auto* timer = new QTimer(watch);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, watch, [timer, act, seen] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        *seen = true;
-        act(modal);
-        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
-            dialog->reject();
-    });
-    timer->start();
+    watchModal(
+        watch,
+        [act, seen](QWidget* modal) {
+            *seen = true;
+            act(modal);
+            if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+                dialog->reject();
+        },
+        {}, 10);
 }
 
 // Every label of a window shows its whole text: a single line fits its width,
@@ -404,10 +415,7 @@ private slots:
                             mismatches << QStringLiteral("%1 of database %2").arg(field).arg(c + 1);
                     }
                 }
-                const QString shots = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-                if (!shots.isEmpty() && QDir().mkpath(shots))
-                    w->grab().save(QDir(shots).filePath(
-                        QStringLiteral("user-field-definitions-protected-sample.png")));
+                Screenshots::save(w, QStringLiteral("user-field-definitions-protected-sample.png"));
                 QTest::keyClick(w, Qt::Key_Return);
             },
             &seen);

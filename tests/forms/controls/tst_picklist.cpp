@@ -2,10 +2,19 @@
 #include "core/controls/PickListGeometry.h"
 #include "forms/controls/Picklist.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QColor>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QPalette>
+#include <QPoint>
+#include <QRect>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QSize>
+#include <QTest>
 
 namespace {
 

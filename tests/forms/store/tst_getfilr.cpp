@@ -5,9 +5,14 @@
 #include "core/app/SharedRoutines.h"
 #include "forms/store/Getfilr.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 class TestGetfilr : public QObject
 {

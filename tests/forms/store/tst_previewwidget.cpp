@@ -2,6 +2,7 @@
 // events: it follows the grid (keystrokes included), selects rows, and moves
 // columns and edges by writing the grid's cells as a user would.
 
+#include "Screenshots.h"
 #include "WizardFixture.h"
 #include "StoreFixture.h"
 #include "forms/store/Repcol.h"
@@ -21,7 +22,14 @@
 #include <QTableWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
-#include <QtTest>
+#include <QEvent>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPoint>
+#include <QRect>
+#include <QTableWidgetItem>
+#include <QTest>
+#include <QWidget>
 
 namespace {
 
@@ -429,13 +437,11 @@ private slots:
         for (int r = 0; r < 4; ++r)
             QVERIFY2(preview->boxToolTip(r).startsWith(w.sgCol->item(r, 0)->text() + ": line 1"),
                      qPrintable(preview->boxToolTip(r)));
-        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
         auto shoot = [&](const QString& name) {
-            if (folder.isEmpty())
+            if (Screenshots::folder().isEmpty())
                 return;
-            QDir().mkpath(folder);
             QTest::qWait(20);
-            QVERIFY(w.grab().save(QDir(folder).filePath(name)));
+            QVERIFY(Screenshots::save(&w, name));
         };
         shoot(QStringLiteral("preview-clean.png"));
 
@@ -542,11 +548,9 @@ private slots:
         QTRY_COMPARE(preview->boxToolTip(1),
                      QStringLiteral("RIGHT margin greater than Right margin MAX of 75"));
         QVERIFY(platform.boxes.isEmpty());
-        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-        if (!folder.isEmpty()) {
-            QDir().mkpath(folder);
+        if (!Screenshots::folder().isEmpty()) {
             QTest::qWait(20);
-            QVERIFY(dialog.grab().save(QDir(folder).filePath("preview-editor.png")));
+            QVERIFY(Screenshots::save(&dialog, QStringLiteral("preview-editor.png")));
         }
         // Cancel puts the positions back, as for any edit in the editor.
         dialog.BtnCancelClick();

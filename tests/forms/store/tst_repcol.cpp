@@ -9,15 +9,19 @@
 #include "forms/app/WidgetPlatform.h"
 #include "forms/store/Repcol.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <optional>
 

@@ -12,7 +12,13 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QTableWidget>
-#include <QtTest>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRect>
+#include <QTest>
 
 class TestRepsel : public QObject
 {

@@ -8,10 +8,15 @@
 #include "forms/store/Getfilr.h"
 #include "forms/store/Repsel.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRect>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 class TestStoreBoxes : public QObject
 {

@@ -8,37 +8,21 @@
 
 #include "core/store/ReportParser.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QtTest>
+#include <QFontInfo>
+#include <QMap>
+#include <QTest>
 
 #include <sys/stat.h>
 
 using namespace Roads;
 
 namespace {
-
-// Every file under a folder with its bytes, except the working table's own
-// files, which the wizard recreates and empties by design.
-QMap<QString, QByteArray> snapshot(const QString& root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        if (info.fileName().startsWith(QLatin1String("CRDATA."), Qt::CaseInsensitive))
-            continue;
-        const QString key = QDir(root).relativeFilePath(path);
-        if (info.isSymLink() || !info.isFile())
-            files.insert(key, QByteArray("<not a file>"));
-        else
-            files.insert(key, readAll(path));
-    }
-    return files;
-}
 
 // A sound two-field report; tests change one line of it at a time.
 QList<QByteArray> goodLines()
@@ -277,7 +261,7 @@ private slots:
         }
         TFrmCReport& w = f.open();
         w.EdDescription->setText(QStringLiteral("Before"));
-        const QMap<QString, QByteArray> before = snapshot(QFileInfo(f.dataFolder).path());
+        const QMap<QString, QByteArray> before = reportsAndTables(QFileInfo(f.dataFolder).path());
 
         QElapsedTimer clock;
         clock.start();
@@ -314,7 +298,7 @@ private slots:
             QCOMPARE(w.EdDescription->text(), ReportParser::parse(bytes, QString()).description);
             QCOMPARE(w.LblDesc->text(), w.EdDescription->text());
         }
-        QCOMPARE(snapshot(QFileInfo(f.dataFolder).path()), before);
+        QCOMPARE(reportsAndTables(QFileInfo(f.dataFolder).path()), before);
 
         // The wizard goes on: the sound report loads.
         if (line >= 0) {

@@ -5,24 +5,25 @@
 // damage gives at most one error box, which names the table; the wizard
 // stays on a page it can go on from, it never writes to the host's tables,
 // and once the table is sound again the same step works.
+#include "FileBytes.h"
 #include "WizardRoad.h"
 
 #include "forms/controls/Cruser.h"
 
+#include <QApplication>
+#include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QRandomGenerator>
-#include <QtTest>
+#include <QTest>
+#include <QTime>
+#include <QWidget>
 
 using namespace WizardRoad;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Sound host tables with rows, so that damage can fall on rows as well.
 void writeHostTables(WizardFixture& f)
@@ -194,7 +195,7 @@ private slots:
         WizardFixture f;
         writeHostTables(f);
         const QString path = f.dataPath(table);
-        const QByteArray sound = readFile(path);
+        const QByteArray sound = readAll(path);
         QVERIFY(!sound.isEmpty());
 
         if (damage == QLatin1String("missing")) {
@@ -228,7 +229,7 @@ private slots:
                 bytes[i] = char(random.bounded(256));
             QVERIFY(WizardFixture::write(path, bytes));
         }
-        const QByteArray damaged = readFile(path);
+        const QByteArray damaged = readAll(path);
 
         TFrmCReport& w = f.open();
         QVERIFY(f.platform.boxes.isEmpty()); // the host's tables are not read at start
@@ -266,7 +267,7 @@ private slots:
         if (damage == QLatin1String("folder"))
             QVERIFY(QFileInfo(path).isDir());
         else if (damage != QLatin1String("missing"))
-            QCOMPARE(readFile(path), damaged);
+            QCOMPARE(readAll(path), damaged);
 
         // The wizard stays usable: with the table sound again, the same step
         // works from where the user is.

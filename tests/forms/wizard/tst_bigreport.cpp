@@ -5,7 +5,7 @@
 #include "ReportRoads.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 using namespace Roads;
 

@@ -2,6 +2,7 @@
 // the field, through the real wizard: alias lines written by hand, profile
 // files that are pipes or hold quoted values.
 #include "ReportRoads.h"
+#include "Screenshots.h"
 #include "WizardRoad.h"
 
 #include "engine/DatabaseError.h"
@@ -11,9 +12,18 @@
 
 #include "forms/app/WidgetPlatform.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QMessageBox>
-#include <QtTest>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 #include <chrono>
 #include <condition_variable>
@@ -109,9 +119,8 @@ bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& d
             if (!grid)
                 return;
             // A picture of the dialog, when asked for.
-            const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-            if (!screenshot.isEmpty() && !folder.isEmpty())
-                modal->grab().save(QDir(folder).filePath(screenshot));
+            if (!screenshot.isEmpty())
+                Screenshots::save(modal, screenshot);
             for (int r = 0; r < grid->rowCount(); ++r) {
                 if (listed && grid->item(r, 2))
                     *listed << grid->item(r, 2)->text();
@@ -251,19 +260,18 @@ private slots:
         // Column widths: the editor's OK rewrites the picked file only.
         const QByteArray alpha = readAll(f.dataPath(QStringLiteral("Weekly.rpt")));
         bool editorSeen = false;
-        QTimer watch;
-        watch.setInterval(20);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && QLatin1String(modal->metaObject()->className()) == "TFrmColumn") {
+        QObject watch;
+        watchModal(
+            &watch,
+            [&](QWidget* modal) {
                 editorSeen = true;
                 QTest::mouseClick(button(modal, "BtnOK"), Qt::LeftButton);
-            }
-        });
-        watch.start();
+            },
+            [](QWidget* modal) {
+                return QLatin1String(modal->metaObject()->className()) == "TFrmColumn";
+            });
         f.platform.clear();
         QVERIFY(pickByDescription(w, w.RBColumn, QStringLiteral("Beta weekly")));
-        watch.stop();
         QVERIFY(editorSeen);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
         QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
@@ -426,9 +434,7 @@ private slots:
             if (!box)
                 return;
             seen = box->text();
-            const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-            if (!folder.isEmpty())
-                box->grab().save(QDir(folder).filePath(QStringLiteral("shortened-texts.png")));
+            Screenshots::save(box, QStringLiteral("shortened-texts.png"));
             QTest::keyClick(box, Qt::Key_Return);
         });
         watch.start();

@@ -14,9 +14,16 @@
 #include "engine/DatabaseError.h"
 #include "core/app/StartUp.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
-#include <QtTest>
+#include <QFontInfo>
+#include <QMap>
+#include <QRadioButton>
+#include <QTest>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -25,49 +32,6 @@
 using namespace Roads;
 
 namespace {
-
-// Every file under a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        const QString key = QDir(root).relativeFilePath(path);
-        files.insert(key, info.isFile() ? readAll(path) : QByteArray("<folder>"));
-    }
-    return files;
-}
-
-// The same, without the working table's files (recreated and emptied by
-// the wizard by design).
-QMap<QString, QByteArray> reportsAndTables(const QString& root)
-{
-    QMap<QString, QByteArray> files = snapshot(root);
-    for (auto it = files.begin(); it != files.end();) {
-        if (QFileInfo(it.key()).fileName().startsWith(QLatin1String("CRDATA."), Qt::CaseInsensitive))
-            it = files.erase(it);
-        else
-            ++it;
-    }
-    return files;
-}
-
-// A report of four fields on two lines, with every flag set somewhere.
-QByteArray sampleReport(const QString& description)
-{
-    return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
-                  QStringLiteral("110"),
-                  {withFlags(field(0, "CustomID", "CustomID", 1, 1, 10), true, false, false, true,
-                             false, false, false),
-                   withFlags(field(0, "Company name", "Company", 1, 12, 40), false, true, true,
-                             false, true, false, false),
-                   field(0, "Town", "City", 2, 1, 30),
-                   withFlags(field(0, "Notes", "Memo", 2, 42, 100), false, false, true, true, true,
-                             true, true)});
-}
 
 // A report larger than the working table it loads into: 150 fields with
 // long headers and names and both dot lines, fifteen to a print line.
@@ -78,7 +42,8 @@ QByteArray largeReport(const QString& description)
         ReportFileField f = field(0, QStringLiteral("Header %1 ").arg(i, 3, 10, QLatin1Char('0')).leftJustified(50, QLatin1Char('h')),
                                   QStringLiteral("Field%1").arg(i, 3, 10, QLatin1Char('0')).leftJustified(50, QLatin1Char('f')),
                                   i / 15 + 1, (i % 15) * 7 + 1, (i % 15) * 7 + 6);
-        fields << withFlags(f, true, true, i % 2, i % 3, i % 5, i % 7, true);
+        fields << withFlags(f, {.lDots = true, .rDots = true, .total = i % 2 != 0, .count = i % 3 != 0,
+                                .average = i % 5 != 0, .min = i % 7 != 0, .max = true});
     }
     return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
                   QStringLiteral("115"), fields);
@@ -226,12 +191,6 @@ int childMain(const QString& role, const QStringList& args)
 class TestFaults : public QObject
 {
     Q_OBJECT
-
-    static void prepare(WizardFixture& f)
-    {
-        f.makeHostTables();
-        createWorkingTable();
-    }
 
 private slots:
     void initTestCase() { QVERIFY(!QFontInfo(QApplication::font()).family().isEmpty()); }

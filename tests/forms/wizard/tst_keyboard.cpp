@@ -5,6 +5,7 @@
 // with Tab, and no two controls in view share an Alt shortcut.
 //
 // No mouse event is sent anywhere in this file.
+#include "FileBytes.h"
 #include "WizardFixture.h"
 
 #include "forms/controls/Picklist.h"
@@ -27,7 +28,9 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QStackedWidget>
-#include <QtTest>
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
 
 namespace {
 
@@ -233,12 +236,6 @@ void sampleTables(WizardFixture& f)
         f.makeHostTables();
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestKeyboard : public QObject
@@ -416,7 +413,7 @@ private slots:
             if (name.compare(QLatin1String("KEYRD.rpt"), Qt::CaseInsensitive) == 0)
                 file = f.dataPath(name);
         QVERIFY2(!file.isEmpty(), "KEYRD.rpt was not written");
-        const QList<QByteArray> lines = readFile(file).split('\n');
+        const QList<QByteArray> lines = readAll(file).split('\n');
         QVERIFY(lines.size() > 5 + 3 * 13);
         QCOMPARE(lines.at(0).trimmed(), QByteArray("Calls by keyboard"));
         QCOMPARE(lines.at(3).trimmed(), QByteArray("90"));
@@ -513,16 +510,9 @@ private slots:
         QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
         alt(Qt::Key_W);
         QTRY_VERIFY(w.RBColumn->isChecked());
-        QTimer editorWatch;
-        editorWatch.setInterval(20);
-        connect(&editorWatch, &QTimer::timeout, &w, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal->objectName() == QLatin1String("TFrmColumn")) {
-                editorWatch.stop();
-                check(modal);
-            }
+        QTimer* editorWatch = watchModal(&w, check, [](QWidget* modal) {
+            return modal->objectName() == QLatin1String("TFrmColumn");
         });
-        editorWatch.start();
         WizardFixture::withModal([&] { alt(Qt::Key_N); },
                                  [&](QWidget* modal) {
                                      if (!modal)
@@ -530,7 +520,7 @@ private slots:
                                      press(Qt::Key_Home);
                                      press(Qt::Key_Return);
                                  });
-        QTRY_VERIFY(!editorWatch.isActive());
+        QTRY_VERIFY(!editorWatch->isActive());
         QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page1);
 
         QCOMPARE(seen, (QStringList{QStringLiteral("TfrmAbout"), QStringLiteral("TFrmSelect"),

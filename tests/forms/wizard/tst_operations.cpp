@@ -1,24 +1,31 @@
 // The five operations of the wizard's first page, each from the first page
 // to its end, as a user clicks them: create a report, modify it (overwrite
 // or save under a new name), copy it, edit its column positions, delete it.
+#include "GoldenFile.h"
 #include "ReportRoads.h"
 
 #include "forms/wizard/BoundedSpinBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QLabel>
-#include <QtTest>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QRect>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTableWidget>
+#include <QTableWidgetItem>
+#include <QTest>
+#include <QWidget>
 
 using namespace Roads;
 
 namespace {
-
-QString goldenFile(const char* name)
-{
-    return QDir(qEnvironmentVariable("TV_SOURCE_DIR"))
-        .filePath(QStringLiteral("tests/golden/") + QLatin1String(name));
-}
 
 // Presses Next until the page is shown (at most ten times).
 void nextUntil(TFrmCReport& w, QWidget* page)
@@ -46,22 +53,21 @@ void clickBox(QCheckBox* box)
 
 // A report with a detail-level field, contact fields, an event field of the
 // kind, every flag set somewhere and a field without positions.
-QByteArray sampleReport(const QString& description, const QString& order, const QString& kind,
+QByteArray reportOfKind(const QString& description, const QString& order, const QString& kind,
                         const QString& eventCaption, const QString& width = QStringLiteral("110"))
 {
     QList<ReportFileField> fields = {
-        withFlags(field(0, "CustomID", "CustomID", 1, 1, 10), true, false, false, true, false,
-                  false, false),
-        withFlags(field(0, "Company name", "Company", 1, 12, 40), false, true, true, false, true,
-                  false, false),
+        withFlags(field(0, "CustomID", "CustomID", 1, 1, 10), {.lDots = true, .count = true}),
+        withFlags(field(0, "Company name", "Company", 1, 12, 40),
+                  {.rDots = true, .total = true, .average = true}),
     };
     if (!eventCaption.isEmpty())
-        fields << withFlags(field(1, eventCaption, "EventDate", 1, 42, 60), false, false, false,
-                            true, false, true, true);
-    fields << withFlags(field(0, "Town", "City", 2, std::nullopt, std::nullopt), true, true, false,
-                        false, false, false, false);
-    fields << withFlags(field(0, "Notes", "Memo", 2, 42, 100), false, false, true, true, true,
-                        true, true);
+        fields << withFlags(field(1, eventCaption, "EventDate", 1, 42, 60),
+                            {.count = true, .min = true, .max = true});
+    fields << withFlags(field(0, "Town", "City", 2, std::nullopt, std::nullopt),
+                        {.lDots = true, .rDots = true});
+    fields << withFlags(field(0, "Notes", "Memo", 2, 42, 100),
+                        {.total = true, .count = true, .average = true, .min = true, .max = true});
     return report(description, order, kind, width, fields);
 }
 
@@ -70,12 +76,6 @@ QByteArray sampleReport(const QString& description, const QString& order, const 
 class TestOperations : public QObject
 {
     Q_OBJECT
-
-    static void prepare(WizardFixture& f)
-    {
-        f.makeHostTables();
-        createWorkingTable();
-    }
 
     static QStringList entries(const QListWidget* list)
     {
@@ -177,7 +177,7 @@ private slots:
                               "Filename already exists. Choose another.",
                               "Report successfully created."}));
         QCOMPARE(f.platform.boxes.last().icon, Platform::Icon::Information);
-        const QByteArray golden = readAll(goldenFile("weekly.rpt"));
+        const QByteArray golden = readAll(goldenFile(QStringLiteral("golden/weekly.rpt")));
         QVERIFY(!golden.isEmpty());
         QCOMPARE(readAll(f.dataPath("weekly.rpt")), golden);
         QCOMPARE(golden.count("\r\n"), 31);
@@ -214,7 +214,7 @@ private slots:
         };
         for (bool editor : {true, false}) {
             for (const Kind& k : kinds) {
-                const QByteArray bytes = sampleReport(QStringLiteral("Round trip"), k.order,
+                const QByteArray bytes = reportOfKind(QStringLiteral("Round trip"), k.order,
                                                       k.kind, QString::fromUtf8(k.caption));
                 QTest::addRow("%s %s, %s", k.order, k.kind, editor ? "column editor" : "modify")
                     << bytes << editor;
@@ -222,10 +222,10 @@ private slots:
         }
         // Written by another program: longer than the box takes when typed.
         QTest::newRow("long description, column editor")
-            << sampleReport("A description of forty-two characters ...", "Contact", "Contact", "")
+            << reportOfKind("A description of forty-two characters ...", "Contact", "Contact", "")
             << true;
         QTest::newRow("custom width, modify")
-            << sampleReport("Odd width", "Contact", "Call", "Phone call date", "93") << false;
+            << reportOfKind("Odd width", "Contact", "Call", "Phone call date", "93") << false;
     }
     void roundTrip()
     {
@@ -279,7 +279,7 @@ private slots:
 
         WizardFixture f;
         prepare(f);
-        const QByteArray before = sampleReport("Mine", "Contact", "Call", "Phone call date");
+        const QByteArray before = reportOfKind("Mine", "Contact", "Call", "Phone call date");
         // On a case-sensitive disk the listed name is lower case.
         QVERIFY(WizardFixture::write(f.dataPath("MINE.RPT"), before));
         TFrmCReport& w = f.open();
@@ -325,7 +325,7 @@ private slots:
     {
         WizardFixture f;
         prepare(f);
-        const QByteArray before = sampleReport("Original", "Calendar", "Event", "Event date");
+        const QByteArray before = reportOfKind("Original", "Calendar", "Event", "Event date");
         QVERIFY(WizardFixture::write(f.dataPath("orig.rpt"), before));
         TFrmCReport& w = f.open();
         QVERIFY(startOperation(w, w.RbCopy, "orig.rpt").done);
@@ -357,7 +357,7 @@ private slots:
         WizardFixture f;
         prepare(f);
         const QByteArray before =
-            sampleReport("Columns", "Contact", "Meeting", "Meeting date", "100");
+            reportOfKind("Columns", "Contact", "Meeting", "Meeting date", "100");
         QVERIFY(WizardFixture::write(f.dataPath("cols.rpt"), before));
         TFrmCReport& w = f.open();
         QString name, margin;
@@ -398,7 +398,7 @@ private slots:
         WizardFixture f;
         prepare(f);
         QVERIFY(WizardFixture::write(f.dataPath("cols.rpt"),
-                                     sampleReport("Columns", "Contact", "Contact", "")));
+                                     reportOfKind("Columns", "Contact", "Contact", "")));
         TFrmCReport& w = f.open();
         bool stayedOpen = false;
         startOperation(w, w.RBColumn, "cols.rpt", [&](QWidget* editor) {

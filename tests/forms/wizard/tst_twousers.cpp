@@ -12,6 +12,7 @@
 // the working table instead: a second wizard is refused all the same, an
 // owner file of a wizard that was killed is taken over, and one of another
 // computer is respected.
+#include "ChildProcesses.h"
 #include "ChildRun.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
@@ -29,20 +30,32 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QtTest>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
 using namespace Roads;
 
 namespace {
 
-QByteArray sampleReport(const QString& description, int fields = 4)
+// A contact report of `fields` numbered fields, five to a line, with the
+// flags in a pattern that differs from field to field.
+QByteArray numberedReport(const QString& description, int fields = 4)
 {
     QList<ReportFileField> list;
     for (int i = 0; i < fields; ++i)
         list << withFlags(field(0, QStringLiteral("Header %1").arg(i), QStringLiteral("F%1").arg(i),
                                 i / 5 + 1, (i % 5) * 20 + 1, (i % 5) * 20 + 15),
-                          i % 2, i % 3, true, false, i % 4, false, true);
+                          {.lDots = i % 2 != 0, .rDots = i % 3 != 0, .total = true,
+                           .average = i % 4 != 0, .max = true});
     return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
                   QStringLiteral("110"), list);
 }
@@ -185,7 +198,7 @@ int saver(const QStringList& args)
 {
     const QString path = args.value(0);
     const int fields = args.value(1).toInt();
-    const QByteArray bytes = sampleReport(QStringLiteral("By %1").arg(fields), fields);
+    const QByteArray bytes = numberedReport(QStringLiteral("By %1").arg(fields), fields);
     ParsedReport parsed = ReportParser::parse(bytes, path);
     const std::optional<ReportFileContent> content = parsed.content();
     if (!content)
@@ -215,25 +228,6 @@ int childMain(const QString& role, const QStringList& args)
 }
 
 // ---- The parent's side -----------------------------------------------------
-
-// Waits until the child printed a line starting with `prefix`; returns it.
-QString waitForLine(QProcess* p, const QString& prefix, int timeoutMs = 120000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray seen;
-    while (clock.elapsed() < timeoutMs) {
-        while (p->canReadLine()) {
-            const QString line = QString::fromLocal8Bit(p->readLine()).trimmed();
-            if (line.startsWith(prefix))
-                return line;
-        }
-        if (p->state() == QProcess::NotRunning)
-            return QString();
-        p->waitForReadyRead(200);
-    }
-    return QString();
-}
 
 QStringList linesOf(const QByteArray& out)
 {
@@ -310,8 +304,8 @@ private slots:
         if (!placeDataFolder(f, share, mount))
             return;
         f.makeHostTables();
-        const QByteArray shared = sampleReport(QStringLiteral("Shared"), 12);
-        const QByteArray other = sampleReport(QStringLiteral("Other"));
+        const QByteArray shared = numberedReport(QStringLiteral("Shared"), 12);
+        const QByteArray other = numberedReport(QStringLiteral("Other"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("shared.rpt")), shared));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("other.rpt")), other));
 
@@ -449,7 +443,7 @@ private slots:
                          loser.contains("another user is saving a report of that name"),
                      loser.constData());
             QVERIFY2(loser.contains(QFile::encodeName(QFileInfo(path).fileName())), loser.constData());
-            QCOMPARE(readAll(path), sampleReport(aSaved ? QStringLiteral("By 40") : QStringLiteral("By 41"),
+            QCOMPARE(readAll(path), numberedReport(aSaved ? QStringLiteral("By 40") : QStringLiteral("By 41"),
                                                  aSaved ? 40 : 41));
             firstWon += aSaved;
         }
@@ -523,7 +517,7 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         createWorkingTable();
-        const QByteArray mine = sampleReport(QStringLiteral("Mine"));
+        const QByteArray mine = numberedReport(QStringLiteral("Mine"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("mine.rpt")), mine));
         TFrmCReport& w = f.open();
         QVERIFY(startOperation(w, w.RbCopy, QStringLiteral("mine.rpt")).done);

@@ -7,18 +7,33 @@
 // box are also walked with the desktop's own message box in its own loop.
 #include "RealMessageBoxes.h"
 #include "ReportRoads.h"
+#include "Screenshots.h"
 #include "WizardRoad.h"
 
 #include "engine/ParadoxWriter.h"
 #include "forms/store/Getfilr.h"
 #include "forms/store/Repcol.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFontInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QRect>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionSpinBox>
-#include <QtTest>
+#include <QTableWidget>
+#include <QTest>
+#include <QWidget>
 
 using namespace Roads;
 
@@ -112,10 +127,8 @@ QByteArray loadedReport(const QString& description = QStringLiteral("Loaded"))
 {
     return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
                   QStringLiteral("75"),
-                  {withFlags(field(0, "Firm", "Company", 1, 3, 30), true, false, false, true,
-                             false, false, false),
-                   withFlags(field(0, "Town", "City", 1, 35, 60), false, true, false, true, false,
-                             false, false),
+                  {withFlags(field(0, "Firm", "Company", 1, 3, 30), {.lDots = true, .count = true}),
+                   withFlags(field(0, "Town", "City", 1, 35, 60), {.rDots = true, .count = true}),
                    field(0, "Born", "Birthday", 2, 5, 20)});
 }
 
@@ -603,14 +616,9 @@ private slots:
     // the screen with the refusal boxes open over the pages and dialogs.
     void screenshots()
     {
-        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-        if (folder.isEmpty())
+        if (Screenshots::folder().isEmpty())
             QSKIP("TV_SCREENSHOT_DIR is not set");
-        QVERIFY(QDir().mkpath(folder));
-        auto screen = [&](const QString& name) {
-            QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(
-                QDir(folder).filePath(name + QStringLiteral(".png"))));
-        };
+        auto screen = [&](const QString& name) { QVERIFY(Screenshots::saveScreen(name)); };
         WizardFixture f;
         f.makeHostTables();
         createWorkingTable();

@@ -25,7 +25,18 @@
 #include <QTextBrowser>
 #include <QStackedWidget>
 #include <QTableWidget>
-#include <QtTest>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPoint>
+#include <QRadioButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
 
 using Answer = Platform::Answer;
 

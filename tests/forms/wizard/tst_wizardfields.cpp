@@ -8,13 +8,17 @@
 #include "engine/TableState.h"
 #include "forms/controls/Cruser.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMap>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
+#include <QWidget>
 
 using namespace WizardRoad;
 

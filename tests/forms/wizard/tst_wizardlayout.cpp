@@ -7,8 +7,9 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QPoint>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 using namespace WizardRoad;
 

@@ -1,6 +1,7 @@
 // Every page of the wizard as the user sees it on the way through a new
 // report: no caption or text is cut off. With TV_SCREENSHOT_DIR set, each
 // page is also saved there as page1.png ... page10.png.
+#include "Screenshots.h"
 #include "WizardFixture.h"
 
 #include "forms/controls/Picklist.h"
@@ -16,7 +17,10 @@
 #include <QMap>
 #include <QSet>
 #include <QStackedWidget>
-#include <QtTest>
+#include <QApplication>
+#include <QRect>
+#include <QTest>
+#include <QWidget>
 
 class TestWizardPages : public QObject
 {
@@ -122,11 +126,7 @@ class TestWizardPages : public QObject
         QVERIFY2(missed.isEmpty(), qPrintable(name + QStringLiteral(" unreachable: ") + missed.join(u' ')));
         const QStringList cut = clipped(w);
         QVERIFY2(cut.isEmpty(), qPrintable(name + QStringLiteral(": ") + cut.join(u' ')));
-        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-        if (!folder.isEmpty()) {
-            QDir().mkpath(folder);
-            QVERIFY(w.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
-        }
+        QVERIFY(Screenshots::save(&w, name));
     }
 
     static void clickItem(QListWidget* list, int row)

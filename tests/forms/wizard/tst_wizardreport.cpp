@@ -6,9 +6,16 @@
 #include "engine/DatabaseError.h"
 #include "forms/wizard/BoundedSpinBox.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QtTest>
+#include <QRadioButton>
+#include <QTest>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -23,12 +30,6 @@ class TestWizardReport : public QObject
     Q_OBJECT
 
     // A fresh installation with the host tables and the working table.
-    static void prepare(WizardFixture& f)
-    {
-        f.makeHostTables();
-        createWorkingTable();
-    }
-
     // Loads a report file through "Modify": Next on the first page, the
     // report picked in the selection dialog.
     static void loadThroughModify(WizardFixture& f, TFrmCReport& w, const QByteArray& bytes,
@@ -122,12 +123,13 @@ private slots:
         QList<ReportFileField> fields = {
             field(0, QStringLiteral("CustomID"), QStringLiteral("CustomID"), 1, 1, 10),
             withFlags(field(0, QStringLiteral("Company name"), QStringLiteral("Company"), 1, 12, 40),
-                      true, false, false, true, false, false, false),
+                      {.lDots = true, .count = true}),
             withFlags(field(1, QStringLiteral("Event date"), QStringLiteral("EventDate"), 1, 42, 60),
-                      false, true, false, false, false, true, true),
+                      {.rDots = true, .min = true, .max = true}),
             field(0, QStringLiteral("City"), QStringLiteral("City"), 2, 12, 40),
             withFlags(field(1, QStringLiteral("Event notes"), QStringLiteral("Memo"), 2, 42, 90),
-                      true, true, true, true, true, true, true),
+                      {.lDots = true, .rDots = true, .total = true, .count = true, .average = true,
+                       .min = true, .max = true}),
         };
         QByteArray bytes = report(QStringLiteral("Five fields"), QStringLiteral("Contact"),
                                   QStringLiteral("Event"), QStringLiteral("110"), fields);
@@ -375,10 +377,9 @@ private slots:
         QTest::newRow("trailer without leader, leader without trailer")
             << "rbDateOrdered" << "RBEvent" << "RBAmPor"
             << QList<ReportFileField>{
-                   withFlags(field(0, "City", "City", 1, 1, 20), false, true, false, false, false,
-                             false, true),
-                   withFlags(field(1, "Event date", "EventDate", 1, 22, 40), true, false, true,
-                             false, true, false, false)}
+                   withFlags(field(0, "City", "City", 1, 1, 20), {.rDots = true, .max = true}),
+                   withFlags(field(1, "Event date", "EventDate", 1, 22, 40),
+                             {.lDots = true, .total = true, .average = true})}
             << QByteArray("Written\r\nCalendar\r\nEvent\r\n75\r\n2\r\n"
                           "0\r\n\r\n..............................\r\nCity\r\nCity\r\n1\r\n1\r\n"
                           "20\r\nFALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\nTRUE\r\n"

@@ -2,20 +2,27 @@
 // filled from the selection, renumbered and positioned by the page flow,
 // edited through the controls of "Field Definitions", and never taken from
 // another wizard that works on the same data folder.
+#include "Screenshots.h"
 #include "TableErrors.h"
 #include "WizardRoad.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/TableLock.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMap>
 #include <QProcess>
+#include <QRect>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 using namespace WizardRoad;
 
@@ -392,16 +399,14 @@ private slots:
     // the pages after it, filled from the sample tables.
     void screenshots()
     {
-        const QString folder = qEnvironmentVariable("TV_SCREENSHOT_DIR");
-        if (folder.isEmpty())
+        if (Screenshots::folder().isEmpty())
             QSKIP("TV_SCREENSHOT_DIR is not set");
         const QString sample = qEnvironmentVariable("TV_BIN_DIR") + QStringLiteral("/SampleData");
         if (!QFileInfo::exists(sample + QStringLiteral("/CONTACT.DB")))
             QSKIP("the sample installation has not been built");
-        QVERIFY(QDir().mkpath(folder));
         auto shoot = [&](TFrmCReport& w, const QString& name) {
             QTest::qWait(30);
-            QVERIFY(w.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+            QVERIFY(Screenshots::save(&w, name));
         };
         WizardFixture f;
         for (const QString& name : QDir(sample).entryList({"*.DB", "*.MB"}, QDir::Files)) {

@@ -16,3 +16,18 @@ void defineWorkingTable(Table& t)
     t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
     t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
 }
+
+std::unique_ptr<Table> workingCursor()
+{
+    auto t = std::make_unique<Table>();
+    t->setDatabaseName(QStringLiteral("VESKA"));
+    t->setTableName(QStringLiteral("CRDATA.DB"));
+    return t;
+}
+
+void createWorkingTable()
+{
+    std::unique_ptr<Table> t = workingCursor();
+    defineWorkingTable(*t);
+    t->createTable();
+}

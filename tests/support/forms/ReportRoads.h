@@ -5,6 +5,7 @@
 // working table and report files behind them.
 
 #include "FieldBuilders.h"
+#include "FileBytes.h"
 #include "WizardFixture.h"
 #include "WorkingTable.h"
 
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QStackedWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -35,12 +37,19 @@ struct TableRow
     std::optional<int> order;
 };
 
-inline QByteArray readAll(const QString& path)
+// Every file under `root` with its bytes (see snapshot), without the
+// working table's own files, which the wizard recreates and empties by
+// design.
+inline QMap<QString, QByteArray> reportsAndTables(const QString& root)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    QMap<QString, QByteArray> files = snapshot(root);
+    for (auto it = files.begin(); it != files.end();) {
+        if (QFileInfo(it.key()).fileName().startsWith(QLatin1String("CRDATA."), Qt::CaseInsensitive))
+            it = files.erase(it);
+        else
+            ++it;
+    }
+    return files;
 }
 
 // The report files of the data folder, by name.
@@ -50,22 +59,12 @@ inline QStringList reportFiles(const WizardFixture& f)
                                         QDir::Name);
 }
 
-inline Table* workingCursor()
+// The contact manager's tables and the working table, as the report
+// operations find them.
+inline void prepare(WizardFixture& f)
 {
-    auto* t = new Table;
-    t->setDatabaseName(QStringLiteral("VESKA"));
-    t->setTableName(QStringLiteral("CRDATA.DB"));
-    return t;
-}
-
-// The working table as the wizard defines it: fourteen fields, the primary
-// index on Field and "iOrder" on Line;Order. Made before the wizard opens,
-// which deletes and recreates it.
-inline void createWorkingTable()
-{
-    std::unique_ptr<Table> t(workingCursor());
-    defineWorkingTable(*t);
-    t->createTable();
+    f.makeHostTables();
+    createWorkingTable();
 }
 
 inline void setNumber(Table& t, const QString& name, std::optional<int> value)
@@ -137,51 +136,10 @@ inline QList<TableRow> workingRows()
 
 using FieldBuilders::field;
 
-// ---- Report files written by hand ----
-
-inline QByteArray lines(const QStringList& texts)
-{
-    QByteArray out;
-    for (const QString& t : texts)
-        out += t.toLatin1() + "\r\n";
-    return out;
-}
-
-inline QString n(std::optional<int> v) { return v ? QString::number(*v) : QString(); }
-inline QString flag(bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
-inline const QString kDots = QString(30, QLatin1Char('.'));
-
-// The thirteen lines of one field block.
-inline QStringList block(const ReportFileField& f)
-{
-    return {n(f.dbType),   f.lDots ? kDots : QString(), f.rDots ? kDots : QString(),
-            f.header,      f.field,                     n(f.line),
-            n(f.lPosition), n(f.rPosition),             flag(f.total),
-            flag(f.count), flag(f.average),             flag(f.min),
-            flag(f.max)};
-}
-
-inline QByteArray report(const QString& description, const QString& order, const QString& kind,
-                  const QString& width, const QList<ReportFileField>& fields)
-{
-    QStringList all{description, order, kind, width, QString::number(fields.size())};
-    for (const ReportFileField& f : fields)
-        all << block(f);
-    return lines(all);
-}
-
-inline ReportFileField withFlags(ReportFileField f, bool ld, bool rd, bool total, bool count, bool avg,
-                          bool min, bool max)
-{
-    f.lDots = ld;
-    f.rDots = rd;
-    f.total = total;
-    f.count = count;
-    f.average = avg;
-    f.min = min;
-    f.max = max;
-    return f;
-}
+// Report files written by hand.
+using FieldBuilders::report;
+using FieldBuilders::sampleReport;
+using FieldBuilders::withFlags;
 
 
 inline void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
@@ -227,7 +185,7 @@ inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QStrin
     WizardFixture::clickRadio(operation);
     Seen seen;
     // The watch for the window after the selection ends with this call.
-    QTimer* watch = nullptr;
+    QObject watch;
     WizardFixture::withModal([&] { next(w); },
                              [&](QWidget* modal) {
                                  if (!modal)
@@ -238,24 +196,15 @@ inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QStrin
                                      seen.label = l->text();
                                  if (afterPick) {
                                      // The next window opens once the selection closes.
-                                     watch = new QTimer;
-                                     watch->setInterval(20);
-                                     auto tries = std::make_shared<int>(0);
-                                     QTimer* t = watch;
                                      // The selection dialog is watched through a guard: the
                                      // next window is often made at the very address the
                                      // closed one had (both live on the stack in turn), so
                                      // comparing raw pointers would never see it open.
                                      const QPointer<QWidget> selection(modal);
-                                     QObject::connect(t, &QTimer::timeout, [t, selection, afterPick, tries] {
-                                         QWidget* now = QApplication::activeModalWidget();
-                                         const bool other = now && now != selection.data();
-                                         if (other || ++*tries > 200) {
-                                             t->stop();
-                                             afterPick(other ? now : nullptr);
-                                         }
-                                     });
-                                     watch->start();
+                                     watchModal(
+                                         &watch, afterPick,
+                                         [selection](QWidget* now) { return now != selection.data(); },
+                                         20, 200);
                                  }
                                  if (name.isEmpty() || !selectRow(modal, name)) {
                                      QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
@@ -264,7 +213,6 @@ inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QStrin
                                  seen.done = true;
                                  QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
                              });
-    delete watch;
     return seen;
 }
 

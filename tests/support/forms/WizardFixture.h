@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModalWatch.h"
 #include "ScriptedPlatform.h"
 #include "TempInstallation.h"
 #include "engine/AppPaths.h"
@@ -81,18 +82,14 @@ public:
                           const std::function<void(QWidget*)>& onModal)
     {
         bool handled = false;
-        int tries = 0;
-        std::function<void()> poll;
-        poll = [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal || ++tries > 100) {
+        QObject owner;
+        watchModal(
+            &owner,
+            [&](QWidget* modal) {
                 handled = true;
                 onModal(modal);
-                return;
-            }
-            QTimer::singleShot(20, poll);
-        };
-        QTimer::singleShot(0, poll);
+            },
+            {}, 20, 100);
         action();
         if (!handled)
             QTRY_VERIFY(handled);
