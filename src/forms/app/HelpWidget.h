@@ -18,7 +18,6 @@ public:
 
     // Shows the page of `url` (a local HTML file) at its fragment.
     void showAt(const QUrl& url);
-    QTextBrowser* browser() const { return m_browser; }
 
 private:
     QTextBrowser* m_browser = nullptr;

@@ -11,28 +11,26 @@
 #include <QPushButton>
 
 NetDirWidget::NetDirWidget(const QString& iniPath, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::NetDirWidget>()), m_iniPath(iniPath)
+    : QDialog(parent), m_ui(std::make_unique<Ui::NetDirWidget>()), m_iniPath(iniPath)
 {
-    ui->setupUi(this);
-    ui->LblIniFile->setText(tr("Stored in %1").arg(QDir::toNativeSeparators(iniPath)));
-    ui->EdNetDir->setText(NetDirSetup::currentFolder(iniPath));
-    connect(ui->BtnBrowse, &QPushButton::clicked, this, &NetDirWidget::browse);
-    connect(ui->ButtonBox, &QDialogButtonBox::accepted, this, &NetDirWidget::accept);
-    connect(ui->ButtonBox, &QDialogButtonBox::rejected, this, &NetDirWidget::reject);
+    m_ui->setupUi(this);
+    m_ui->LblIniFile->setText(tr("Stored in %1").arg(QDir::toNativeSeparators(iniPath)));
+    m_ui->EdNetDir->setText(NetDirSetup::currentFolder(iniPath));
+    connect(m_ui->BtnBrowse, &QPushButton::clicked, this, &NetDirWidget::browse);
+    connect(m_ui->ButtonBox, &QDialogButtonBox::accepted, this, &NetDirWidget::accept);
+    connect(m_ui->ButtonBox, &QDialogButtonBox::rejected, this, &NetDirWidget::reject);
 }
 
 NetDirWidget::~NetDirWidget() = default;
 
-QString NetDirWidget::folder() const { return ui->EdNetDir->text(); }
-
-void NetDirWidget::setFolder(const QString& folder) { ui->EdNetDir->setText(folder); }
+QString NetDirWidget::folder() const { return m_ui->EdNetDir->text(); }
 
 void NetDirWidget::browse()
 {
     const QString chosen =
         QFileDialog::getExistingDirectory(this, tr("Network Control Directory"), folder());
     if (!chosen.isEmpty())
-        ui->EdNetDir->setText(QDir::toNativeSeparators(chosen));
+        m_ui->EdNetDir->setText(QDir::toNativeSeparators(chosen));
 }
 
 void NetDirWidget::accept()
@@ -41,10 +39,10 @@ void NetDirWidget::accept()
     const QString error = NetDirSetup::apply(m_iniPath, folder(), &stored);
     if (!error.isEmpty()) {
         ShowError(error);
-        ui->EdNetDir->setFocus();
+        m_ui->EdNetDir->setFocus();
         return;
     }
-    ui->EdNetDir->setText(stored);
+    m_ui->EdNetDir->setText(stored);
     Platform::instance().messageBox(
         Platform::Icon::Information,
         tr("The network control directory is now %1.\nStart the report wizard again to use it.")

@@ -18,15 +18,14 @@ public:
     explicit NetDirWidget(const QString& iniPath, QWidget* parent = nullptr);
     ~NetDirWidget() override;
 
-    QString folder() const;
-    void setFolder(const QString& folder);
-
 public slots:
     void accept() override;
 
 private:
+    // The folder as typed or browsed to.
+    QString folder() const;
     void browse();
 
-    std::unique_ptr<Ui::NetDirWidget> ui;
+    std::unique_ptr<Ui::NetDirWidget> m_ui;
     QString m_iniPath;
 };

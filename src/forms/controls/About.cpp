@@ -9,18 +9,18 @@
 TfrmAbout::TfrmAbout(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TfrmAbout>())
+      m_ui(std::make_unique<Ui::TfrmAbout>())
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(13);
     setFont(font);
-    QFont bold = ui->lblProgram->font();
+    QFont bold = m_ui->lblProgram->font();
     bold.setBold(true);
-    ui->lblProgram->setFont(bold);
+    m_ui->lblProgram->setFont(bold);
     // The designed size, or more when the fonts present need more room.
     WidgetFit::fixToContents(this, QSize(439, 279));
-    connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
 }
 
@@ -29,18 +29,8 @@ TfrmAbout::~TfrmAbout() = default;
 void TfrmAbout::FormCreate()
 {
     // The name is shown with two spaces between the words.
-    ui->lblProgram->setText(QStringLiteral("Tallyvane  Professional"));
-    ui->OKButton->setFocus();
+    m_ui->lblProgram->setText(QStringLiteral("Tallyvane  Professional"));
+    m_ui->OKButton->setFocus();
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
-}
-
-QLabel* TfrmAbout::programLabel() const
-{
-    return ui->lblProgram;
-}
-
-QLabel* TfrmAbout::versionLabel() const
-{
-    return ui->lblVersion;
 }

@@ -7,7 +7,6 @@
 namespace Ui {
 class TfrmAbout;
 }
-class QLabel;
 
 // The about box: the program's name and version and the maker's lines on a
 // lowered panel, and an OK button.
@@ -18,10 +17,7 @@ public:
     explicit TfrmAbout(QWidget* owner = nullptr);
     ~TfrmAbout() override;
 
-    QLabel* programLabel() const;
-    QLabel* versionLabel() const;
-
 private:
     void FormCreate();
-    std::unique_ptr<Ui::TfrmAbout> ui;
+    std::unique_ptr<Ui::TfrmAbout> m_ui;
 };

@@ -9,9 +9,9 @@
 TFrmSpecial::TFrmSpecial(TPickList* contactList, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::CustomizeWindowHint),
-      ui(std::make_unique<Ui::TFrmSpecial>()), m_contactList(contactList)
+      m_ui(std::make_unique<Ui::TFrmSpecial>()), m_contactList(contactList)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
 
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(13);
@@ -20,12 +20,12 @@ TFrmSpecial::TFrmSpecial(TPickList* contactList, QWidget* owner)
     QFont title(QStringLiteral("Arial"));
     title.setPixelSize(19);
     title.setBold(true);
-    ui->LblTitle->setFont(title);
-    QPalette navy = ui->LblTitle->palette();
+    m_ui->LblTitle->setFont(title);
+    QPalette navy = m_ui->LblTitle->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    ui->LblTitle->setPalette(navy);
+    m_ui->LblTitle->setPalette(navy);
 
-    for (QCheckBox* box : {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3}) {
+    for (QCheckBox* box : {m_ui->CheckBox1, m_ui->CheckBox2, m_ui->CheckBox3}) {
         QFont bold = box->font();
         bold.setBold(true);
         box->setFont(bold);
@@ -38,33 +38,19 @@ TFrmSpecial::TFrmSpecial(TPickList* contactList, QWidget* owner)
 
     loadFromPickList();
 
-    for (QCheckBox* box : {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3})
+    for (QCheckBox* box : {m_ui->CheckBox1, m_ui->CheckBox2, m_ui->CheckBox3})
         connect(box, &QCheckBox::toggled, this, [this, box] { CheckBox1Click(box); });
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    ui->CheckBox1->setFocus();
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    m_ui->CheckBox1->setFocus();
 }
 
 TFrmSpecial::~TFrmSpecial() = default;
-
-QCheckBox* TFrmSpecial::checkBox(int number) const
-{
-    switch (number) {
-    case 1:
-        return ui->CheckBox1;
-    case 2:
-        return ui->CheckBox2;
-    case 3:
-        return ui->CheckBox3;
-    default:
-        return nullptr;
-    }
-}
 
 void TFrmSpecial::loadFromPickList()
 {
     if (!m_contactList)
         return;
-    for (QCheckBox* box : {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3}) {
+    for (QCheckBox* box : {m_ui->CheckBox1, m_ui->CheckBox2, m_ui->CheckBox3}) {
         const int row = m_contactList->findItem(box->text());
         if (row >= 0)
             box->setChecked(m_contactList->isItemSelected(row));

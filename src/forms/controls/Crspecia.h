@@ -25,8 +25,7 @@ public:
     explicit TFrmSpecial(TPickList* contactList, QWidget* owner = nullptr);
     ~TFrmSpecial() override;
 
-    QCheckBox* checkBox(int number) const; // 1, 2 or 3
-
+private:
     // Checks each box whose entry the pick list has exactly when that entry
     // is selected; a box without an entry keeps its state.
     void loadFromPickList();
@@ -35,7 +34,6 @@ public:
     // the box's caption (ignoring case, first match) takes the box's state.
     void CheckBox1Click(QCheckBox* sender);
 
-private:
-    std::unique_ptr<Ui::TFrmSpecial> ui;
+    std::unique_ptr<Ui::TFrmSpecial> m_ui;
     QPointer<TPickList> m_contactList;
 };

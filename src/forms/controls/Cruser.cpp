@@ -28,13 +28,13 @@ constexpr int kDefaultHeight = 17;
 TFrmUser::TFrmUser(QWidget* owner, const QString& alias)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFrmUser>()), TblDatabase(new Table(this)), m_alias(alias)
+      m_ui(std::make_unique<Ui::TFrmUser>()), TblDatabase(new Table(this)), m_alias(alias)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     TblDatabase->setObjectName(QStringLiteral("TblDatabase"));
     TblDatabase->setTableName(QStringLiteral("DATABASE.DB"));
 
-    QTableWidget* grid = ui->StringGrid1;
+    QTableWidget* grid = m_ui->StringGrid1;
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(13);
     grid->setFont(font);
@@ -58,29 +58,27 @@ TFrmUser::TFrmUser(QWidget* owner, const QString& alias)
     grid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->verticalHeader()->setHighlightSections(false);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The corner cell shows its heading; the view draws it empty.
-    if (auto* corner = grid->findChild<QAbstractButton*>())
+    // The corner cell shows its heading; the view draws it empty. The
+    // heading is the button's text, so that it is read as the corner's name.
+    if (auto* corner = grid->findChild<QAbstractButton*>()) {
+        corner->setText(cornerText);
         corner->installEventFilter(this);
+    }
 
     setFixedSize(618, 413);
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    ui->BitBtn1->setFocus();
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    m_ui->BitBtn1->setFocus();
 
     FormCreate();
 }
 
 TFrmUser::~TFrmUser() = default;
 
-QStringList TFrmUser::userFieldNames()
-{
-    return ::userFieldNames();
-}
-
 void TFrmUser::FormCreate()
 {
-    QTableWidget* grid = ui->StringGrid1;
+    QTableWidget* grid = m_ui->StringGrid1;
     TblDatabase->setDatabaseName(m_alias);
 
     const QStringList fields = userFieldNames();
@@ -116,7 +114,7 @@ void TFrmUser::FormCreate()
 
 void TFrmUser::fitGridToContents()
 {
-    QTableWidget* grid = ui->StringGrid1;
+    QTableWidget* grid = m_ui->StringGrid1;
     QHeaderView* top = grid->horizontalHeader();
     QHeaderView* side = grid->verticalHeader();
     const QFontMetrics fm(grid->font());
@@ -163,33 +161,6 @@ bool TFrmUser::execute(QWidget* owner, const QString& alias)
     return true;
 }
 
-int TFrmUser::colCount() const
-{
-    return ui->StringGrid1->columnCount() + 1;
-}
-
-int TFrmUser::rowCount() const
-{
-    return ui->StringGrid1->rowCount() + 1;
-}
-
-QString TFrmUser::cell(int col, int row) const
-{
-    const QTableWidget* grid = ui->StringGrid1;
-    if (col == 0 && row == 0)
-        return cornerText;
-    if (col == 0) {
-        const QTableWidgetItem* item = grid->verticalHeaderItem(row - 1);
-        return item ? item->text() : QString();
-    }
-    if (row == 0) {
-        const QTableWidgetItem* item = grid->horizontalHeaderItem(col - 1);
-        return item ? item->text() : QString();
-    }
-    const QTableWidgetItem* item = grid->item(row - 1, col - 1);
-    return item ? item->text() : QString();
-}
-
 bool TFrmUser::eventFilter(QObject* watched, QEvent* event)
 {
     auto* corner = qobject_cast<QAbstractButton*>(watched);
@@ -198,11 +169,11 @@ bool TFrmUser::eventFilter(QObject* watched, QEvent* event)
         QStyleOptionHeader option;
         option.initFrom(corner);
         option.rect = corner->rect();
-        option.text = cornerText;
+        option.text = corner->text();
         option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
         option.position = QStyleOptionHeader::OnlyOneSection;
         option.orientation = Qt::Horizontal;
-        painter.setFont(ui->StringGrid1->horizontalHeader()->font());
+        painter.setFont(m_ui->StringGrid1->horizontalHeader()->font());
         option.fontMetrics = painter.fontMetrics();
         corner->style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
         return true;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
+#include <QString>
 
 #include <memory>
 
@@ -29,15 +29,6 @@ public:
     // whether the dialog was shown.
     static bool execute(QWidget* owner, const QString& alias);
 
-    // The 48 user fields in row order.
-    static QStringList userFieldNames();
-
-    // The grid as a string grid: row 0 and column 0 are the fixed headings,
-    // cell (0, 0) holds "USER FIELD".
-    int colCount() const;
-    int rowCount() const;
-    QString cell(int col, int row) const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -47,7 +38,7 @@ private:
     // the texts need it in the font present.
     void fitGridToContents();
 
-    std::unique_ptr<Ui::TFrmUser> ui;
+    std::unique_ptr<Ui::TFrmUser> m_ui;
     Table* TblDatabase;
     QString m_alias;
 };

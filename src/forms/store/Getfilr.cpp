@@ -12,16 +12,16 @@
 #include <algorithm>
 
 TFrmFilename::TFrmFilename(const QString& description, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFrmFilename>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFrmFilename>())
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // FormCreate: start from the wizard's description, whole.
-    limitTypedDescription(ui->EdDescription);
-    setDescription(ui->EdDescription, description);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TFrmFilename::BitBtn2Click);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    limitTypedDescription(m_ui->EdDescription);
+    setDescription(m_ui->EdDescription, description);
+    connect(m_ui->BitBtn2, &QPushButton::clicked, this, &TFrmFilename::BitBtn2Click);
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TFrmFilename::~TFrmFilename() = default;
@@ -47,7 +47,7 @@ void TFrmFilename::setDescription(QLineEdit* edit, const QString& description)
     edit->setText(description);
 }
 
-QString TFrmFilename::description() const { return ui->EdDescription->text(); }
+QString TFrmFilename::description() const { return m_ui->EdDescription->text(); }
 
 void TFrmFilename::showEvent(QShowEvent* event)
 {
@@ -62,19 +62,19 @@ void TFrmFilename::changeEvent(QEvent* event)
         FormActivate();
 }
 
-void TFrmFilename::FormActivate() { ui->EdFileName->setFocus(Qt::ActiveWindowFocusReason); }
+void TFrmFilename::FormActivate() { m_ui->EdFileName->setFocus(Qt::ActiveWindowFocusReason); }
 
 void TFrmFilename::BitBtn2Click()
 {
     const NameCheckResult check =
-        ReportList::checkNewName(AliasPath(DatabaseAlias), ui->EdFileName->text());
+        ReportList::checkNewName(AliasPath(DatabaseAlias), m_ui->EdFileName->text());
     if (!check.ok()) {
         ShowError(check.message);
         // A name with illegal characters is dropped; a taken one stays to be
         // changed.
         if (check.check == NameCheck::IllegalCharacters)
-            ui->EdFileName->clear();
-        ui->EdFileName->setFocus();
+            m_ui->EdFileName->clear();
+        m_ui->EdFileName->setFocus();
         return;
     }
     m_reportFile = check.path;

@@ -30,9 +30,6 @@ public:
     // The description as the dialog holds it.
     QString description() const;
 
-    // OK: checks the name and accepts, or explains and stays open.
-    void BitBtn2Click();
-
     // Report descriptions, here and in the wizard: a typed one is at most 30
     // characters, but a longer one that the program puts in (as loaded from
     // a report file) is kept whole. limitTypedDescription() makes the box's
@@ -49,7 +46,9 @@ protected:
 
 private:
     void FormActivate();
+    // OK: checks the name and accepts, or explains and stays open.
+    void BitBtn2Click();
 
-    std::unique_ptr<Ui::TFrmFilename> ui;
+    std::unique_ptr<Ui::TFrmFilename> m_ui;
     QString m_reportFile;
 };

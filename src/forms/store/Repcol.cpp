@@ -74,13 +74,14 @@ std::optional<int> optionalInt(const Table& table, const QString& field)
 } // namespace
 
 TFrmColumn::TFrmColumn(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFrmColumn>()), m_table(std::make_unique<Table>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFrmColumn>()), m_table(new Table(this))
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
+    m_table->setObjectName(QStringLiteral("tblColumn"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
-    QTableWidget* grid = ui->DBGrid1;
+    QTableWidget* grid = m_ui->DBGrid1;
     const int charWidth = grid->fontMetrics().averageCharWidth();
     QStringList captions;
     int totalWidth = 0;
@@ -102,20 +103,20 @@ TFrmColumn::TFrmColumn(QWidget* parent)
         if (m_reloadAfterEdit)
             scheduleReload();
     });
-    connect(ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
-    connect(ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
-    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
+    connect(m_ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
+    connect(m_ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
+    connect(m_ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
     // The live page preview under the grid; it edits through the grid's cells.
     if (auto* mainBox = qobject_cast<QBoxLayout*>(layout())) {
         ColumnPreviewWidget* preview =
             ColumnPreviewWidget::addTo(mainBox, grid, 0, 3, mainBox->indexOf(grid) + 1);
-        preview->setPrintableWidthSource([this] { return ui->LblMargin->text().toInt(); });
+        preview->setPrintableWidthSource([this] { return m_ui->LblMargin->text().toInt(); });
         preview->setHeaderTable(DatabaseAlias);
     }
     // The grid follows its cursor, unless the cursor's controls are
     // suspended. The reload waits for the event loop: a change is often
     // reported while the grid is still inside the edit that caused it.
-    connect(m_table.get(), &Table::dataChanged, this, [this] {
+    connect(m_table, &Table::dataChanged, this, [this] {
         if (!m_loading && m_table->isActive())
             scheduleReload();
     });
@@ -156,12 +157,12 @@ void TFrmColumn::openTable(const QString& alias)
 
 void TFrmColumn::setReportName(const QString& description)
 {
-    ui->LblReportName->setText(description);
+    m_ui->LblReportName->setText(description);
 }
 
 void TFrmColumn::setMargin(int printableWidth)
 {
-    ui->LblMargin->setText(QString::number(printableWidth));
+    m_ui->LblMargin->setText(QString::number(printableWidth));
 }
 
 void TFrmColumn::scheduleReload()
@@ -177,7 +178,7 @@ void TFrmColumn::loadGrid()
     m_reloadPending = false;
     if (!m_table->isActive())
         return;
-    QTableWidget* grid = ui->DBGrid1;
+    QTableWidget* grid = m_ui->DBGrid1;
     // Refilling the grid under an open cell editor would throw away what the
     // user is typing; the grid is read again once the editor closes.
     const QList<QWidget*> editors =
@@ -245,7 +246,7 @@ void TFrmColumn::gridItemChanged(QTableWidgetItem* item)
     const int column = item->column();
     if (column <= 0 || column >= kColumnCount || !kColumns[column].editable)
         return;
-    const QTableWidgetItem* fieldItem = ui->DBGrid1->item(item->row(), 0);
+    const QTableWidgetItem* fieldItem = m_ui->DBGrid1->item(item->row(), 0);
     if (!fieldItem)
         return;
     // The grid reports the change while it is still committing its editor,
@@ -352,7 +353,7 @@ void TFrmColumn::BtnCheckClick()
 {
     if (!storePendingCells())
         return;
-    const int maxMargin = ui->LblMargin->text().toInt();
+    const int maxMargin = m_ui->LblMargin->text().toInt();
     if (CheckColumnPositions(maxMargin, *m_table))
         showInformation(ColumnCheck::editorOkText());
 }

@@ -33,8 +33,6 @@ public:
     explicit TFrmColumn(QWidget* parent = nullptr);
     ~TFrmColumn() override;
 
-    // The editor's own cursor on the working table.
-    Table& tblColumn() const { return *m_table; }
     // Points the cursor at the alias's CRDATA.DB, opens it in "iOrder" order
     // with the limits of the editable columns, and fills the grid.
     void openTable(const QString& alias);
@@ -47,6 +45,10 @@ public:
     // throws, the error is shown and the dialog stays open.
     void setSaveAction(std::function<void()> action) { m_saveAction = std::move(action); }
 
+protected:
+    void reject() override;
+
+private:
     // Runs the position check over a cursor on the working table and shows
     // its warning; true when the positions are acceptable.
     static bool CheckColumnPositions(int maxMargin, Table& table);
@@ -58,11 +60,6 @@ public:
     // Re-reads the rows from the cursor into the grid (done by itself after
     // every change once the event loop runs).
     void loadGrid();
-
-protected:
-    void reject() override;
-
-private:
     // A cell the grid has committed, waiting to be stored.
     struct PendingCell
     {
@@ -80,8 +77,10 @@ private:
     void scheduleReload();
     void restoreOriginalPositions();
 
-    std::unique_ptr<Ui::TFrmColumn> ui;
-    std::unique_ptr<Table> m_table;
+    std::unique_ptr<Ui::TFrmColumn> m_ui;
+    // The editor's own cursor on the working table, "tblColumn", a child of
+    // the dialog.
+    Table* m_table;
     std::function<void()> m_saveAction;
     // Line, LPosition and RPosition of each field as the dialog found them.
     QHash<QString, QVariantList> m_original;

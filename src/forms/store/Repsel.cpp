@@ -13,8 +13,6 @@
 #include <QStyle>
 #include <QTableWidget>
 
-#include <algorithm>
-
 namespace {
 const QString kModeDelete = QStringLiteral("DELETE");
 // Rows the grid shows before anything is listed (below its header).
@@ -54,24 +52,24 @@ QString cellText(const QTableWidget* grid, int row, int column)
 
 } // namespace
 
-TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFrmSelect>())
+TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TFrmSelect>())
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    ui->grid->setColumnWidth(0, 248);
-    ui->grid->setColumnWidth(1, 97);
-    ui->grid->setColumnWidth(2, 115);
-    ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_ui->grid->setColumnWidth(0, 248);
+    m_ui->grid->setColumnWidth(1, 97);
+    m_ui->grid->setColumnWidth(2, 115);
+    m_ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Room for the three columns and a vertical scroll bar.
-    ui->grid->setMinimumWidth(248 + 97 + 115 + 2 * ui->grid->frameWidth() +
-                              ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
-    ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ui->grid->verticalHeader()->setDefaultSectionSize(ui->grid->fontMetrics().height() + 6);
+    m_ui->grid->setMinimumWidth(248 + 97 + 115 + 2 * m_ui->grid->frameWidth() +
+                              m_ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    m_ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_ui->grid->verticalHeader()->setDefaultSectionSize(m_ui->grid->fontMetrics().height() + 6);
 
-    connect(ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
-    connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
-    connect(ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
+    connect(m_ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
+    connect(m_ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
+    connect(m_ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
 
     FormCreate();
 }
@@ -81,21 +79,19 @@ TFrmSelect::~TFrmSelect() = default;
 void TFrmSelect::FormCreate()
 {
     if (!LoadIntoGrid())
-        ui->BtnOk->setEnabled(false);
-    ui->grid->setHorizontalHeaderLabels(
+        m_ui->BtnOk->setEnabled(false);
+    m_ui->grid->setHorizontalHeaderLabels(
         {QStringLiteral("Description"), QStringLiteral("Type"), QStringLiteral("Name")});
-    ui->grid->setFocus();
+    m_ui->grid->setFocus();
 }
 
-void TFrmSelect::setTitle(const QString& title) { ui->LblTitle->setText(title); }
-
-QString TFrmSelect::title() const { return ui->LblTitle->text(); }
+void TFrmSelect::setTitle(const QString& title) { m_ui->LblTitle->setText(title); }
 
 void TFrmSelect::setSelectMode(const QString& mode) { SelectMode = mode; }
 
 bool TFrmSelect::LoadIntoGrid()
 {
-    QTableWidget* grid = ui->grid;
+    QTableWidget* grid = m_ui->grid;
     grid->clearContents();
     grid->setRowCount(kEmptyRows);
 
@@ -136,65 +132,25 @@ bool TFrmSelect::LoadIntoGrid()
         QAbstractItemModel* model = grid->model();
         emit model->dataChanged(model->index(0, 0), model->index(row - 1, grid->columnCount() - 1));
     }
+    // The rows come in the order of the listing: by description.
     grid->setRowCount(row);
-    SortGridRows(grid, 0, row - 1, 0);
-    ui->lblCount->setText(QString::number(row));
+    m_ui->lblCount->setText(QString::number(row));
     grid->setCurrentCell(0, 0);
     grid->selectRow(0);
     return true;
 }
 
-void TFrmSelect::GetDescription(const QString& fileName, QString& description, QString& type)
-{
-    ReportList::GetDescription(fileName, &description, &type);
-}
-
-void TFrmSelect::SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column)
-{
-    if (firstRow < 0 || lastRow >= grid->rowCount() || firstRow >= lastRow)
-        return;
-    // Rows already in order stay as they are (the sort is stable): the list
-    // comes sorted from the folder listing.
-    bool ordered = true;
-    for (int r = firstRow; r < lastRow && ordered; ++r)
-        ordered = !ReportList::lessByKey(cellText(grid, r + 1, column), cellText(grid, r, column));
-    if (ordered)
-        return;
-    struct Cells
-    {
-        QStringList texts;
-        QVariantList diskNames;
-    };
-    QList<Cells> rows;
-    for (int r = firstRow; r <= lastRow; ++r) {
-        Cells cells;
-        for (int c = 0; c < grid->columnCount(); ++c) {
-            cells.texts << cellText(grid, r, c);
-            cells.diskNames << diskNameOf(grid, r, c);
-        }
-        rows << cells;
-    }
-    std::stable_sort(rows.begin(), rows.end(), [column](const Cells& a, const Cells& b) {
-        return ReportList::lessByKey(a.texts.value(column), b.texts.value(column));
-    });
-    for (int r = firstRow; r <= lastRow; ++r) {
-        for (int c = 0; c < grid->columnCount(); ++c)
-            setCell(grid, r, c, rows[r - firstRow].texts.value(c),
-                    rows[r - firstRow].diskNames.value(c));
-    }
-}
-
 void TFrmSelect::BtnOkClick()
 {
-    const int row = ui->grid->currentRow();
-    const QString fileName = row < 0 ? QString() : cellText(ui->grid, row, 2);
+    const int row = m_ui->grid->currentRow();
+    const QString fileName = row < 0 ? QString() : cellText(m_ui->grid, row, 2);
     // A row that holds no report (the empty grid after "no report files")
     // gives nothing to open or delete.
     if (fileName.isEmpty())
         return;
     // What is deleted or opened is the file of this row, by the name the
     // folder holds it under.
-    const QVariant stored = diskNameOf(ui->grid, row, 2);
+    const QVariant stored = diskNameOf(m_ui->grid, row, 2);
     const QString diskName = stored.isValid() ? stored.toString() : fileName;
 
     if (SelectMode == kModeDelete) {

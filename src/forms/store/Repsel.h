@@ -5,8 +5,6 @@
 
 #include <memory>
 
-class QTableWidget;
-
 namespace Ui {
 class TFrmSelect;
 }
@@ -29,9 +27,7 @@ public:
     ~TFrmSelect() override;
 
     void setTitle(const QString& title);
-    QString title() const;
     void setSelectMode(const QString& mode);
-    QString selectMode() const { return SelectMode; }
     // The picked report's file name; set on OK in "MODIFY" mode.
     QString reportFile() const { return m_reportFile; }
     // The same file's name as the data folder holds it (its case, and bytes
@@ -39,22 +35,15 @@ public:
     // reportFile(). Two files may be listed under one lower-case name.
     QString reportDiskName() const { return m_reportDiskName; }
 
+private:
+    void FormCreate();
     // Fills the grid from the data folder; true when a report was found.
     bool LoadIntoGrid();
-    // First line of the file (description) and second line (type); a missing
-    // line, or a file that cannot be read, gives empty text.
-    static void GetDescription(const QString& fileName, QString& description, QString& type);
-    // Orders rows first..last of the grid by the text of one column, ignoring
-    // the case of ASCII letters; whole rows move.
-    static void SortGridRows(QTableWidget* grid, int firstRow, int lastRow, int column);
 
     void BtnOkClick();
     void BtnCancelClick();
 
-private:
-    void FormCreate();
-
-    std::unique_ptr<Ui::TFrmSelect> ui;
+    std::unique_ptr<Ui::TFrmSelect> m_ui;
     QString SelectMode;
     QString m_reportFile;
     QString m_reportDiskName;

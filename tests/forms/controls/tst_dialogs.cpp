@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ModalWatch.h"
 #include "Screenshots.h"
 #include "ScriptedPlatform.h"
@@ -9,11 +10,13 @@
 #include "forms/app/WidgetPlatform.h"
 #include "engine/Session.h"
 #include "core/app/StartUp.h"
+#include "core/catalogue/UserFields.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Crspecia.h"
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -127,6 +130,41 @@ QStringList cutTexts(QTableWidget* grid)
     return cut;
 }
 
+// A cell of the user field grid read as a string grid: row 0 holds the
+// database names, column 0 the field names, and the corner its heading.
+QString userCell(const QWidget& dialog, int col, int row)
+{
+    const auto* grid = control<QTableWidget>(dialog, "StringGrid1");
+    const QTableWidgetItem* item = nullptr;
+    if (col == 0 && row == 0) {
+        const auto* corner = grid->findChild<QAbstractButton*>();
+        return corner ? corner->text() : QString();
+    }
+    if (col == 0)
+        item = grid->verticalHeaderItem(row - 1);
+    else if (row == 0)
+        item = grid->horizontalHeaderItem(col - 1);
+    else
+        item = grid->item(row - 1, col - 1);
+    return item ? item->text() : QString();
+}
+// Columns and rows of that string grid, headings included.
+int userColumns(const QWidget& dialog)
+{
+    return control<QTableWidget>(dialog, "StringGrid1")->columnCount() + 1;
+}
+int userRows(const QWidget& dialog)
+{
+    return control<QTableWidget>(dialog, "StringGrid1")->rowCount() + 1;
+}
+
+// Check box 1, 2 or 3 of the special fields dialog.
+QCheckBox* specialBox(const QWidget& dialog, int number)
+{
+    const QByteArray name = "CheckBox" + QByteArray::number(number);
+    return control<QCheckBox>(dialog, name.constData());
+}
+
 } // namespace
 
 class TestDialogs : public QObject
@@ -142,7 +180,7 @@ class TestDialogs : public QObject
     {
         QList<FieldDef> fields;
         QStringList names{QStringLiteral("DB")};
-        names << TFrmUser::userFieldNames();
+        names << ::userFieldNames();
         for (const QString& name : names) {
             if (name == leaveOut)
                 continue;
@@ -204,7 +242,7 @@ private slots:
 
     void userFieldNames()
     {
-        const QStringList names = TFrmUser::userFieldNames();
+        const QStringList names = ::userFieldNames();
         QCOMPARE(names.size(), 48);
         QCOMPARE(names.first(), QStringLiteral("User1"));
         QCOMPARE(names.at(15), QStringLiteral("User16"));
@@ -226,21 +264,21 @@ private slots:
         TFrmUser dialog(nullptr, kAlias);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("User Field Definitions"));
         QCOMPARE(dialog.size(), QSize(618, 413)); // the grid scrolls
-        QCOMPARE(dialog.colCount(), 4);
-        QCOMPARE(dialog.rowCount(), 49);
-        QCOMPARE(dialog.cell(0, 0), QStringLiteral("USER FIELD"));
-        QCOMPARE(dialog.cell(0, 1), QStringLiteral("User1"));
-        QCOMPARE(dialog.cell(0, 17), QStringLiteral("Date1"));
-        QCOMPARE(dialog.cell(0, 48), QStringLiteral("Money8"));
-        QCOMPARE(dialog.cell(1, 0), QStringLiteral("Zeta Office"));
-        QCOMPARE(dialog.cell(2, 0), QStringLiteral("Head Office"));
-        QCOMPARE(dialog.cell(3, 0), QStringLiteral("Archive"));
-        QCOMPARE(dialog.cell(1, 1), QStringLiteral("Zeta User1"));
-        QCOMPARE(dialog.cell(3, 40), QStringLiteral("Arch Num8"));
-        QCOMPARE(dialog.cell(2, 48), QString()); // left empty by that database
-        QCOMPARE(dialog.cell(2, 3), QString());
-        QCOMPARE(dialog.cell(0, 3), QStringLiteral("User3")); // the label stays
-        QCOMPARE(dialog.cell(2, 4), QStringLiteral("Head User4"));
+        QCOMPARE(userColumns(dialog), 4);
+        QCOMPARE(userRows(dialog), 49);
+        QCOMPARE(userCell(dialog, 0, 0), QStringLiteral("USER FIELD"));
+        QCOMPARE(userCell(dialog, 0, 1), QStringLiteral("User1"));
+        QCOMPARE(userCell(dialog, 0, 17), QStringLiteral("Date1"));
+        QCOMPARE(userCell(dialog, 0, 48), QStringLiteral("Money8"));
+        QCOMPARE(userCell(dialog, 1, 0), QStringLiteral("Zeta Office"));
+        QCOMPARE(userCell(dialog, 2, 0), QStringLiteral("Head Office"));
+        QCOMPARE(userCell(dialog, 3, 0), QStringLiteral("Archive"));
+        QCOMPARE(userCell(dialog, 1, 1), QStringLiteral("Zeta User1"));
+        QCOMPARE(userCell(dialog, 3, 40), QStringLiteral("Arch Num8"));
+        QCOMPARE(userCell(dialog, 2, 48), QString()); // left empty by that database
+        QCOMPARE(userCell(dialog, 2, 3), QString());
+        QCOMPARE(userCell(dialog, 0, 3), QStringLiteral("User3")); // the label stays
+        QCOMPARE(userCell(dialog, 2, 4), QStringLiteral("Head User4"));
 
         auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
         QVERIFY(grid);
@@ -263,9 +301,9 @@ private slots:
     {
         writeDatabaseTable(databaseFields(), {});
         TFrmUser dialog(nullptr, kAlias);
-        QCOMPARE(dialog.colCount(), 1);
-        QCOMPARE(dialog.rowCount(), 49);
-        QCOMPARE(dialog.cell(0, 48), QStringLiteral("Money8"));
+        QCOMPARE(userColumns(dialog), 1);
+        QCOMPARE(userRows(dialog), 49);
+        QCOMPARE(userCell(dialog, 0, 48), QStringLiteral("Money8"));
     }
 
     void userDialogRefusesBadTables_data()
@@ -404,14 +442,14 @@ private slots:
                 auto* dialog = qobject_cast<TFrmUser*>(w);
                 if (!dialog)
                     return;
-                columns = dialog->colCount();
+                columns = userColumns(*dialog);
                 for (int c = 0; c < records.size(); ++c) {
                     const Row& record = records.at(c);
-                    if (dialog->cell(c + 1, 0) != record.at(names.indexOf(QStringLiteral("DB"))).toString())
+                    if (userCell(*dialog, c + 1, 0) != record.at(names.indexOf(QStringLiteral("DB"))).toString())
                         mismatches << QStringLiteral("database %1").arg(c + 1);
                     for (int r = 1; r <= 48; ++r) {
-                        const QString field = dialog->cell(0, r);
-                        if (dialog->cell(c + 1, r) != record.at(names.indexOf(field)).toString())
+                        const QString field = userCell(*dialog, 0, r);
+                        if (userCell(*dialog, c + 1, r) != record.at(names.indexOf(field)).toString())
                             mismatches << QStringLiteral("%1 of database %2").arg(field).arg(c + 1);
                     }
                 }
@@ -432,9 +470,10 @@ private slots:
         QVERIFY(about.width() >= 439 && about.height() >= 279);
         QVERIFY(about.width() <= 439 + 60 && about.height() <= 279 + 60);
         // Two spaces, unlike the caption stored with the form.
-        QCOMPARE(about.programLabel()->text(), QStringLiteral("Tallyvane  Professional"));
-        QVERIFY(about.programLabel()->font().bold());
-        QCOMPARE(about.versionLabel()->text(), QStringLiteral("Version 3.0"));
+        QCOMPARE(control<QLabel>(about, "lblProgram")->text(),
+                 QStringLiteral("Tallyvane  Professional"));
+        QVERIFY(control<QLabel>(about, "lblProgram")->font().bold());
+        QCOMPARE(control<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 3.0"));
         QCOMPARE(about.font().family(), QStringLiteral("Arial"));
         QCOMPARE(about.font().pixelSize(), 13);
         auto* ok = about.findChild<QPushButton*>(QStringLiteral("OKButton"));
@@ -472,29 +511,29 @@ private slots:
         TFrmSpecial dialog(&list);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Special Fields"));
         QVERIFY(dialog.width() >= 461 && dialog.height() >= 233);
-        QCOMPARE(dialog.checkBox(1)->text(), QStringLiteral("SalutFirstLast"));
-        QCOMPARE(dialog.checkBox(2)->text(), QStringLiteral("FirstLast"));
-        QCOMPARE(dialog.checkBox(3)->text(), QStringLiteral("CityStateZip"));
-        QVERIFY(!dialog.checkBox(1)->isChecked());
-        QVERIFY(dialog.checkBox(2)->isChecked());
-        QVERIFY(!dialog.checkBox(3)->isChecked());
+        QCOMPARE(specialBox(dialog, 1)->text(), QStringLiteral("SalutFirstLast"));
+        QCOMPARE(specialBox(dialog, 2)->text(), QStringLiteral("FirstLast"));
+        QCOMPARE(specialBox(dialog, 3)->text(), QStringLiteral("CityStateZip"));
+        QVERIFY(!specialBox(dialog, 1)->isChecked());
+        QVERIFY(specialBox(dialog, 2)->isChecked());
+        QVERIFY(!specialBox(dialog, 3)->isChecked());
         selectionSignals.clear();
 
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // Unticking FirstLast deselects the entry at once.
-        QTest::mouseClick(dialog.checkBox(2), Qt::LeftButton, {},
-                          QPoint(8, dialog.checkBox(2)->height() / 2));
-        QVERIFY(!dialog.checkBox(2)->isChecked());
+        QTest::mouseClick(specialBox(dialog, 2), Qt::LeftButton, {},
+                          QPoint(8, specialBox(dialog, 2)->height() / 2));
+        QVERIFY(!specialBox(dialog, 2)->isChecked());
         QVERIFY(!list.isItemSelected(3));
         // The space bar ticks CityStateZip.
-        dialog.checkBox(3)->setFocus();
-        QTest::keyClick(dialog.checkBox(3), Qt::Key_Space);
+        specialBox(dialog, 3)->setFocus();
+        QTest::keyClick(specialBox(dialog, 3), Qt::Key_Space);
         QVERIFY(list.isItemSelected(4));
         QVERIFY(!list.isItemSelected(2));
         // Ticking it back again.
-        QTest::mouseClick(dialog.checkBox(2), Qt::LeftButton, {},
-                          QPoint(8, dialog.checkBox(2)->height() / 2));
+        QTest::mouseClick(specialBox(dialog, 2), Qt::LeftButton, {},
+                          QPoint(8, specialBox(dialog, 2)->height() / 2));
         QVERIFY(list.isItemSelected(3));
         // None of this is a click in the pick list.
         QCOMPARE(clicks.count(), 0);
@@ -515,11 +554,11 @@ private slots:
         list.addItems({"FIRSTLAST", "firstlast"});
         list.setItemSelected(0, true);
         TFrmSpecial dialog(&list);
-        QVERIFY(dialog.checkBox(2)->isChecked()); // the first match counts
-        dialog.checkBox(2)->setChecked(false);
+        QVERIFY(specialBox(dialog, 2)->isChecked()); // the first match counts
+        specialBox(dialog, 2)->click();
         QVERIFY(!list.isItemSelected(0));
         QVERIFY(!list.isItemSelected(1));
-        dialog.checkBox(2)->setChecked(true);
+        specialBox(dialog, 2)->click();
         QVERIFY(list.isItemSelected(0));
         QVERIFY(!list.isItemSelected(1));
     }
@@ -553,13 +592,13 @@ private slots:
         TPickList empty;
         TFrmSpecial dialog(&empty);
         for (int i = 1; i <= 3; ++i) {
-            QVERIFY(!dialog.checkBox(i)->isChecked());
-            dialog.checkBox(i)->click();
-            QVERIFY(dialog.checkBox(i)->isChecked());
+            QVERIFY(!specialBox(dialog, i)->isChecked());
+            specialBox(dialog, i)->click();
+            QVERIFY(specialBox(dialog, i)->isChecked());
         }
         QCOMPARE(empty.count(), 0);
         TFrmSpecial noList(nullptr); // tolerated
-        noList.checkBox(1)->click();
+        specialBox(noList, 1)->click();
     }
 
     void specialFieldsLayout()
@@ -578,7 +617,7 @@ private slots:
                     ->text()
                     .endsWith(QStringLiteral("to one column. (Miami, FL 33201)")));
         for (int i = 1; i <= 3; ++i)
-            QVERIFY(dialog.checkBox(i)->font().bold());
+            QVERIFY(specialBox(dialog, i)->font().bold());
         QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
 
         bool seen = false;
@@ -588,7 +627,7 @@ private slots:
             [&](QWidget* w) {
                 clipped = clippedLabels(w);
                 for (int i = 1; i <= 3; ++i) {
-                    QCheckBox* box = static_cast<TFrmSpecial*>(w)->checkBox(i);
+                    QCheckBox* box = specialBox(*w, i);
                     if (box->sizeHint().width() > box->width() ||
                         !w->rect().contains(box->mapTo(w, box->rect().bottomRight())))
                         clipped << box->objectName();

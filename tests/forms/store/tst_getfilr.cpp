@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
@@ -20,7 +21,7 @@ class TestGetfilr : public QObject
 
     static QLineEdit* edit(TFrmFilename& dialog, const char* name)
     {
-        return dialog.findChild<QLineEdit*>(QLatin1String(name));
+        return control<QLineEdit>(dialog, name);
     }
 
     // Types text key by key, accented letters included.

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "DialogProbe.h"
 #include "RealMessageBoxes.h"
 #include "ScriptedPlatform.h"
@@ -101,7 +102,7 @@ class TestRepcol : public QObject
                 {QStringLiteral("City"), 5, 2, std::nullopt, std::nullopt}};
     }
 
-    static QTableWidget* grid(TFrmColumn& d) { return d.findChild<QTableWidget*>("DBGrid1"); }
+    static QTableWidget* grid(TFrmColumn& d) { return control<QTableWidget>(d, "DBGrid1"); }
     static QStringList gridRows(TFrmColumn& d) { return gridRowTexts(grid(d)); }
     static int rowOf(TFrmColumn& d, const QString& field)
     {
@@ -266,7 +267,7 @@ private slots:
         QCOMPARE(gridRows(dialog), gridBefore);
         QCOMPARE(tableRows(), before);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.tblColumn().state(), Table::State::Browse);
+        QCOMPARE(control<Table>(dialog, "tblColumn")->state(), Table::State::Browse);
 
         // The next edit goes through.
         platform.clear();

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "DialogProbe.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
@@ -26,7 +27,7 @@ class TestRepsel : public QObject
 
     static QTableWidget* grid(TFrmSelect& dialog)
     {
-        return dialog.findChild<QTableWidget*>(QStringLiteral("grid"));
+        return control<QTableWidget>(dialog, "grid");
     }
     // The grid's rows as "description|type|name".
     static QStringList rows(TFrmSelect& dialog) { return gridRowTexts(grid(dialog)); }

@@ -5,9 +5,11 @@
 // damage gives at most one error box, which names the table; the wizard
 // stays on a page it can go on from, it never writes to the host's tables,
 // and once the table is sound again the same step works.
+#include "Controls.h"
 #include "FileBytes.h"
 #include "WizardRoad.h"
 
+#include "core/catalogue/UserFields.h"
 #include "forms/controls/Cruser.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QRandomGenerator>
+#include <QTableWidget>
 #include <QTest>
 #include <QTime>
 #include <QWidget>
@@ -66,7 +69,7 @@ void writeHostTables(WizardFixture& f)
     ParadoxWriter::writeTable(f.dataPath(QStringLiteral("EVENT.DB")), event, 0, events);
 
     QList<FieldDef> database = {field("DB", FieldType::Alpha, 20)};
-    for (const QString& name : TFrmUser::userFieldNames())
+    for (const QString& name : userFieldNames())
         database << field(name, FieldType::Alpha, 30);
     QList<Row> databases;
     for (const char* name : {"East", "West", "North"}) {
@@ -116,8 +119,9 @@ Outcome userFields(WizardFixture& f, TFrmCReport& w)
     Outcome o;
     WizardFixture::withModal([&] { QTest::mouseClick(w.BtnUser, Qt::LeftButton); },
                              [&](QWidget* modal) {
-                                 if (auto* dialog = qobject_cast<TFrmUser*>(modal)) {
-                                     o.arrived = dialog->colCount() > 1;
+                                 if (qobject_cast<TFrmUser*>(modal)) {
+                                     o.arrived = control<QTableWidget>(*modal, "StringGrid1")
+                                                     ->columnCount() > 0;
                                      modal->close();
                                  } else if (modal) {
                                      modal->close();

@@ -5,6 +5,7 @@
 // length, texts a report file cannot hold are refused where they are typed,
 // and no default position lies off the page. Roads on which a handler shows a
 // box are also walked with the desktop's own message box in its own loop.
+#include "Controls.h"
 #include "RealMessageBoxes.h"
 #include "ReportRoads.h"
 #include "Screenshots.h"
@@ -682,7 +683,7 @@ private slots:
         QTest::keyClicks(cell, QStringLiteral("10"));
         QTest::keyClick(cell, Qt::Key_Return);
         QVERIFY(boxes.waitFor(3));
-        editor.BtnCancelClick();
+        QTest::mouseClick(control<QPushButton>(editor, "BtnCancel"), Qt::LeftButton);
 
         // The naming dialog keeps a long description whole.
         TFrmFilename naming(QStringLiteral("A description of forty characters, long"), &w);

@@ -1,5 +1,6 @@
 // The wizard window driven as a user drives it: the pages and their order,
 // Next and Previous, the checks on the way, the bottom panel's buttons.
+#include "Controls.h"
 #include "WizardFixture.h"
 
 #include "engine/DatabaseError.h"
@@ -723,7 +724,7 @@ private slots:
             HelpWidget* help = desktop.helpWindow();
             QVERIFY(help);
             QVERIFY(QTest::qWaitForWindowExposed(help));
-            QTextBrowser* browser = help->browser();
+            auto* browser = control<QTextBrowser>(*help, "HelpBrowser");
             QCOMPARE(browser->source().fileName(), QStringLiteral("creport.html"));
             QVERIFY(browser->toPlainText().contains(QStringLiteral("Tallyvane Pro")));
             const QString top = browser->cursorForPosition(QPoint(8, 4)).block().text();

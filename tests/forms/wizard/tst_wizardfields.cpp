@@ -2,10 +2,12 @@
 // pick lists hold and when they are rebuilt, the memo rule, the field order
 // built from the selection, the moves that are refused, the detail level and
 // the two dialogs of the selection page.
+#include "Controls.h"
 #include "WizardRoad.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/TableState.h"
+#include "core/catalogue/UserFields.h"
 #include "forms/controls/Cruser.h"
 
 #include <QApplication>
@@ -605,7 +607,7 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         QList<FieldDef> fields = {field("DB", FieldType::Alpha, 20)};
-        for (const QString& name : TFrmUser::userFieldNames())
+        for (const QString& name : userFieldNames())
             fields << field(name, FieldType::Alpha, 30);
         Row east(fields.size());
         east[0] = QStringLiteral("East");
@@ -620,11 +622,11 @@ private slots:
         WizardFixture::withModal([&] { QTest::mouseClick(w.BtnUser, Qt::LeftButton); },
                                  [&](QWidget* modal) {
                                      QVERIFY(modal);
-                                     auto* dialog = qobject_cast<TFrmUser*>(modal);
-                                     QVERIFY(dialog);
-                                     for (int c = 1; c < dialog->colCount(); ++c)
-                                         heads << dialog->cell(c, 0);
-                                     heads << dialog->cell(1, 1);
+                                     QVERIFY(qobject_cast<TFrmUser*>(modal));
+                                     auto* grid = control<QTableWidget>(*modal, "StringGrid1");
+                                     for (int c = 0; c < grid->columnCount(); ++c)
+                                         heads << grid->horizontalHeaderItem(c)->text();
+                                     heads << grid->item(0, 0)->text();
                                      modal->close();
                                  });
         QCOMPARE(heads, QStringList({"East", "West", "Region"}));
