@@ -3,6 +3,8 @@
 // column editor that the page flow opens.
 #include "forms/wizard/Crepmain.h"
 
+#include "ui_Crepmain.h"
+
 #include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
@@ -132,38 +134,6 @@ ReportFileField fieldOfRow(const Table& t)
     return f;
 }
 
-// The report as the wizard's pages and the table hold it.
-ReportFileContent contentOf(const TFrmCReport& w, Table& table)
-{
-    ReportFileContent content;
-    content.description = w.EdDescription->text();
-    content.order = w.rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
-    for (const QRadioButton* b : {w.RBContact, w.RBEvent, w.RBNote, w.RbCall, w.RBLetter,
-                                  w.RbMeeting, w.RbTodo, w.rbSale, w.rbQuote}) {
-        if (b->isChecked()) {
-            if (auto kind = ReportFile::kindFromButtonName(b->objectName()))
-                content.kind = *kind;
-            break;
-        }
-    }
-    content.printableWidth = w.SpinMargin->boundedValue();
-    forEachRowInPrintOrder(table, [&](Table& t) { content.fields << fieldOfRow(t); });
-    return content;
-}
-
-// The naming dialog "Save Report File". On OK the wizard takes the new
-// file's path and the description as the dialog holds it.
-bool askForNewName(TFrmCReport& w)
-{
-    TFrmFilename dialog(w.EdDescription->text(), &w);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    w.ReportFile = dialog.reportFile();
-    w.m_reportDiskName.clear();
-    TFrmFilename::setDescription(w.EdDescription, dialog.description());
-    return true;
-}
-
 // The table's own message, cut where it would quote a whole damaged line.
 QString shortened(const QString& message)
 {
@@ -184,6 +154,40 @@ void check(QRadioButton* button)
 
 } // namespace
 
+// ---- The report in hand ----------------------------------------------------
+
+// The report as the wizard's pages and the table hold it.
+ReportFileContent TFrmCReport::reportContent(Table& table) const
+{
+    ReportFileContent content;
+    content.description = m_ui->EdDescription->text();
+    content.order = m_ui->rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
+    for (const QRadioButton* b : {m_ui->RBContact, m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter,
+                                  m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote}) {
+        if (b->isChecked()) {
+            if (auto kind = ReportFile::kindFromButtonName(b->objectName()))
+                content.kind = *kind;
+            break;
+        }
+    }
+    content.printableWidth = m_ui->SpinMargin->boundedValue();
+    forEachRowInPrintOrder(table, [&](Table& t) { content.fields << fieldOfRow(t); });
+    return content;
+}
+
+// The naming dialog "Save Report File". On OK the wizard takes the new
+// file's path and the description as the dialog holds it.
+bool TFrmCReport::askForNewName()
+{
+    TFrmFilename dialog(m_ui->EdDescription->text(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    ReportFile = dialog.reportFile();
+    m_reportDiskName.clear();
+    TFrmFilename::setDescription(m_ui->EdDescription, dialog.description());
+    return true;
+}
+
 // ---- Loading ---------------------------------------------------------------
 
 void TFrmCReport::LoadConfig()
@@ -201,7 +205,7 @@ void TFrmCReport::LoadConfig()
             // The message below is the one that matters.
         }
         CurrentPage = 0;
-        Notebook1->setCurrentIndex(0);
+        m_ui->Notebook1->setCurrentIndex(0);
         throw ReportFileFailure(message);
     };
     if (!report.ok())
@@ -299,33 +303,33 @@ void TFrmCReport::LoadConfig()
     // The header lines. A description longer than the box takes when typed
     // (written by another program) is kept whole, so that writing the report
     // again does not cut it.
-    TFrmFilename::setDescription(EdDescription, report.description);
-    LblDesc->setText(report.description);
+    TFrmFilename::setDescription(m_ui->EdDescription, report.description);
+    m_ui->LblDesc->setText(report.description);
     if (report.order)
         check(buttonNamed(*this, ReportFile::orderButtonName(*report.order)));
-    if (auto kind = ReportFile::kindToCheck(report.kind, RbContactOrdered->isChecked()))
+    if (auto kind = ReportFile::kindToCheck(report.kind, m_ui->RbContactOrdered->isChecked()))
         check(buttonNamed(*this, ReportFile::kindButtonName(*kind)));
     FillPickFields(this);
 
     // The width goes into the box (within its limits) and picks the paper.
-    SpinMargin->setValue(report.printableWidth);
+    m_ui->SpinMargin->setValue(report.printableWidth);
     QRadioButton* paper =
         buttonNamed(*this, ReportFile::paperButtonName(
                                ReportFile::paperButtonForWidth(report.printableWidth)));
     check(paper);
-    if (paper == RbOther)
+    if (paper == m_ui->RbOther)
         RbOtherClick();
 
-    LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount));
-    rbCustNo->setChecked(true);
+    m_ui->LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount));
+    m_ui->rbCustNo->setChecked(true);
 
     if (report.hasCustomId()) {
-        LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
-        rbCustYes->setChecked(true);
+        m_ui->LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
+        m_ui->rbCustYes->setChecked(true);
     }
 
     // The pick lists show the loaded fields as selected.
-    for (TPickList* list : {PickContactField, PickEventField}) {
+    for (TPickList* list : {m_ui->PickContactField, m_ui->PickEventField}) {
         for (int r = 0; r < list->count(); ++r)
             list->setItemSelected(r, false);
     }
@@ -335,13 +339,13 @@ void TFrmCReport::LoadConfig()
         const QString field = t.asString(QStringLiteral("Field"));
         const QString type = t.asString(QStringLiteral("DbType"));
         if (type == QLatin1String("0")) {
-            const int row = PickContactField->findItem(field);
+            const int row = m_ui->PickContactField->findItem(field);
             if (row >= 0)
-                PickContactField->setItemSelected(row, true);
+                m_ui->PickContactField->setItemSelected(row, true);
         } else if (type == QLatin1String("1")) {
-            const int row = PickEventField->findItem(FieldToCaption(EventKind, field));
+            const int row = m_ui->PickEventField->findItem(FieldToCaption(EventKind, field));
             if (row >= 0)
-                PickEventField->setItemSelected(row, true);
+                m_ui->PickEventField->setItemSelected(row, true);
         }
         order << field;
         if (optionalInt(t, QStringLiteral("Line")) == 1)
@@ -349,24 +353,24 @@ void TFrmCReport::LoadConfig()
     });
 
     // The field order as stored, with the memo last.
-    lbAllFields->clear();
-    lbAllFields->addItems(order);
+    m_ui->lbAllFields->clear();
+    m_ui->lbAllFields->addItems(order);
     const QString memo = FieldToCaption(EventKind, QStringLiteral("Memo"));
-    for (int r = 0; r < lbAllFields->count(); ++r) {
-        if (lbAllFields->item(r)->text().compare(memo, Qt::CaseInsensitive) == 0) {
-            lbAllFields->addItem(lbAllFields->takeItem(r));
+    for (int r = 0; r < m_ui->lbAllFields->count(); ++r) {
+        if (m_ui->lbAllFields->item(r)->text().compare(memo, Qt::CaseInsensitive) == 0) {
+            m_ui->lbAllFields->addItem(m_ui->lbAllFields->takeItem(r));
             break;
         }
     }
 
-    const bool detailLevel = rbCustYes->isChecked();
+    const bool detailLevel = m_ui->rbCustYes->isChecked();
     if (!detailLevel)
-        rbCustNo->setChecked(true);
-    LblCustYes->setVisible(detailLevel);
-    LblCustYes2->setVisible(detailLevel);
-    LblCustNo->setVisible(!detailLevel);
+        m_ui->rbCustNo->setChecked(true);
+    m_ui->LblCustYes->setVisible(detailLevel);
+    m_ui->LblCustYes2->setVisible(detailLevel);
+    m_ui->LblCustNo->setVisible(!detailLevel);
 
-    SelectedCount = lbAllFields->count();
+    SelectedCount = m_ui->lbAllFields->count();
     setColumnCount(lineOne);
     SetGrid();
 
@@ -387,12 +391,12 @@ void TFrmCReport::LoadConfig()
 
 void TFrmCReport::FillColTableFromRows()
 {
-    sgCol->setColumnCount(4);
-    sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
+    m_ui->sgCol->setColumnCount(4);
+    m_ui->sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
                                       QStringLiteral("Starting At"), QStringLiteral("Ending At")});
-    LBFieldDefs->clear();
-    for (int r = 0; r < lbAllFields->count(); ++r)
-        LBFieldDefs->addItem(lbAllFields->item(r)->text());
+    m_ui->LBFieldDefs->clear();
+    for (int r = 0; r < m_ui->lbAllFields->count(); ++r)
+        m_ui->LBFieldDefs->addItem(m_ui->lbAllFields->item(r)->text());
 
     QList<QStringList> rows;
     forEachRowInPrintOrder(TblCRData, [&](Table& t) {
@@ -400,38 +404,36 @@ void TFrmCReport::FillColTableFromRows()
                             t.asString(QStringLiteral("LPosition")),
                             t.asString(QStringLiteral("RPosition"))};
     });
-    sgCol->clearContents();
-    sgCol->setRowCount(int(rows.size()));
+    m_ui->sgCol->clearContents();
+    m_ui->sgCol->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(rows[r].value(c));
             // The field column names the row; only the positions are edited.
             if (c == 0)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            sgCol->setItem(r, c, item);
+            m_ui->sgCol->setItem(r, c, item);
         }
     }
 }
 
 // ---- Writing ---------------------------------------------------------------
 
-namespace {
-
 // Writes the wizard's report file. A name just chosen in the naming dialog
 // must still be free when the file is written: another user may have saved
 // a report of that name since, and theirs is not replaced.
-void writeReportFile(TFrmCReport& w, Table& table, bool newName)
+void TFrmCReport::writeReportFile(Table& table, bool newName)
 {
-    if (&table == &w.TblCRData)
-        w.postPendingFieldEdit();
-    if (w.ReportFile.isEmpty())
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    if (ReportFile.isEmpty())
         throw ReportFileFailure(QStringLiteral("No report file was chosen; nothing was written."));
-    const ReportFileContent content = contentOf(w, table);
+    const ReportFileContent content = reportContent(table);
     QString error;
     bool saved = false;
     {
         WaitCursor wait;
-        const QString path = reportPath(w);
+        const QString path = reportPath(*this);
         saved = newName ? ReportFile::saveNew(path, content, &error)
                         : ReportFile::save(path, content, &error);
     }
@@ -439,9 +441,8 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
         throw ReportFileFailure(error);
 }
 
-} // namespace
 
-void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(*this, table, false); }
+void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(table, false); }
 
 namespace {
 // At the end of a handler, whatever way it ends: the cursor back on the field
@@ -466,7 +467,7 @@ void TFrmCReport::btMakeReportClick()
     postPendingFieldEdit();
     // Texts that a report file cannot hold are refused before a name is
     // asked for or anything is stored.
-    if (auto problem = ReportFile::checkTexts(contentOf(*this, TblCRData))) {
+    if (auto problem = ReportFile::checkTexts(reportContent(TblCRData))) {
         ShowError(*problem);
         return;
     }
@@ -474,12 +475,12 @@ void TFrmCReport::btMakeReportClick()
     bool ok = true;
     bool newName = false;
     if (WizardMode == QLatin1String("CREATE")) {
-        ok = newName = askForNewName(*this);
-    } else if (WizardMode == QLatin1String("MODIFY") && RbModify->isChecked()) {
+        ok = newName = askForNewName();
+    } else if (WizardMode == QLatin1String("MODIFY") && m_ui->RbModify->isChecked()) {
         if (!Confirm(QStringLiteral("Do you want to overwrite the existing report?")))
-            ok = newName = askForNewName(*this);
-    } else if (WizardMode == QLatin1String("MODIFY") && RbCopy->isChecked()) {
-        ok = newName = askForNewName(*this);
+            ok = newName = askForNewName();
+    } else if (WizardMode == QLatin1String("MODIFY") && m_ui->RbCopy->isChecked()) {
+        ok = newName = askForNewName();
     }
     if (!ok)
         return;
@@ -488,7 +489,7 @@ void TFrmCReport::btMakeReportClick()
         WaitCursor wait;
         WriteColWidthsGridToTable(TblCRData);
     }
-    writeReportFile(*this, TblCRData, newName);
+    writeReportFile(TblCRData, newName);
     showInformation(QStringLiteral("Report successfully created."));
 }
 
@@ -504,7 +505,7 @@ void TFrmCReport::BtnCheckClick()
                           optionalInt(t, QStringLiteral("RPosition"))};
     });
     const ColumnCheckResult result =
-        ColumnCheck::CheckColumnPositions(SpinMargin->boundedValue(), rows);
+        ColumnCheck::CheckColumnPositions(m_ui->SpinMargin->boundedValue(), rows);
     if (!result.ok()) {
         Platform::instance().messageBox(Platform::Icon::Warning, result.message,
                                         Platform::Buttons::Ok);
@@ -538,8 +539,8 @@ bool TFrmCReport::editColumnPositions()
         showUnhandledError(error);
         return false;
     }
-    dialog.setReportName(EdDescription->text());
-    dialog.setMargin(SpinMargin->value());
+    dialog.setReportName(m_ui->EdDescription->text());
+    dialog.setMargin(m_ui->SpinMargin->value());
     // OK rewrites the report file before the editor reports success; a
     // write that fails is shown and the editor stays open.
     dialog.setSaveAction([this] {

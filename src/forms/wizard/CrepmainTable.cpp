@@ -3,6 +3,8 @@
 // "Field Definitions" that edit its current row.
 #include "forms/wizard/Crepmain.h"
 
+#include "ui_Crepmain.h"
+
 #include "engine/DatabaseError.h"
 #include "core/app/SharedRoutines.h"
 #include "engine/TableLock.h"
@@ -269,8 +271,8 @@ void TFrmCReport::WriteFieldOrders(Table& table)
     KeepCurrentRow keep(table);
     table.setIndexName(QString());
     BatchedWrites batch(table);
-    for (int i = 0; i < lbAllFields->count(); ++i) {
-        const QString field = CaptionToField(EventKind, lbAllFields->item(i)->text());
+    for (int i = 0; i < m_ui->lbAllFields->count(); ++i) {
+        const QString field = CaptionToField(EventKind, m_ui->lbAllFields->item(i)->text());
         if (!table.findKey({field}))
             continue; // an entry without a row has nothing to renumber
         table.edit();
@@ -289,19 +291,19 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
     KeepCurrentRow keep(table);
     table.setIndexName(QString());
     auto cell = [this](int row, int column) {
-        const QTableWidgetItem* item = sgCol->item(row, column);
+        const QTableWidgetItem* item = m_ui->sgCol->item(row, column);
         return item ? item->text() : QString();
     };
     // sgCol's title row is its header; grid row r (from 1) is table row r - 1.
     BatchedWrites batch(table);
-    for (int r = 1; r <= sgCol->rowCount(); ++r) {
+    for (int r = 1; r <= m_ui->sgCol->rowCount(); ++r) {
         const QString field = CaptionToField(EventKind, cell(r - 1, 0));
         if (table.findKey({field})) {
             table.edit();
         } else {
             table.insert();
             table.setAsString(QStringLiteral("Field"), field);
-            const QListWidgetItem* entry = lbAllFields->item(r - 1);
+            const QListWidgetItem* entry = m_ui->lbAllFields->item(r - 1);
             table.setAsString(QStringLiteral("Header"), entry ? entry->text() : QString());
             for (const char* flag : kFlagFields)
                 table.setAsBoolean(QLatin1String(flag), false);
@@ -321,9 +323,9 @@ void TFrmCReport::WriteColWidthsGridToTable(Table& table)
     }
     batch.finish();
     if (&table == &TblCRData) {
-        m_storedPositions.order = entriesOf(lbAllFields);
-        m_storedPositions.columns = SpinCol->boundedValue();
-        m_storedPositions.width = SpinMargin->boundedValue();
+        m_storedPositions.order = entriesOf(m_ui->lbAllFields);
+        m_storedPositions.columns = m_ui->SpinCol->boundedValue();
+        m_storedPositions.width = m_ui->SpinMargin->boundedValue();
         m_storedPositions.valid = true;
     }
 }
@@ -336,11 +338,11 @@ void TFrmCReport::CheckFieldTypes()
     // never its rows.
     const SummaryOptions options =
         ::CheckFieldTypes(TblContact.fieldDefs(), TblCRData.asString(QStringLiteral("Field")));
-    DBCBTotal->setVisible(options.totaled);
-    DBCBCount->setVisible(options.counted);
-    DBCBAverage->setVisible(options.averaged);
-    DBCBMin->setVisible(options.minValue);
-    DBCBMax->setVisible(options.maxValue);
+    m_ui->DBCBTotal->setVisible(options.totaled);
+    m_ui->DBCBCount->setVisible(options.counted);
+    m_ui->DBCBAverage->setVisible(options.averaged);
+    m_ui->DBCBMin->setVisible(options.minValue);
+    m_ui->DBCBMax->setVisible(options.maxValue);
 }
 
 // ---- The controls of "Field Definitions", bound to the current row --------
@@ -349,15 +351,15 @@ namespace {
 
 struct BoundBox
 {
-    QCheckBox* TFrmCReport::*box;
+    QCheckBox* Ui::TFrmCReport::*box;
     const char* field;
 };
 
 const BoundBox kBoundBoxes[] = {
-    {&TFrmCReport::cbDotLead, "LDots"},  {&TFrmCReport::cbDotTrail, "RDots"},
-    {&TFrmCReport::DBCBTotal, "Total"},  {&TFrmCReport::DBCBCount, "Count"},
-    {&TFrmCReport::DBCBAverage, "Average"}, {&TFrmCReport::DBCBMin, "Min"},
-    {&TFrmCReport::DBCBMax, "Max"},
+    {&Ui::TFrmCReport::cbDotLead, "LDots"},  {&Ui::TFrmCReport::cbDotTrail, "RDots"},
+    {&Ui::TFrmCReport::DBCBTotal, "Total"},  {&Ui::TFrmCReport::DBCBCount, "Count"},
+    {&Ui::TFrmCReport::DBCBAverage, "Average"}, {&Ui::TFrmCReport::DBCBMin, "Min"},
+    {&Ui::TFrmCReport::DBCBMax, "Max"},
 };
 
 } // namespace
@@ -369,7 +371,7 @@ void TFrmCReport::bindFieldControls()
 
     // Typing in the header edits the row; the edit is stored when the user
     // leaves the box, or before the cursor moves to another row.
-    connect(DBEdit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(m_ui->DBEdit1, &QLineEdit::textEdited, this, [this](const QString& text) {
         guarded([&] {
             if (!hasCurrentRow(TblCRData))
                 return;
@@ -377,12 +379,12 @@ void TFrmCReport::bindFieldControls()
             TblCRData.setAsString(QStringLiteral("Header"), text);
         });
     });
-    connect(DBEdit1, &QLineEdit::editingFinished, this,
+    connect(m_ui->DBEdit1, &QLineEdit::editingFinished, this,
             [this] { guarded([this] { DBEdit1Exit(); }); });
 
     // A tick is stored at once.
     for (const BoundBox& bound : kBoundBoxes) {
-        QCheckBox* box = this->*bound.box;
+        QCheckBox* box = (*m_ui).*bound.box;
         const QString field = QLatin1String(bound.field);
         connect(box, &QCheckBox::clicked, this, [this, field](bool checked) {
             guarded([&] {
@@ -406,23 +408,23 @@ void TFrmCReport::showCurrentFieldRow()
     try {
         if (hasCurrentRow(TblCRData)) {
             const QString header = TblCRData.asString(QStringLiteral("Header"));
-            if (DBEdit1->text() != header)
-                DBEdit1->setText(header);
+            if (m_ui->DBEdit1->text() != header)
+                m_ui->DBEdit1->setText(header);
             for (const BoundBox& bound : kBoundBoxes)
-                (this->*bound.box)->setChecked(TblCRData.asBoolean(QLatin1String(bound.field)));
+                ((*m_ui).*bound.box)->setChecked(TblCRData.asBoolean(QLatin1String(bound.field)));
             shown = true;
         }
     } catch (const DatabaseError&) {
         shown = false;
     }
     if (!shown) {
-        DBEdit1->clear();
+        m_ui->DBEdit1->clear();
         for (const BoundBox& bound : kBoundBoxes)
-            (this->*bound.box)->setChecked(false);
+            ((*m_ui).*bound.box)->setChecked(false);
     }
-    DBEdit1->setEnabled(shown);
+    m_ui->DBEdit1->setEnabled(shown);
     for (const BoundBox& bound : kBoundBoxes)
-        (this->*bound.box)->setEnabled(shown);
+        ((*m_ui).*bound.box)->setEnabled(shown);
 }
 
 void TFrmCReport::DBEdit1Exit()
@@ -446,11 +448,11 @@ void TFrmCReport::DBEdit1Exit()
 
 void TFrmCReport::followHighlightedField()
 {
-    const int row = LBFieldDefs->currentRow();
+    const int row = m_ui->LBFieldDefs->currentRow();
     if (row < 0 || !TblCRData.isActive() || isEditing(TblCRData))
         return;
     TblCRData.setIndexName(QString());
-    TblCRData.findKey({CaptionToField(EventKind, LBFieldDefs->item(row)->text())});
+    TblCRData.findKey({CaptionToField(EventKind, m_ui->LBFieldDefs->item(row)->text())});
     CheckFieldTypes();
     showCurrentFieldRow();
 }

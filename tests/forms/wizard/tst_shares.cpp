@@ -9,6 +9,7 @@
 // - temporaries left by killed saves (this version's and older ones): the
 //   wizard removes them when it lists or saves, never those of a live
 //   program or of other people, and never lists them.
+#include "Controls.h"
 #include "ChildRun.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
@@ -143,18 +144,18 @@ private slots:
         TFrmCReport& w = f.open();
 
         if (road == QLatin1String("overwrite")) {
-            QVERIFY(startOperation(w, w.RbModify, QStringLiteral("linked.rpt")).done);
-            for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+            QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("linked.rpt")).done);
+            for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
                 next(w);
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
-            w.EdDescription->setText(QStringLiteral("Changed"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+            control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Changed"));
             f.platform.queueAnswer(Answer::Yes);
-            w.btMakeReport->click();
+            control<QPushButton>(w, "btMakeReport")->click();
             QCOMPARE(f.platform.texts().value(1), QStringLiteral("Report successfully created."));
             QCOMPARE(readAll(link), QByteArray(theirs).replace("Outside\r\n", "Changed\r\n"));
         } else {
             bool edited = false;
-            startOperation(w, w.RBColumn, QStringLiteral("linked.rpt"), [&](QWidget* editor) {
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("linked.rpt"), [&](QWidget* editor) {
                 if (!editor)
                     return;
                 auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
@@ -187,8 +188,8 @@ private slots:
         const QString target = outside.filePath(QStringLiteral("nothing.rpt"));
         QVERIFY(QFile::link(target, f.dataPath(QStringLiteral("copy1.rpt"))));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbCopy, QStringLiteral("mine.rpt")).done);
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
             next(w);
         QVERIFY(makeReport(w, {QStringLiteral("copy1")}));
         QCOMPARE(f.platform.boxes.size(), 1);
@@ -218,7 +219,7 @@ private slots:
         QVERIFY(QFile::link(lock, f.dataPath(QStringLiteral("CRDATA.LCK"))));
 
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("one.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 3);
         QCOMPARE(readAll(table), QByteArray("not the wizard's"));
@@ -379,7 +380,7 @@ private slots:
 
         TFrmCReport& w = f.open();
         QStringList listed;
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); },
                                  [&](QWidget* modal) {
                                      auto* grid = modal ? modal->findChild<QTableWidget*>(

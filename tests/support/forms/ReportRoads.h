@@ -4,6 +4,7 @@
 // does: the first page, the selection, naming and column dialogs, and the
 // working table and report files behind them.
 
+#include "Controls.h"
 #include "FieldBuilders.h"
 #include "WizardFixture.h"
 #include "WorkingTable.h"
@@ -184,8 +185,8 @@ inline ReportFileField withFlags(ReportFileField f, bool ld, bool rd, bool total
 }
 
 
-inline void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
-inline void prior(TFrmCReport& w) { QTest::mouseClick(w.BtnPrior, Qt::LeftButton); }
+inline void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
+inline void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
 
 inline QPushButton* button(QWidget* modal, const char* name)
 {
@@ -275,7 +276,7 @@ inline bool makeReport(TFrmCReport& w, const QStringList& names = {},
                        const QString& description = QString())
 {
     bool seen = false;
-    WizardFixture::withModal([&] { w.btMakeReport->click(); },
+    WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); },
                              [&](QWidget* modal) {
                                  if (!modal)
                                      return;
