@@ -13,6 +13,7 @@
 #include "forms/store/ColumnPreviewWidget.h"
 #include "forms/store/Getfilr.h"
 #include "core/store/ReportFile.h"
+#include "core/store/WorkingTable.h"
 #include "core/wizard/DatabaseAlias.h"
 
 #include <QApplication>
@@ -66,6 +67,7 @@ TFrmCReport::TFrmCReport(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFrmCReport>())
 {
     m_ui->setupUi(this);
+    groupInformationChoices();
 
     // A fixed dialog frame with the system menu only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -83,18 +85,13 @@ TFrmCReport::TFrmCReport(QWidget* parent)
     m_ui->LblCustYes2->hide();
     m_ui->LblCustNo->hide();
     m_ui->sgCol->setColumnCount(4);
-    m_ui->sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
-                                      QStringLiteral("Starting At"), QStringLiteral("Ending At")});
+    m_ui->sgCol->setHorizontalHeaderLabels(WorkingTable::gridHeaders());
     m_ui->sgCol->setRowCount(0);
 
     // The tables as designed; FormCreate points them at the alias.
     TblContact.setTableName(QStringLiteral("CONTACT.DB"));
     TblEvents.setTableName(QStringLiteral("EVENT.DB"));
-    TblCRData.setTableName(QStringLiteral("CRDATA.DB"));
-    TblCRData.setExclusive(true);
-    // Refused positions are named as the "Column Widths" grid shows them.
-    TblCRData.setDisplayLabel(QStringLiteral("LPosition"), QStringLiteral("Starting At"));
-    TblCRData.setDisplayLabel(QStringLiteral("RPosition"), QStringLiteral("Ending At"));
+    WorkingTable::prepare(TblCRData);
 
     connectHandlers();
     bindFieldControls();
@@ -455,16 +452,34 @@ void TFrmCReport::moveToPage(QObject* sender)
     }
 }
 
+std::optional<InfoKind> TFrmCReport::checkedInformation() const
+{
+    const int id = m_kindGroup->checkedId();
+    if (id < 0)
+        return std::nullopt;
+    return InfoKind(id);
+}
+
 QString TFrmCReport::checkedEventKind() const
 {
-    for (const QRadioButton* b :
-         {m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter, m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote}) {
-        if (b->isChecked()) {
-            if (const EventKindInfo* kind = eventKindForControl(b->objectName()))
-                return kind->keyword;
-        }
-    }
-    return QString();
+    const std::optional<InfoKind> information = checkedInformation();
+    const EventKindInfo* kind = information ? eventKindFor(*information) : nullptr;
+    return kind ? kind->keyword : QString();
+}
+
+void TFrmCReport::groupInformationChoices()
+{
+    // The choices of "Report Information" by the kind each stands for.
+    m_kindGroup = new QButtonGroup(this);
+    const std::pair<QRadioButton*, InfoKind> choices[] = {
+        {m_ui->RBContact, InfoKind::Contact}, {m_ui->RBEvent, InfoKind::Event},
+        {m_ui->RBNote, InfoKind::Note},       {m_ui->RbCall, InfoKind::Call},
+        {m_ui->RBLetter, InfoKind::Letter},   {m_ui->RbMeeting, InfoKind::Meeting},
+        {m_ui->RbTodo, InfoKind::ToDo},       {m_ui->rbSale, InfoKind::Sale},
+        {m_ui->rbQuote, InfoKind::Quote},
+    };
+    for (const auto& [button, kind] : choices)
+        m_kindGroup->addButton(button, int(kind));
 }
 
 // ---- Buttons ---------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "engine/DatabaseError.h"
 #include "engine/Table.h"
 #include "core/store/ReportFile.h"
+#include "core/store/WorkingTable.h"
 #include "core/wizard/Layout.h"
 
 #include <QChar>
@@ -13,17 +14,10 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QButtonGroup;
 class QWidget;
-
-// A fault at the window's creation that leaves the wizard nothing to work
-// on: the alias leads to no folder, or another wizard holds the working
-// table of this data folder.
-class WorkingTableRefused : public DatabaseError
-{
-public:
-    using DatabaseError::DatabaseError;
-};
 
 namespace Ui {
 class TFrmCReport;
@@ -93,7 +87,9 @@ public:
     void SetBook(QObject* sender);
     // The help context number of a page index.
     static int helpContext(int page);
-    // The keyword of the event kind chosen on Page3; empty for RBContact.
+    // The information chosen on Page3, if any, and the keyword of the event
+    // kind it selects (empty for contacts only).
+    std::optional<InfoKind> checkedInformation() const;
     QString checkedEventKind() const;
 
     void BtnNextClick();
@@ -225,11 +221,13 @@ private:
     void showPage(int page);
     void moveToPage(QObject* sender); // the steps of SetBook
     void setStandardPaper(int width, const QString& inches);
+    void groupInformationChoices();
     ReportFileContent reportContent(Table& table) const;
     bool askForNewName();
     void writeReportFile(Table& table, bool newName);
 
     std::unique_ptr<Ui::TFrmCReport> m_ui;
+    QButtonGroup* m_kindGroup = nullptr; // Page3's choices, by InfoKind
     bool m_settingColumns = false;
     int m_controlInput = 0; // depth of control input handlers running
     QString m_helpFile;

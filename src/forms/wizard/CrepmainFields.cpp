@@ -92,16 +92,11 @@ void TFrmCReport::FillPickFields(QObject* sender)
 
     // The kind chosen on "Report Information"; contacts only keeps the kind
     // that was there.
-    for (const QRadioButton* choice :
-         {m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter, m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote}) {
-        if (!choice->isChecked())
-            continue;
-        if (const EventKindInfo* kind = eventKindForControl(choice->objectName())) {
-            EventKind = kind->keyword;
-            EventKindCode = kind->code;
-            m_ui->LblEvent->setText(kind->heading);
-        }
-        break;
+    const std::optional<InfoKind> information = checkedInformation();
+    if (const EventKindInfo* kind = information ? eventKindFor(*information) : nullptr) {
+        EventKind = kind->keyword;
+        EventKindCode = kind->code;
+        m_ui->LblEvent->setText(kind->heading);
     }
 
     m_ui->PickContactField->clear();

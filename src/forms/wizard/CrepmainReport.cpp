@@ -8,6 +8,7 @@
 #include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
 #include "forms/controls/Picklist.h"
 #include "core/store/ColumnCheck.h"
@@ -17,11 +18,13 @@
 #include "core/store/ReportFile.h"
 #include "core/store/ReportList.h"
 #include "core/store/ReportParser.h"
+#include "core/store/WorkingTable.h"
 #include "forms/store/Repsel.h"
 #include "forms/wizard/BoundedSpinBox.h"
 #include "core/wizard/DatabaseAlias.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -33,8 +36,6 @@
 
 namespace {
 
-const QString kOrderIndex = QStringLiteral("iOrder");
-
 // A report file that cannot be written or loaded. It carries one message for
 // the user, naming the file, and reaches the application's error box like
 // an error of the engine.
@@ -42,14 +43,6 @@ class ReportFileFailure : public DatabaseError
 {
 public:
     using DatabaseError::DatabaseError;
-};
-
-struct WaitCursor
-{
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 void showInformation(const QString& text)
@@ -75,72 +68,6 @@ QString reportPath(const TFrmCReport& w)
     return resolved.isEmpty() ? JoinPath(folder, reportFile) : resolved;
 }
 
-std::optional<int> optionalInt(const Table& table, const QString& field)
-{
-    if (table.isNull(field))
-        return std::nullopt;
-    return table.asInteger(field);
-}
-
-// Runs work over the rows of the table in "iOrder" order with its bound
-// controls suspended, and puts the cursor back on its index and row, so that
-// the controls of "Field Definitions" keep showing the field they showed.
-template <typename F> void forEachRowInPrintOrder(Table& table, F&& perRow)
-{
-    table.open();
-    if (table.state() != Table::State::Browse)
-        table.post();
-    const QString index = table.indexName();
-    const int position = table.recNo();
-    table.disableControls();
-    struct Restore
-    {
-        Table& t;
-        const QString& index;
-        int position;
-        ~Restore()
-        {
-            try {
-                t.setIndexName(index);
-                if (position >= 0 && position < t.recordCount())
-                    t.moveTo(position);
-            } catch (const DatabaseError&) {
-                // The rows were read; where the cursor stands is secondary.
-            }
-            t.enableControls();
-        }
-    } restore{table, index, position};
-    table.setIndexName(kOrderIndex);
-    for (table.first(); !table.eof(); table.next())
-        perRow(table);
-}
-
-ReportFileField fieldOfRow(const Table& t)
-{
-    ReportFileField f;
-    f.dbType = optionalInt(t, QStringLiteral("DbType"));
-    f.lDots = t.asBoolean(QStringLiteral("LDots"));
-    f.rDots = t.asBoolean(QStringLiteral("RDots"));
-    f.header = t.asString(QStringLiteral("Header"));
-    f.field = t.asString(QStringLiteral("Field"));
-    f.line = optionalInt(t, QStringLiteral("Line"));
-    f.lPosition = optionalInt(t, QStringLiteral("LPosition"));
-    f.rPosition = optionalInt(t, QStringLiteral("RPosition"));
-    f.total = t.asBoolean(QStringLiteral("Total"));
-    f.count = t.asBoolean(QStringLiteral("Count"));
-    f.average = t.asBoolean(QStringLiteral("Average"));
-    f.min = t.asBoolean(QStringLiteral("Min"));
-    f.max = t.asBoolean(QStringLiteral("Max"));
-    return f;
-}
-
-// The table's own message, cut where it would quote a whole damaged line.
-QString shortened(const QString& message)
-{
-    constexpr int limit = 240;
-    return message.size() <= limit ? message : message.left(limit - 3) + QStringLiteral("...");
-}
-
 QRadioButton* buttonNamed(const TFrmCReport& w, const QString& name)
 {
     return w.findChild<QRadioButton*>(name);
@@ -162,16 +89,10 @@ ReportFileContent TFrmCReport::reportContent(Table& table) const
     ReportFileContent content;
     content.description = m_ui->EdDescription->text();
     content.order = m_ui->rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
-    for (const QRadioButton* b : {m_ui->RBContact, m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter,
-                                  m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote}) {
-        if (b->isChecked()) {
-            if (auto kind = ReportFile::kindFromButtonName(b->objectName()))
-                content.kind = *kind;
-            break;
-        }
-    }
+    if (const std::optional<InfoKind> information = checkedInformation())
+        content.kind = *information;
     content.printableWidth = m_ui->SpinMargin->boundedValue();
-    forEachRowInPrintOrder(table, [&](Table& t) { content.fields << fieldOfRow(t); });
+    content.fields = WorkingTable::blocksInPrintOrder(table);
     return content;
 }
 
@@ -214,91 +135,10 @@ void TFrmCReport::LoadConfig()
     // One row per field block, numbered in file order. The rows go in
     // before any page is touched, so that a row the table refuses leaves
     // the pages as they were.
-    TblCRData.open();
-    // The rows are written to the file once, after the last one, instead of
-    // once per row.
-    TblCRData.beginBatch();
-    auto columnSize = [this](const QString& column) {
-        for (const FieldDef& def : TblCRData.fieldDefs()) {
-            if (def.name.compare(column, Qt::CaseInsensitive) == 0)
-                return def.type == FieldType::Alpha ? int(def.size) : 0;
-        }
-        return 0;
-    };
-    const int headerLines = 5;
-    const int blockLines = 13;
-    QStringList cutFields; // fields whose header or name was too long, as loaded
-    for (int b = 0; b < report.fields.size(); ++b) {
-        const ReportFileField& f = report.fields.at(b);
-        const int firstLine = headerLines + 1 + b * blockLines;
-        QString column;
-        int line = firstLine;
-        try {
-            auto setNumber = [&](const char* name, int offset, std::optional<int> value) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                if (value)
-                    TblCRData.setAsInteger(column, *value);
-                else
-                    TblCRData.clearValue(column);
-            };
-            auto setText = [&](const char* name, int offset, const QString& value,
-                               const QString& what) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                const QString& text = value;
-                // A text the table cannot hold is refused here, at its own
-                // line, in words that do not quote the whole line back.
-                if (text.contains(QChar(0)))
-                    throw DatabaseError(QStringLiteral("the %1 holds a zero character, which the "
-                                                       "table cannot store.")
-                                            .arg(what));
-                // A text longer than the table holds (a report made
-                // elsewhere) is shortened to fit; the user is told once,
-                // below, which fields were.
-                const int size = columnSize(column);
-                if (size > 0 && text.size() > size) {
-                    TblCRData.setAsString(column, text.left(size));
-                    if (!cutFields.contains(f.field.left(size)))
-                        cutFields << f.field.left(size);
-                    return;
-                }
-                TblCRData.setAsString(column, text);
-            };
-            auto setFlag = [&](const char* name, int offset, bool value) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                TblCRData.setAsBoolean(column, value);
-            };
-            TblCRData.insert();
-            setNumber("Order", 0, b + 1);
-            setNumber("DbType", 0, f.dbType);
-            setFlag("LDots", 1, f.lDots);
-            setFlag("RDots", 2, f.rDots);
-            setText("Header", 3, f.header, QStringLiteral("column header"));
-            setText("Field", 4, f.field, QStringLiteral("field name"));
-            setNumber("Line", 5, f.line);
-            setNumber("LPosition", 6, f.lPosition);
-            setNumber("RPosition", 7, f.rPosition);
-            setFlag("Total", 8, f.total);
-            setFlag("Count", 9, f.count);
-            setFlag("Average", 10, f.average);
-            setFlag("Min", 11, f.min);
-            setFlag("Max", 12, f.max);
-            column = QStringLiteral("Field");
-            line = firstLine + 4;
-            TblCRData.post();
-        } catch (const DatabaseError& error) {
-            if (TblCRData.state() != Table::State::Browse)
-                TblCRData.cancel();
-            TblCRData.endBatch();
-            giveUp(QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
-                       .arg(QDir::toNativeSeparators(path))
-                       .arg(line)
-                       .arg(column, shortened(error.message())));
-        }
-    }
-    TblCRData.endBatch();
+    const WorkingTable::LoadResult loaded = WorkingTable::load(TblCRData, report, path);
+    if (loaded.error)
+        giveUp(*loaded.error);
+    const QStringList& cutFields = loaded.cutFields;
 
     // The header lines. A description longer than the box takes when typed
     // (written by another program) is kept whole, so that writing the report
@@ -308,7 +148,7 @@ void TFrmCReport::LoadConfig()
     if (report.order)
         check(buttonNamed(*this, ReportFile::orderButtonName(*report.order)));
     if (auto kind = ReportFile::kindToCheck(report.kind, m_ui->RbContactOrdered->isChecked()))
-        check(buttonNamed(*this, ReportFile::kindButtonName(*kind)));
+        check(qobject_cast<QRadioButton*>(m_kindGroup->button(int(*kind))));
     FillPickFields(this);
 
     // The width goes into the box (within its limits) and picks the paper.
@@ -335,22 +175,20 @@ void TFrmCReport::LoadConfig()
     }
     QStringList order;
     int lineOne = 0;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        const QString field = t.asString(QStringLiteral("Field"));
-        const QString type = t.asString(QStringLiteral("DbType"));
-        if (type == QLatin1String("0")) {
-            const int row = m_ui->PickContactField->findItem(field);
-            if (row >= 0)
-                m_ui->PickContactField->setItemSelected(row, true);
-        } else if (type == QLatin1String("1")) {
-            const int row = m_ui->PickEventField->findItem(FieldToCaption(EventKind, field));
-            if (row >= 0)
-                m_ui->PickEventField->setItemSelected(row, true);
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData)) {
+        if (row.dbType == 0) {
+            const int r = m_ui->PickContactField->findItem(row.field);
+            if (r >= 0)
+                m_ui->PickContactField->setItemSelected(r, true);
+        } else if (row.dbType == 1) {
+            const int r = m_ui->PickEventField->findItem(FieldToCaption(EventKind, row.field));
+            if (r >= 0)
+                m_ui->PickEventField->setItemSelected(r, true);
         }
-        order << field;
-        if (optionalInt(t, QStringLiteral("Line")) == 1)
+        order << row.field;
+        if (row.line == 1)
             ++lineOne;
-    });
+    }
 
     // The field order as stored, with the memo last.
     m_ui->lbAllFields->clear();
@@ -392,18 +230,18 @@ void TFrmCReport::LoadConfig()
 void TFrmCReport::FillColTableFromRows()
 {
     m_ui->sgCol->setColumnCount(4);
-    m_ui->sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
-                                      QStringLiteral("Starting At"), QStringLiteral("Ending At")});
+    m_ui->sgCol->setHorizontalHeaderLabels(WorkingTable::gridHeaders());
     m_ui->LBFieldDefs->clear();
     for (int r = 0; r < m_ui->lbAllFields->count(); ++r)
         m_ui->LBFieldDefs->addItem(m_ui->lbAllFields->item(r)->text());
 
     QList<QStringList> rows;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        rows << QStringList{t.asString(QStringLiteral("Field")), t.asString(QStringLiteral("Line")),
-                            t.asString(QStringLiteral("LPosition")),
-                            t.asString(QStringLiteral("RPosition"))};
-    });
+    auto number = [](std::optional<int> value) {
+        return value ? QString::number(*value) : QString();
+    };
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData))
+        rows << QStringList{row.field, number(row.line), number(row.lPosition),
+                            number(row.rPosition)};
     m_ui->sgCol->clearContents();
     m_ui->sgCol->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
@@ -498,12 +336,8 @@ void TFrmCReport::BtnCheckClick()
     FollowHighlightedField follow{*this};
     WriteColWidthsGridToTable(TblCRData);
     QList<ColumnRow> rows;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        rows << ColumnRow{t.asString(QStringLiteral("Field")),
-                          optionalInt(t, QStringLiteral("Line")),
-                          optionalInt(t, QStringLiteral("LPosition")),
-                          optionalInt(t, QStringLiteral("RPosition"))};
-    });
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData))
+        rows << ColumnRow{row.field, row.line, row.lPosition, row.rPosition};
     const ColumnCheckResult result =
         ColumnCheck::CheckColumnPositions(m_ui->SpinMargin->boundedValue(), rows);
     if (!result.ok()) {

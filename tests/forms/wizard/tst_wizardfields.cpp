@@ -74,12 +74,13 @@ private slots:
     void eventKinds_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QString>("first");
         QTest::addColumn<int>("count");
-        QTest::newRow("call") << "RbCall" << "Call-related Fields" << "Phone call date" << 9;
-        QTest::newRow("meeting") << "RbMeeting" << "Meeting-related Fields" << QString() << -1;
-        QTest::newRow("quote") << "rbQuote" << "Quote-related Fields" << QString() << -1;
+        QTest::newRow("call") << "RbCall" << "CALL" << "Call-related Fields" << "Phone call date" << 9;
+        QTest::newRow("meeting") << "RbMeeting" << "MEETING" << "Meeting-related Fields" << QString() << -1;
+        QTest::newRow("quote") << "rbQuote" << "QUOTE" << "Quote-related Fields" << QString() << -1;
     }
     void eventKinds()
     {
@@ -90,8 +91,9 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
+        QFETCH(QString, keyword);
         toFieldSelection(w, control);
-        const EventKindInfo* kind = eventKindForControl(control);
+        const EventKindInfo* kind = eventKindInfo(keyword);
         QVERIFY(kind);
         QCOMPARE(w.EventKind, kind->keyword);
         QCOMPARE(w.EventKindCode, kind->code);

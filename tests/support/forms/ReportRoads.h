@@ -7,7 +7,7 @@
 #include "Controls.h"
 #include "FieldBuilders.h"
 #include "WizardFixture.h"
-#include "WorkingTable.h"
+#include "core/store/WorkingTable.h"
 
 #include "engine/Table.h"
 #include "forms/controls/Picklist.h"
@@ -55,7 +55,7 @@ inline Table* workingCursor()
 {
     auto* t = new Table;
     t->setDatabaseName(QStringLiteral("VESKA"));
-    t->setTableName(QStringLiteral("CRDATA.DB"));
+    t->setTableName(WorkingTable::tableName);
     return t;
 }
 
@@ -65,7 +65,7 @@ inline Table* workingCursor()
 inline void createWorkingTable()
 {
     std::unique_ptr<Table> t(workingCursor());
-    defineWorkingTable(*t);
+    WorkingTable::defineSchema(*t);
     t->createTable();
 }
 
@@ -113,7 +113,7 @@ inline QList<TableRow> workingRows()
 {
     std::unique_ptr<Table> t(workingCursor());
     t->open();
-    t->setIndexName(QStringLiteral("iOrder"));
+    t->setIndexName(WorkingTable::printOrderIndex);
     QList<TableRow> rows;
     for (t->first(); !t->eof(); t->next()) {
         TableRow r;
