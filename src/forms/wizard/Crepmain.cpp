@@ -16,6 +16,7 @@
 #include "core/store/WorkingTable.h"
 #include "core/wizard/DatabaseAlias.h"
 
+#include <QScopeGuard>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -293,16 +294,11 @@ void TFrmCReport::showPage(int page) { m_ui->Notebook1->setCurrentIndex(page); }
 void TFrmCReport::SetBook(QObject* sender)
 {
     // Whatever happens below, Previous and Next follow the page shown.
-    struct ButtonState
-    {
-        TFrmCReport* w;
-        ~ButtonState()
-        {
-            const int shown = w->m_ui->Notebook1->currentIndex();
-            w->m_ui->BtnPrior->setEnabled(shown != 0);
-            w->m_ui->BtnNext->setEnabled(shown != w->m_ui->Notebook1->count() - 1);
-        }
-    } buttons{this};
+    const auto buttons = qScopeGuard([this] {
+        const int shown = m_ui->Notebook1->currentIndex();
+        m_ui->BtnPrior->setEnabled(shown != 0);
+        m_ui->BtnNext->setEnabled(shown != m_ui->Notebook1->count() - 1);
+    });
 
     try {
         moveToPage(sender);

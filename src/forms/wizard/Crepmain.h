@@ -222,6 +222,7 @@ private:
     void moveToPage(QObject* sender); // the steps of SetBook
     void setStandardPaper(int width, const QString& inches);
     void groupInformationChoices();
+    auto followingHighlightedField();
     ReportFileContent reportContent(Table& table) const;
     bool askForNewName();
     void writeReportFile(Table& table, bool newName);

@@ -18,6 +18,7 @@
 #include "core/wizard/DatabaseAlias.h"
 #include "core/wizard/FieldRules.h"
 
+#include <QScopeGuard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,19 +62,6 @@ void setEntries(QListWidget* list, const QStringList& entries)
     list->addItems(entries);
 }
 
-// Closes a table when the scope ends, also on an error.
-class CloseOnExit
-{
-public:
-    explicit CloseOnExit(Table& table) : m_table(table) {}
-    ~CloseOnExit() { m_table.close(); }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    Table& m_table;
-};
-
 } // namespace
 
 // ---- Pick lists ------------------------------------------------------------
@@ -108,8 +96,8 @@ void TFrmCReport::FillPickFields(QObject* sender)
         // Opening a table reads its header only: the column list of a large
         // contact table costs no more than that of an empty one. A table that
         // cannot be opened stops the fill with both lists empty.
-        CloseOnExit closeContacts(TblContact);
-        CloseOnExit closeEvents(TblEvents);
+        const auto closeContacts = qScopeGuard([this] { TblContact.close(); });
+        const auto closeEvents = qScopeGuard([this] { TblEvents.close(); });
         TblContact.open();
         TblEvents.open();
         const QStringList contacts = contactPickListEntries(TblContact.fieldDefs());
@@ -139,11 +127,7 @@ void TFrmCReport::showError(const QString& message)
 void TFrmCReport::PickContactFieldClick()
 {
     ++m_controlInput;
-    struct Done
-    {
-        int& depth;
-        ~Done() { --depth; }
-    } done{m_controlInput};
+    const auto done = qScopeGuard([this] { --m_controlInput; });
     RefillPickLists = false;
     FieldsChanged = true;
 

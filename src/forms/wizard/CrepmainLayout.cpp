@@ -9,6 +9,7 @@
 #include "forms/wizard/ListEntries.h"
 #include "forms/wizard/BoundedSpinBox.h"
 
+#include <QScopeGuard>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -73,11 +74,7 @@ private:
 void TFrmCReport::SetGrid()
 {
     GridReady = false;
-    struct Ready
-    {
-        bool& flag;
-        ~Ready() { flag = true; }
-    } ready{GridReady};
+    const auto ready = qScopeGuard([this] { GridReady = true; });
 
     m_layoutGrid = Layout::SetGrid(entriesOf(m_ui->lbAllFields), m_ui->SpinCol->boundedValue(), m_ui->rbCustYes->isChecked());
 
@@ -106,11 +103,7 @@ void TFrmCReport::SetGrid()
 void TFrmCReport::SpinColChange()
 {
     ++m_controlInput;
-    struct Done
-    {
-        int& depth;
-        ~Done() { --depth; }
-    } done{m_controlInput};
+    const auto done = qScopeGuard([this] { --m_controlInput; });
     // A count the user changes, by mouse, wheel or keyboard, asks for fresh
     // positions on "Column Widths"; one the program sets does not.
     if (!m_settingColumns)
@@ -124,11 +117,7 @@ void TFrmCReport::SpinColClick() { FieldsChanged = true; }
 void TFrmCReport::setColumnCount(int columns)
 {
     m_settingColumns = true;
-    struct Done
-    {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_settingColumns};
+    const auto done = qScopeGuard([this] { m_settingColumns = false; });
     m_ui->SpinCol->setValue(columns);
 }
 

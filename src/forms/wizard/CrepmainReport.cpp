@@ -23,6 +23,7 @@
 #include "forms/wizard/BoundedSpinBox.h"
 #include "core/wizard/DatabaseAlias.h"
 
+#include <QScopeGuard>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -282,26 +283,22 @@ void TFrmCReport::writeReportFile(Table& table, bool newName)
 
 void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(table, false); }
 
-namespace {
 // At the end of a handler, whatever way it ends: the cursor back on the field
 // that "Field Definitions" highlights.
-struct FollowHighlightedField
+auto TFrmCReport::followingHighlightedField()
 {
-    TFrmCReport& w;
-    ~FollowHighlightedField()
-    {
+    return qScopeGuard([this] {
         try {
-            w.followHighlightedField();
+            followHighlightedField();
         } catch (const DatabaseError&) {
             // The handler's own error, if any, is the one reported.
         }
-    }
-};
-} // namespace
+    });
+}
 
 void TFrmCReport::btMakeReportClick()
 {
-    FollowHighlightedField follow{*this};
+    const auto follow = followingHighlightedField();
     postPendingFieldEdit();
     // Texts that a report file cannot hold are refused before a name is
     // asked for or anything is stored.
@@ -333,7 +330,7 @@ void TFrmCReport::btMakeReportClick()
 
 void TFrmCReport::BtnCheckClick()
 {
-    FollowHighlightedField follow{*this};
+    const auto follow = followingHighlightedField();
     WriteColWidthsGridToTable(TblCRData);
     QList<ColumnRow> rows;
     for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData))
