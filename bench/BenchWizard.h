@@ -1,6 +1,8 @@
 #pragma once
 
 #include "forms/wizard/Crepmain.h"
+#include "forms/controls/Picklist.h"
+#include "forms/wizard/BoundedSpinBox.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -9,6 +11,16 @@
 #include <QStackedWidget>
 
 #include <stdexcept>
+#include <string>
+
+// The wizard's control with this objectName; a missing one stops the run.
+template <typename T> T* benchControl(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QLatin1String(name));
+    if (!found)
+        throw std::runtime_error(std::string("the wizard has no control ") + name);
+    return found;
+}
 
 // Walks a shown wizard along the road of a new contact-ordered report with
 // call fields to the field selection page, pressing Next as the user does;
@@ -16,22 +28,22 @@
 inline void walkToFieldSelection(TFrmCReport& w)
 {
     auto next = [&w] {
-        w.BtnNext->click();
+        benchControl<QPushButton>(w, "BtnNext")->click();
         QCoreApplication::processEvents();
     };
-    w.RBCreate->setChecked(true);
+    benchControl<QRadioButton>(w, "RBCreate")->setChecked(true);
     next(); // Page2
-    w.RbContactOrdered->setChecked(true);
+    benchControl<QRadioButton>(w, "RbContactOrdered")->setChecked(true);
     next(); // Page3
-    w.RbCall->setChecked(true);
+    benchControl<QRadioButton>(w, "RbCall")->setChecked(true);
     next(); // Page4
-    w.EdDescription->setText(QStringLiteral("Benchmark"));
+    benchControl<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Benchmark"));
     next(); // Page5
-    w.RBAmPor->setChecked(true);
+    benchControl<QRadioButton>(w, "RBAmPor")->setChecked(true);
     next(); // Page4_5
-    w.rbCustYes->setChecked(true);
+    benchControl<QRadioButton>(w, "rbCustYes")->setChecked(true);
     next(); // Page6
-    if (w.Notebook1->currentWidget() != w.Page6)
+    if (benchControl<QStackedWidget>(w, "Notebook1")->currentWidget() != benchControl<QWidget>(w, "Page6"))
         throw std::runtime_error("the wizard did not reach the field selection page");
 }
 

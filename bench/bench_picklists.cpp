@@ -28,9 +28,9 @@ void PickListFill(benchmark::State& state, const char* folder)
         return;
     }
     for (auto _ : state)
-        wizard.FillPickFields(wizard.BtnNext);
-    state.counters["contact_entries"] = wizard.PickContactField->count();
-    state.counters["event_entries"] = wizard.PickEventField->count();
+        wizard.FillPickFields(benchControl<QPushButton>(wizard, "BtnNext"));
+    state.counters["contact_entries"] = benchControl<TPickList>(wizard, "PickContactField")->count();
+    state.counters["event_entries"] = benchControl<TPickList>(wizard, "PickEventField")->count();
 }
 
 void PickListFillFloor(benchmark::State& state)

@@ -70,7 +70,7 @@ struct LoadedWizard
     explicit LoadedWizard(const QString& report) : installation(BenchSupport::dataFolder("small"))
     {
         showWizard(wizard);
-        wizard.RbModify->setChecked(true);
+        benchControl<QRadioButton>(wizard, "RbModify")->setChecked(true);
         wizard.WizardMode = QStringLiteral("MODIFY");
         wizard.ReportFile = report;
         wizard.ClearCustomTable(wizard.TblCRData);

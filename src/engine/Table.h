@@ -142,3 +142,47 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
+
+// Keeps the controls bound to a table still during a bulk change; they read
+// the table once when the scope ends.
+class QuietControls
+{
+public:
+    explicit QuietControls(Table& table) : m_table(table) { m_table.disableControls(); }
+    ~QuietControls() { m_table.enableControls(); }
+    QuietControls(const QuietControls&) = delete;
+    QuietControls& operator=(const QuietControls&) = delete;
+
+private:
+    Table& m_table;
+};
+
+// Writes the table file once for a run of posts or deletes instead of once
+// per row (see Table::beginBatch). finish() writes it and lets a failure
+// through; a run cut short by an error is written on the way out as far as
+// it can be, and the error that cut it short is the one that travels on.
+class BatchedWrites
+{
+public:
+    explicit BatchedWrites(Table& table) : m_table(table) { m_table.beginBatch(); }
+    ~BatchedWrites()
+    {
+        if (m_finished)
+            return;
+        try {
+            m_table.endBatch();
+        } catch (...) {
+        }
+    }
+    void finish()
+    {
+        m_finished = true;
+        m_table.endBatch();
+    }
+    BatchedWrites(const BatchedWrites&) = delete;
+    BatchedWrites& operator=(const BatchedWrites&) = delete;
+
+private:
+    Table& m_table;
+    bool m_finished = false;
+};

@@ -126,21 +126,21 @@ const Table& emptyTable()
 const QList<EventKindInfo>& eventKinds()
 {
     static const QList<EventKindInfo> kinds{
-        {QStringLiteral("GENERIC"), u'E', QStringLiteral("RBEvent"),
+        {QStringLiteral("GENERIC"), u'E', InfoKind::Event, QStringLiteral("Event"),
          QStringLiteral("Include Basic Event Fields"), QStringLiteral("Event-related Fields")},
-        {QStringLiteral("CALL"), u'C', QStringLiteral("RbCall"),
+        {QStringLiteral("CALL"), u'C', InfoKind::Call, QStringLiteral("Call"),
          QStringLiteral("Include Call Event Fields"), QStringLiteral("Call-related Fields")},
-        {QStringLiteral("LETTER"), u'L', QStringLiteral("RBLetter"),
+        {QStringLiteral("LETTER"), u'L', InfoKind::Letter, QStringLiteral("Letter"),
          QStringLiteral("Include Letter Event Fields"), QStringLiteral("Letter-related Fields")},
-        {QStringLiteral("MEETING"), u'M', QStringLiteral("RbMeeting"),
+        {QStringLiteral("MEETING"), u'M', InfoKind::Meeting, QStringLiteral("Meeting"),
          QStringLiteral("Include Meetings Event Fields"), QStringLiteral("Meeting-related Fields")},
-        {QStringLiteral("TO-DO"), u'T', QStringLiteral("RbTodo"),
+        {QStringLiteral("TO-DO"), u'T', InfoKind::ToDo, QStringLiteral("TO-DO"),
          QStringLiteral("Include To-do Fields"), QStringLiteral("To-do - related Fields")},
-        {QStringLiteral("NOTE"), u'N', QStringLiteral("RBNote"),
+        {QStringLiteral("NOTE"), u'N', InfoKind::Note, QStringLiteral("Note"),
          QStringLiteral("Include Note Fields"), QStringLiteral("Note-related Fields")},
-        {QStringLiteral("SALE"), u'S', QStringLiteral("rbSale"),
+        {QStringLiteral("SALE"), u'S', InfoKind::Sale, QStringLiteral("Sale"),
          QStringLiteral("Include Sales Fields"), QStringLiteral("Sale-related Fields")},
-        {QStringLiteral("QUOTE"), u'Q', QStringLiteral("rbQuote"),
+        {QStringLiteral("QUOTE"), u'Q', InfoKind::Quote, QStringLiteral("Quote"),
          QStringLiteral("Include Quote Fields"), QStringLiteral("Quote-related Fields")},
     };
     return kinds;
@@ -155,10 +155,10 @@ const EventKindInfo* eventKindInfo(const QString& kind)
     return nullptr;
 }
 
-const EventKindInfo* eventKindForControl(const QString& objectName)
+const EventKindInfo* eventKindFor(InfoKind infoKind)
 {
     for (const EventKindInfo& info : eventKinds()) {
-        if (info.control == objectName)
+        if (info.infoKind == infoKind)
             return &info;
     }
     return nullptr;

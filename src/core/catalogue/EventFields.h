@@ -10,6 +10,11 @@
 // for each. All lookups are free functions over constant tables; kinds and
 // names compare exactly (case matters, no trimming).
 
+// The information a report is based on, as line 3 of a report file names
+// it, in the order of the choices of the "Report Information" page: contacts
+// only, or contacts with the events of one kind.
+enum class InfoKind { Contact, Event, Note, Call, Letter, Meeting, ToDo, Sale, Quote };
+
 // One row of a kind's field table: the column of EVENT.DB and its caption.
 struct EventFieldEntry {
     QString fieldName;
@@ -20,7 +25,8 @@ struct EventFieldEntry {
 struct EventKindInfo {
     QString keyword;       // "GENERIC", "CALL", ...
     QChar code;            // the one-letter EventKindCode
-    QString control;       // objectName of its radio button on Page3
+    InfoKind infoKind;     // the information choice that selects it
+    QString fileKeyword;   // line 3 of a report file: "Event", "Call", ...
     QString choiceCaption; // caption of that radio button
     QString heading;       // text of LblEvent above the event pick list
 };
@@ -29,18 +35,19 @@ struct EventKindInfo {
 const QList<EventKindInfo>& eventKinds();
 // The kind with this exact keyword, or nullptr.
 const EventKindInfo* eventKindInfo(const QString& kind);
-// The kind chosen by the Page3 radio button with this objectName, or nullptr
-// (also for RBContact, which chooses no kind).
-const EventKindInfo* eventKindForControl(const QString& objectName);
+// The kind that an information choice selects, or nullptr for
+// InfoKind::Contact, which selects none.
+const EventKindInfo* eventKindFor(InfoKind infoKind);
 // The kind with this one-letter code, or nullptr.
 const EventKindInfo* eventKindForCode(QChar code);
 // True for the eight keywords only.
 bool isEventKind(const QString& kind);
 
-// The remaining Page3 choice, which selects no kind.
-inline QString contactOnlyControl()
+// The remaining choice, which selects no kind, and its keyword in a report
+// file.
+inline QString contactOnlyKeyword()
 {
-    return QStringLiteral("RBContact");
+    return QStringLiteral("Contact");
 }
 inline QString contactOnlyCaption()
 {

@@ -63,7 +63,7 @@ std::optional<QString> eventKindOf(const ParsedReport& report)
     const std::optional<InfoKind> kind = ReportFile::kindToCheck(report.kind, contactOrdered);
     if (!kind)
         return std::nullopt;
-    const EventKindInfo* info = eventKindForControl(ReportFile::kindButtonName(*kind));
+    const EventKindInfo* info = eventKindFor(*kind);
     return info ? info->keyword : QString();
 }
 

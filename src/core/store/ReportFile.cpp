@@ -23,31 +23,6 @@
 
 namespace {
 
-struct KindInfo
-{
-    InfoKind kind;
-    const char* keyword;
-    const char* button;
-};
-
-// In the order of the keyword table and of the page's buttons.
-constexpr KindInfo kKinds[] = {
-    {InfoKind::Contact, "Contact", "RBContact"}, {InfoKind::Event, "Event", "RBEvent"},
-    {InfoKind::Note, "Note", "RBNote"},          {InfoKind::Call, "Call", "RbCall"},
-    {InfoKind::Letter, "Letter", "RBLetter"},    {InfoKind::Meeting, "Meeting", "RbMeeting"},
-    {InfoKind::ToDo, "TO-DO", "RbTodo"},         {InfoKind::Sale, "Sale", "rbSale"},
-    {InfoKind::Quote, "Quote", "rbQuote"},
-};
-
-const KindInfo& kindInfo(InfoKind kind)
-{
-    for (const KindInfo& k : kKinds) {
-        if (k.kind == kind)
-            return k;
-    }
-    return kKinds[0];
-}
-
 // Message for a text that cannot be stored, or nothing.
 std::optional<QString> checkText(const QString& what, const QString& text)
 {
@@ -109,7 +84,8 @@ QString ReportFile::orderKeyword(ReportOrder order)
 
 QString ReportFile::kindKeyword(InfoKind kind)
 {
-    return QString::fromLatin1(kindInfo(kind).keyword);
+    const EventKindInfo* info = eventKindFor(kind);
+    return info ? info->fileKeyword : contactOnlyKeyword();
 }
 
 std::optional<ReportOrder> ReportFile::orderFromKeyword(const QString& text)
@@ -125,9 +101,11 @@ std::optional<ReportOrder> ReportFile::orderFromKeyword(const QString& text)
 std::optional<InfoKind> ReportFile::kindFromKeyword(const QString& text)
 {
     const QString upper = text.toUpper();
-    for (const KindInfo& k : kKinds) {
-        if (upper == QString::fromLatin1(k.keyword).toUpper())
-            return k.kind;
+    if (upper == contactOnlyKeyword().toUpper())
+        return InfoKind::Contact;
+    for (const EventKindInfo& info : eventKinds()) {
+        if (upper == info.fileKeyword.toUpper())
+            return info.infoKind;
     }
     return std::nullopt;
 }
@@ -160,20 +138,6 @@ QString ReportFile::orderButtonName(ReportOrder order)
 {
     return order == ReportOrder::Calendar ? QStringLiteral("rbDateOrdered")
                                           : QStringLiteral("RbContactOrdered");
-}
-
-QString ReportFile::kindButtonName(InfoKind kind)
-{
-    return QString::fromLatin1(kindInfo(kind).button);
-}
-
-std::optional<InfoKind> ReportFile::kindFromButtonName(const QString& objectName)
-{
-    for (const KindInfo& k : kKinds) {
-        if (objectName == QLatin1String(k.button))
-            return k.kind;
-    }
-    return std::nullopt;
 }
 
 QString ReportFile::paperButtonName(PaperButton paper)

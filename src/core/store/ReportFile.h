@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/catalogue/EventFields.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -14,9 +16,7 @@
 // Line 2 of the file.
 enum class ReportOrder { Contact, Calendar };
 
-// Line 3 of the file, in the order of the buttons of the "Report Information"
-// page.
-enum class InfoKind { Contact, Event, Note, Call, Letter, Meeting, ToDo, Sale, Quote };
+// Line 3 of the file is an InfoKind (core/catalogue/EventFields.h).
 
 // Paper button of the "Paper Size" page that a printable width selects.
 enum class PaperButton { AmPor, A4Por, AmLan, A4Lan, Other };
@@ -80,10 +80,7 @@ public:
 
     // objectNames of the wizard's buttons for the values above.
     static QString orderButtonName(ReportOrder order);
-    static QString kindButtonName(InfoKind kind);
     static QString paperButtonName(PaperButton paper);
-    // The information kind whose button has this objectName, if any.
-    static std::optional<InfoKind> kindFromButtonName(const QString& objectName);
 
     // Checks that every text can be stored: no character outside
     // Windows-1252, no line break. Returns the message for the first text

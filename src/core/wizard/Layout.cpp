@@ -1,5 +1,7 @@
 #include "core/wizard/Layout.h"
 
+#include "core/store/WorkingTable.h"
+
 #include <algorithm>
 
 namespace Layout {
@@ -94,8 +96,7 @@ QList<QStringList> FillColTable(const QStringList& order, const Grid& grid, bool
                                 int width, const QStringList& previousLines)
 {
     QList<QStringList> rows;
-    rows << QStringList{QStringLiteral("Field"), QStringLiteral("Line"),
-                        QStringLiteral("Starting At"), QStringLiteral("Ending At")};
+    rows << WorkingTable::gridHeaders();
 
     const int start = detailShown ? DetailLevelEnd + 1 : 1;
     QList<int> lineCounts(grid.cells.size() + 2, 0); // by line number, 1-based

@@ -119,8 +119,8 @@ void ColumnPreviewWidget::setHeaderTable(const QString& alias, const QString& ta
                 table.setTableName(m_headerTable);
                 table.open();
                 for (table.first(); !table.eof(); table.next())
-                    m_headers->insert(table.asString(QStringLiteral("Field")),
-                                      table.asString(QStringLiteral("Header")));
+                    m_headers->insert(table.asString(WorkingTable::Field),
+                                      table.asString(WorkingTable::Header));
                 table.close();
             } catch (const DatabaseError&) {
                 // No table yet, or none readable: the grid's texts will do.

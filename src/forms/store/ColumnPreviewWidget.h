@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/PreviewRenderer.h"
+#include "core/store/WorkingTable.h"
 
 #include <QHash>
 #include <QLabel>
@@ -59,7 +60,7 @@ public:
     // working table of the alias), read through a cursor of the preview's
     // own and read again whenever the grid is filled anew. A field without a
     // row there is labelled with its grid text.
-    void setHeaderTable(const QString& alias, const QString& tableName = QStringLiteral("CRDATA.DB"));
+    void setHeaderTable(const QString& alias, const QString& tableName = WorkingTable::tableName);
 
     // The grid's rows as the preview reads them, text being typed included.
     QList<PreviewColumn> columns() const;

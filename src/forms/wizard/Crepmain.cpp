@@ -13,8 +13,10 @@
 #include "forms/store/ColumnPreviewWidget.h"
 #include "forms/store/Getfilr.h"
 #include "core/store/ReportFile.h"
+#include "core/store/WorkingTable.h"
 #include "core/wizard/DatabaseAlias.h"
 
+#include <QScopeGuard>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -63,50 +65,45 @@ bool slideShowPresent()
 } // namespace
 
 TFrmCReport::TFrmCReport(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFrmCReport>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFrmCReport>())
 {
-    ui->setupUi(this);
-    bindControls();
+    m_ui->setupUi(this);
+    groupInformationChoices();
 
     // A fixed dialog frame with the system menu only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     // Design-time state of the controls.
-    TFrmFilename::limitTypedDescription(EdDescription);
-    SpinMargin->setMaxLength(3);
-    SpinCol->setMaxLength(2);
-    QSizePolicy keep = PnlPrint->sizePolicy();
+    TFrmFilename::limitTypedDescription(m_ui->EdDescription);
+    m_ui->SpinMargin->setMaxLength(3);
+    m_ui->SpinCol->setMaxLength(2);
+    QSizePolicy keep = m_ui->PnlPrint->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
-    PnlPrint->setSizePolicy(keep);
-    PnlPrint->hide();
-    lbMirror->hide();
-    LblCustYes2->hide();
-    LblCustNo->hide();
-    sgCol->setColumnCount(4);
-    sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
-                                      QStringLiteral("Starting At"), QStringLiteral("Ending At")});
-    sgCol->setRowCount(0);
+    m_ui->PnlPrint->setSizePolicy(keep);
+    m_ui->PnlPrint->hide();
+    m_ui->lbMirror->hide();
+    m_ui->LblCustYes2->hide();
+    m_ui->LblCustNo->hide();
+    m_ui->sgCol->setColumnCount(4);
+    m_ui->sgCol->setHorizontalHeaderLabels(WorkingTable::gridHeaders());
+    m_ui->sgCol->setRowCount(0);
 
     // The tables as designed; FormCreate points them at the alias.
     TblContact.setTableName(QStringLiteral("CONTACT.DB"));
     TblEvents.setTableName(QStringLiteral("EVENT.DB"));
-    TblCRData.setTableName(QStringLiteral("CRDATA.DB"));
-    TblCRData.setExclusive(true);
-    // Refused positions are named as the "Column Widths" grid shows them.
-    TblCRData.setDisplayLabel(QStringLiteral("LPosition"), QStringLiteral("Starting At"));
-    TblCRData.setDisplayLabel(QStringLiteral("RPosition"), QStringLiteral("Ending At"));
+    WorkingTable::prepare(TblCRData);
 
     connectHandlers();
     bindFieldControls();
 
     // The live page preview under the column grid; it edits through sgCol.
-    if (auto* previewBox = qobject_cast<QBoxLayout*>(PnlPreview->layout())) {
+    if (auto* previewBox = qobject_cast<QBoxLayout*>(m_ui->PnlPreview->layout())) {
         ColumnPreviewWidget* preview =
-            ColumnPreviewWidget::addTo(previewBox, sgCol, SpinMargin->value());
-        preview->setPrintableWidthSource([this] { return SpinMargin->value(); });
+            ColumnPreviewWidget::addTo(previewBox, m_ui->sgCol, m_ui->SpinMargin->value());
+        preview->setPrintableWidthSource([this] { return m_ui->SpinMargin->value(); });
         preview->setHeaderTable(DatabaseAlias);
-        QWidget::setTabOrder(BtnCheck, preview);
+        QWidget::setTabOrder(m_ui->BtnCheck, preview);
     }
 
     setFixedSize(sizeHint());
@@ -118,98 +115,6 @@ TFrmCReport::TFrmCReport(QWidget* parent)
 
 TFrmCReport::~TFrmCReport() = default;
 
-void TFrmCReport::bindControls()
-{
-    Notebook1 = ui->Notebook1;
-    Page1 = ui->Page1;
-    Page2 = ui->Page2;
-    Page3 = ui->Page3;
-    Page4 = ui->Page4;
-    Page5 = ui->Page5;
-    Page4_5 = ui->Page4_5;
-    Page6 = ui->Page6;
-    Page7 = ui->Page7;
-    Page8 = ui->Page8;
-    Page9 = ui->Page9;
-    Page10 = ui->Page10;
-
-    Label1 = ui->Label1;
-    RBCreate = ui->RBCreate;
-    RbModify = ui->RbModify;
-    RbCopy = ui->RbCopy;
-    RBColumn = ui->RBColumn;
-    RbDelete = ui->RbDelete;
-
-    RbContactOrdered = ui->RbContactOrdered;
-    rbDateOrdered = ui->rbDateOrdered;
-
-    RBContact = ui->RBContact;
-    RBEvent = ui->RBEvent;
-    RBNote = ui->RBNote;
-    RbCall = ui->RbCall;
-    RBLetter = ui->RBLetter;
-    RbMeeting = ui->RbMeeting;
-    RbTodo = ui->RbTodo;
-    rbSale = ui->rbSale;
-    rbQuote = ui->rbQuote;
-
-    EdDescription = ui->EdDescription;
-
-    RBAmPor = ui->RBAmPor;
-    RbAmLan = ui->RbAmLan;
-    RbA4Por = ui->RbA4Por;
-    RBA4Lan = ui->RBA4Lan;
-    RbOther = ui->RbOther;
-    PnlPrint = ui->PnlPrint;
-    SpinMargin = ui->SpinMargin;
-    LblMargin = ui->LblMargin;
-    m_paperGroup = ui->PaperGroup;
-
-    rbCustYes = ui->rbCustYes;
-    rbCustNo = ui->rbCustNo;
-
-    PickContactField = ui->PickContactField;
-    PickEventField = ui->PickEventField;
-    LblEvent = ui->LblEvent;
-    LblSelected = ui->LblSelected;
-    BitBtn2 = ui->BitBtn2;
-    BtnUser = ui->BtnUser;
-
-    lbAllFields = ui->lbAllFields;
-    lbMirror = ui->lbMirror;
-    BtnMoveUp = ui->BtnMoveUp;
-    BtnDown = ui->BtnDown;
-    LblCustYes = ui->LblCustYes;
-    LblCustNo = ui->LblCustNo;
-
-    SpinCol = ui->SpinCol;
-    Label111 = ui->Label111;
-    StringGrid1 = ui->StringGrid1;
-    LblCustYes2 = ui->LblCustYes2;
-
-    sgCol = ui->sgCol;
-    BtnCheck = ui->BtnCheck;
-    PnlPreview = ui->PnlPreview;
-
-    LBFieldDefs = ui->LBFieldDefs;
-    DBEdit1 = ui->DBEdit1;
-    cbDotLead = ui->cbDotLead;
-    cbDotTrail = ui->cbDotTrail;
-    DBCBTotal = ui->DBCBTotal;
-    DBCBCount = ui->DBCBCount;
-    DBCBAverage = ui->DBCBAverage;
-    DBCBMin = ui->DBCBMin;
-    DBCBMax = ui->DBCBMax;
-    btMakeReport = ui->btMakeReport;
-
-    LblDesc = ui->LblDesc;
-    BtnSlideShow = ui->BtnSlideShow;
-    BtnAbout = ui->BtnAbout;
-    BtnHelp = ui->BtnHelp;
-    BtnPrior = ui->BtnPrior;
-    BtnNext = ui->BtnNext;
-    btExit = ui->btExit;
-}
 
 void TFrmCReport::connectHandlers()
 {
@@ -227,54 +132,54 @@ void TFrmCReport::connectHandlers()
         });
     };
 
-    on(BtnNext, &QPushButton::clicked, &TFrmCReport::BtnNextClick);
-    on(BtnPrior, &QPushButton::clicked, &TFrmCReport::BtnPriorClick);
-    on(btExit, &QPushButton::clicked, &TFrmCReport::btExitClick);
-    on(BtnHelp, &QPushButton::clicked, &TFrmCReport::BtnHelpClick);
-    on(BtnSlideShow, &QPushButton::clicked, &TFrmCReport::BtnSlideShowClick);
-    on(BtnAbout, &QPushButton::clicked, &TFrmCReport::BtnAboutClick);
-    on(EdDescription, &QLineEdit::textChanged, &TFrmCReport::EdDescriptionChange);
+    on(m_ui->BtnNext, &QPushButton::clicked, &TFrmCReport::BtnNextClick);
+    on(m_ui->BtnPrior, &QPushButton::clicked, &TFrmCReport::BtnPriorClick);
+    on(m_ui->btExit, &QPushButton::clicked, &TFrmCReport::btExitClick);
+    on(m_ui->BtnHelp, &QPushButton::clicked, &TFrmCReport::BtnHelpClick);
+    on(m_ui->BtnSlideShow, &QPushButton::clicked, &TFrmCReport::BtnSlideShowClick);
+    on(m_ui->BtnAbout, &QPushButton::clicked, &TFrmCReport::BtnAboutClick);
+    on(m_ui->EdDescription, &QLineEdit::textChanged, &TFrmCReport::EdDescriptionChange);
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     on(help, &QShortcut::activated, &TFrmCReport::BtnHelpClick);
 
-    for (QRadioButton* b : {RBCreate, RbModify, RbCopy, RBColumn, RbDelete})
+    for (QRadioButton* b : {m_ui->RBCreate, m_ui->RbModify, m_ui->RbCopy, m_ui->RBColumn, m_ui->RbDelete})
         onChecked(b, &TFrmCReport::RBCreateClick);
-    for (QRadioButton* b : {RbContactOrdered, rbDateOrdered})
+    for (QRadioButton* b : {m_ui->RbContactOrdered, m_ui->rbDateOrdered})
         onChecked(b, &TFrmCReport::Notebook1Click);
     for (QRadioButton* b :
-         {RBContact, RBEvent, RBNote, RbCall, RBLetter, RbMeeting, RbTodo, rbSale, rbQuote})
+         {m_ui->RBContact, m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter, m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote})
         onChecked(b, &TFrmCReport::RBContactClick);
 
-    onChecked(RBAmPor, &TFrmCReport::RBAmPorClick);
-    onChecked(RbAmLan, &TFrmCReport::RbAmLanClick);
-    onChecked(RbA4Por, &TFrmCReport::RbA4PorClick);
-    onChecked(RBA4Lan, &TFrmCReport::RBA4LanClick);
-    onChecked(RbOther, &TFrmCReport::RbOtherClick);
-    on(SpinMargin, &BoundedSpinBox::editTextChanged, &TFrmCReport::SpinMarginChange);
+    onChecked(m_ui->RBAmPor, &TFrmCReport::RBAmPorClick);
+    onChecked(m_ui->RbAmLan, &TFrmCReport::RbAmLanClick);
+    onChecked(m_ui->RbA4Por, &TFrmCReport::RbA4PorClick);
+    onChecked(m_ui->RBA4Lan, &TFrmCReport::RBA4LanClick);
+    onChecked(m_ui->RbOther, &TFrmCReport::RbOtherClick);
+    on(m_ui->SpinMargin, &BoundedSpinBox::editTextChanged, &TFrmCReport::SpinMarginChange);
 
-    onChecked(rbCustYes, &TFrmCReport::rbCustYesClick);
-    onChecked(rbCustNo, &TFrmCReport::rbCustNoClick);
+    onChecked(m_ui->rbCustYes, &TFrmCReport::rbCustYesClick);
+    onChecked(m_ui->rbCustNo, &TFrmCReport::rbCustNoClick);
 
-    on(PickContactField, &TPickList::OnClick, &TFrmCReport::PickContactFieldClick);
-    on(PickEventField, &TPickList::OnClick, &TFrmCReport::PickContactFieldClick);
-    on(BitBtn2, &QPushButton::clicked, &TFrmCReport::BitBtn2Click);
-    on(BtnUser, &QPushButton::clicked, &TFrmCReport::BtnUserClick);
+    on(m_ui->PickContactField, &TPickList::OnClick, &TFrmCReport::PickContactFieldClick);
+    on(m_ui->PickEventField, &TPickList::OnClick, &TFrmCReport::PickContactFieldClick);
+    on(m_ui->BitBtn2, &QPushButton::clicked, &TFrmCReport::BitBtn2Click);
+    on(m_ui->BtnUser, &QPushButton::clicked, &TFrmCReport::BtnUserClick);
 
-    on(BtnMoveUp, &QPushButton::clicked, &TFrmCReport::BtnMoveUpClick);
-    on(BtnDown, &QPushButton::clicked, &TFrmCReport::BtnDownClick);
+    on(m_ui->BtnMoveUp, &QPushButton::clicked, &TFrmCReport::BtnMoveUpClick);
+    on(m_ui->BtnDown, &QPushButton::clicked, &TFrmCReport::BtnDownClick);
 
-    on(SpinCol, &QSpinBox::valueChanged, &TFrmCReport::SpinColChange);
+    on(m_ui->SpinCol, &QSpinBox::valueChanged, &TFrmCReport::SpinColChange);
 
-    on(BtnCheck, &QPushButton::clicked, &TFrmCReport::BtnCheckClick);
-    on(LBFieldDefs, &QListWidget::currentRowChanged, &TFrmCReport::LBFieldDefsClick);
-    on(btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
+    on(m_ui->BtnCheck, &QPushButton::clicked, &TFrmCReport::BtnCheckClick);
+    on(m_ui->LBFieldDefs, &QListWidget::currentRowChanged, &TFrmCReport::LBFieldDefsClick);
+    on(m_ui->btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
 
     // Clicks on the page area itself, and on the column count box.
-    for (int i = 0; i < Notebook1->count(); ++i)
-        Notebook1->widget(i)->installEventFilter(this);
-    SpinCol->installEventFilter(this);
-    if (auto* edit = SpinCol->findChild<QLineEdit*>())
+    for (int i = 0; i < m_ui->Notebook1->count(); ++i)
+        m_ui->Notebook1->widget(i)->installEventFilter(this);
+    m_ui->SpinCol->installEventFilter(this);
+    if (auto* edit = m_ui->SpinCol->findChild<QLineEdit*>())
         edit->installEventFilter(this);
 }
 
@@ -282,9 +187,9 @@ bool TFrmCReport::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && Notebook1->indexOf(widget) >= 0)
+        if (widget && m_ui->Notebook1->indexOf(widget) >= 0)
             guarded([this] { Notebook1Click(); });
-        else if (widget && (widget == SpinCol || widget->parentWidget() == SpinCol))
+        else if (widget && (widget == m_ui->SpinCol || widget->parentWidget() == m_ui->SpinCol))
             guarded([this] { SpinColClick(); });
     }
     return QDialog::eventFilter(watched, event);
@@ -327,8 +232,8 @@ void TFrmCReport::FormCreate()
 {
     DatabaseAlias = QStringLiteral("VESKA");
 
-    Label1->setText(kCaption);
-    setWindowTitle(Label1->text());
+    m_ui->Label1->setText(kCaption);
+    setWindowTitle(m_ui->Label1->text());
 
     TblEvents.setDatabaseName(DatabaseAlias);
     TblContact.setDatabaseName(DatabaseAlias);
@@ -354,7 +259,7 @@ void TFrmCReport::FormCreate()
         showUnhandledError(error);
     }
 
-    BtnSlideShow->setVisible(slideShowPresent());
+    m_ui->BtnSlideShow->setVisible(slideShowPresent());
 
     m_helpFile = AppPaths::executableFolder() + QStringLiteral("creport.hlp");
 
@@ -370,8 +275,8 @@ void TFrmCReport::FormCreate()
 
 void TFrmCReport::FormShow()
 {
-    if (canFocus(BtnNext))
-        BtnNext->setFocus();
+    if (canFocus(m_ui->BtnNext))
+        m_ui->BtnNext->setFocus();
 }
 
 // ---- Page flow -------------------------------------------------------------
@@ -384,28 +289,23 @@ int TFrmCReport::helpContext(int page)
     return contexts[page];
 }
 
-void TFrmCReport::showPage(int page) { Notebook1->setCurrentIndex(page); }
+void TFrmCReport::showPage(int page) { m_ui->Notebook1->setCurrentIndex(page); }
 
 void TFrmCReport::SetBook(QObject* sender)
 {
     // Whatever happens below, Previous and Next follow the page shown.
-    struct ButtonState
-    {
-        TFrmCReport* w;
-        ~ButtonState()
-        {
-            const int shown = w->Notebook1->currentIndex();
-            w->BtnPrior->setEnabled(shown != 0);
-            w->BtnNext->setEnabled(shown != w->Notebook1->count() - 1);
-        }
-    } buttons{this};
+    const auto buttons = qScopeGuard([this] {
+        const int shown = m_ui->Notebook1->currentIndex();
+        m_ui->BtnPrior->setEnabled(shown != 0);
+        m_ui->BtnNext->setEnabled(shown != m_ui->Notebook1->count() - 1);
+    });
 
     try {
         moveToPage(sender);
     } catch (...) {
         // A move that failed half way leaves the wizard on the page it
         // shows, so that Next and Previous go on from there.
-        CurrentPage = Notebook1->currentIndex();
+        CurrentPage = m_ui->Notebook1->currentIndex();
         throw;
     }
 }
@@ -421,18 +321,18 @@ void TFrmCReport::moveToPage(QObject* sender)
             WaitCursor wait;
             ClearCustomTable(TblCRData);
         }
-        if (RbModify->isChecked() || RbCopy->isChecked())
+        if (m_ui->RbModify->isChecked() || m_ui->RbCopy->isChecked())
             WizardMode = QStringLiteral("MODIFY");
-        else if (RBColumn->isChecked())
+        else if (m_ui->RBColumn->isChecked())
             WizardMode = QStringLiteral("COLUMN");
-        else if (RBCreate->isChecked()) {
+        else if (m_ui->RBCreate->isChecked()) {
             WizardMode = QStringLiteral("CREATE");
             FieldsChanged = true;
         }
         // Delete keeps the former mode.
 
-        if (!RBCreate->isChecked()) {
-            const bool deleting = RbDelete->isChecked();
+        if (!m_ui->RBCreate->isChecked()) {
+            const bool deleting = m_ui->RbDelete->isChecked();
             const bool ok = deleting ? selectReport(QStringLiteral("Delete an Existing Report"),
                                                     QStringLiteral("DELETE"))
                                      : selectReport(QStringLiteral("Modify an Existing Report"),
@@ -449,7 +349,7 @@ void TFrmCReport::moveToPage(QObject* sender)
     }
 
     // 2. Column positions: the editor, then back to the first page.
-    if (RBColumn->isChecked()) {
+    if (m_ui->RBColumn->isChecked()) {
         editColumnPositions();
         showPage(0);
         CurrentPage = 0;
@@ -460,15 +360,15 @@ void TFrmCReport::moveToPage(QObject* sender)
     //    report gets the information kind that goes with its ordering.
     if (CurrentPage == 2) {
         const bool creating = WizardMode == QLatin1String("CREATE");
-        if (rbDateOrdered->isChecked()) {
-            if (sender == BtnNext)
+        if (m_ui->rbDateOrdered->isChecked()) {
+            if (sender == m_ui->BtnNext)
                 ++CurrentPage;
-            else if (sender == BtnPrior)
+            else if (sender == m_ui->BtnPrior)
                 --CurrentPage;
             if (creating)
-                RBEvent->setChecked(true);
-        } else if (RbContactOrdered->isChecked() && creating) {
-            RBContact->setChecked(true);
+                m_ui->RBEvent->setChecked(true);
+        } else if (m_ui->RbContactOrdered->isChecked() && creating) {
+            m_ui->RBContact->setChecked(true);
         }
     }
 
@@ -477,16 +377,16 @@ void TFrmCReport::moveToPage(QObject* sender)
     //    typed, rather than at "Make Report").
     if (CurrentPage == 4) {
         std::optional<QString> refusal;
-        if (EdDescription->text().isEmpty())
+        if (m_ui->EdDescription->text().isEmpty())
             refusal = QStringLiteral("You must enter a description.");
-        else if (sender == BtnNext)
-            refusal = ReportFile::checkDescription(EdDescription->text());
+        else if (sender == m_ui->BtnNext)
+            refusal = ReportFile::checkDescription(m_ui->EdDescription->text());
         if (refusal) {
             ShowError(*refusal);
             CurrentPage = 3;
             showPage(3);
-            if (canFocus(EdDescription))
-                EdDescription->setFocus();
+            if (canFocus(m_ui->EdDescription))
+                m_ui->EdDescription->setFocus();
             return;
         }
     }
@@ -505,13 +405,13 @@ void TFrmCReport::moveToPage(QObject* sender)
     }
 
     // 7. Onto "Column and Rows" going forward: store the order, lay it out.
-    if (CurrentPage == 8 && sender != BtnPrior) {
+    if (CurrentPage == 8 && sender != m_ui->BtnPrior) {
         {
             WaitCursor wait;
             WriteFieldOrders(TblCRData);
         }
-        if (SpinCol->value() == 1)
-            setColumnCount(lbAllFields->count());
+        if (m_ui->SpinCol->value() == 1)
+            setColumnCount(m_ui->lbAllFields->count());
         SetGrid();
     }
 
@@ -529,35 +429,53 @@ void TFrmCReport::moveToPage(QObject* sender)
 
     // 10. Show the page.
     showPage(CurrentPage);
-    if (CurrentPage == 3 && canFocus(EdDescription))
-        EdDescription->setFocus();
-    if (CurrentPage == 8 && canFocus(SpinCol))
-        SpinCol->setFocus();
-    if (CurrentPage == 10 && canFocus(LBFieldDefs)) {
-        LBFieldDefs->setFocus();
-        if (LBFieldDefs->count() > 0) {
-            LBFieldDefs->setCurrentRow(0);
-            LBFieldDefs->item(0)->setSelected(true);
+    if (CurrentPage == 3 && canFocus(m_ui->EdDescription))
+        m_ui->EdDescription->setFocus();
+    if (CurrentPage == 8 && canFocus(m_ui->SpinCol))
+        m_ui->SpinCol->setFocus();
+    if (CurrentPage == 10 && canFocus(m_ui->LBFieldDefs)) {
+        m_ui->LBFieldDefs->setFocus();
+        if (m_ui->LBFieldDefs->count() > 0) {
+            m_ui->LBFieldDefs->setCurrentRow(0);
+            m_ui->LBFieldDefs->item(0)->setSelected(true);
         }
         LBFieldDefsClick();
     }
     if (CurrentPage == 6) {
-        const int selected = int(PickContactField->selectedItems().size()
-                                 + PickEventField->selectedItems().size());
-        LblSelected->setText(QStringLiteral("(%1 fields selected)").arg(selected));
+        const int selected = int(m_ui->PickContactField->selectedItems().size()
+                                 + m_ui->PickEventField->selectedItems().size());
+        m_ui->LblSelected->setText(QStringLiteral("(%1 fields selected)").arg(selected));
     }
+}
+
+std::optional<InfoKind> TFrmCReport::checkedInformation() const
+{
+    const int id = m_kindGroup->checkedId();
+    if (id < 0)
+        return std::nullopt;
+    return InfoKind(id);
 }
 
 QString TFrmCReport::checkedEventKind() const
 {
-    for (const QRadioButton* b :
-         {RBEvent, RBNote, RbCall, RBLetter, RbMeeting, RbTodo, rbSale, rbQuote}) {
-        if (b->isChecked()) {
-            if (const EventKindInfo* kind = eventKindForControl(b->objectName()))
-                return kind->keyword;
-        }
-    }
-    return QString();
+    const std::optional<InfoKind> information = checkedInformation();
+    const EventKindInfo* kind = information ? eventKindFor(*information) : nullptr;
+    return kind ? kind->keyword : QString();
+}
+
+void TFrmCReport::groupInformationChoices()
+{
+    // The choices of "Report Information" by the kind each stands for.
+    m_kindGroup = new QButtonGroup(this);
+    const std::pair<QRadioButton*, InfoKind> choices[] = {
+        {m_ui->RBContact, InfoKind::Contact}, {m_ui->RBEvent, InfoKind::Event},
+        {m_ui->RBNote, InfoKind::Note},       {m_ui->RbCall, InfoKind::Call},
+        {m_ui->RBLetter, InfoKind::Letter},   {m_ui->RbMeeting, InfoKind::Meeting},
+        {m_ui->RbTodo, InfoKind::ToDo},       {m_ui->rbSale, InfoKind::Sale},
+        {m_ui->rbQuote, InfoKind::Quote},
+    };
+    for (const auto& [button, kind] : choices)
+        m_kindGroup->addButton(button, int(kind));
 }
 
 // ---- Buttons ---------------------------------------------------------------
@@ -565,13 +483,13 @@ QString TFrmCReport::checkedEventKind() const
 void TFrmCReport::BtnNextClick()
 {
     ++CurrentPage;
-    SetBook(BtnNext);
+    SetBook(m_ui->BtnNext);
 }
 
 void TFrmCReport::BtnPriorClick()
 {
     --CurrentPage;
-    SetBook(BtnPrior);
+    SetBook(m_ui->BtnPrior);
 }
 
 void TFrmCReport::btExitClick()
@@ -580,11 +498,11 @@ void TFrmCReport::btExitClick()
         close();
 }
 
-void TFrmCReport::EdDescriptionChange() { LblDesc->setText(EdDescription->text()); }
+void TFrmCReport::EdDescriptionChange() { m_ui->LblDesc->setText(m_ui->EdDescription->text()); }
 
 void TFrmCReport::BtnHelpClick()
 {
-    Platform::instance().openHelp(m_helpFile, helpContext(Notebook1->currentIndex()));
+    Platform::instance().openHelp(m_helpFile, helpContext(m_ui->Notebook1->currentIndex()));
 }
 
 void TFrmCReport::BtnSlideShowClick()
@@ -611,11 +529,11 @@ void TFrmCReport::RBContactClick() { RefillPickLists = true; }
 
 void TFrmCReport::setStandardPaper(int width, const QString& inches)
 {
-    SpinMargin->setValue(width);
+    m_ui->SpinMargin->setValue(width);
     // The presets always show a full stop, whatever the regional settings.
-    LblMargin->setText(QStringLiteral("(") + inches + QStringLiteral("\")"));
-    SpinMargin->setEnabled(false);
-    PnlPrint->hide();
+    m_ui->LblMargin->setText(QStringLiteral("(") + inches + QStringLiteral("\")"));
+    m_ui->SpinMargin->setEnabled(false);
+    m_ui->PnlPrint->hide();
 }
 
 void TFrmCReport::RBAmPorClick() { setStandardPaper(75, QStringLiteral("7.5")); }
@@ -628,14 +546,14 @@ void TFrmCReport::RBA4LanClick() { setStandardPaper(115, QStringLiteral("11.5"))
 
 void TFrmCReport::RbOtherClick()
 {
-    SpinMargin->setEnabled(true);
-    PnlPrint->show();
+    m_ui->SpinMargin->setEnabled(true);
+    m_ui->PnlPrint->show();
 }
 
 void TFrmCReport::SpinMarginChange()
 {
     // Typed widths follow the user's regional decimal separator.
-    const double inches = SpinMargin->boundedValue() / 10.0;
-    LblMargin->setText(QStringLiteral("(") + QLocale().toString(inches, 'f', 1)
+    const double inches = m_ui->SpinMargin->boundedValue() / 10.0;
+    m_ui->LblMargin->setText(QStringLiteral("(") + QLocale().toString(inches, 'f', 1)
                        + QStringLiteral("\")"));
 }

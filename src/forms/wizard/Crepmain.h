@@ -2,7 +2,8 @@
 
 #include "engine/DatabaseError.h"
 #include "engine/Table.h"
-#include "forms/wizard/BoundedSpinBox.h"
+#include "core/store/ReportFile.h"
+#include "core/store/WorkingTable.h"
 #include "core/wizard/Layout.h"
 
 #include <QChar>
@@ -13,28 +14,10 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
-class QTableWidget;
 class QWidget;
-class TPickList;
-
-// A fault at the window's creation that leaves the wizard nothing to work
-// on: the alias leads to no folder, or another wizard holds the working
-// table of this data folder.
-class WorkingTableRefused : public DatabaseError
-{
-public:
-    using DatabaseError::DatabaseError;
-};
 
 namespace Ui {
 class TFrmCReport;
@@ -52,118 +35,14 @@ class TFrmCReport;
 //   CrepmainLayout.cpp  layout grid and default column positions
 //   CrepmainTable.cpp   the working table CRDATA.DB and the bound controls
 //   CrepmainReport.cpp  loading and writing report files, the dialogs
-// Controls, fields and operations are public so that the dialogs that write
-// into the wizard and the tests can reach them.
+// The controls are the Ui object's, private to the window; tests find them
+// by their objectNames. The handlers are public, as the pages call them.
 class TFrmCReport : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFrmCReport(QWidget* parent = nullptr);
     ~TFrmCReport() override;
-
-    // ---- Pages, in index order (CurrentPage 0 to 10) ----------------------
-    QStackedWidget* Notebook1 = nullptr;
-    QWidget* Page1 = nullptr;
-    QWidget* Page2 = nullptr;
-    QWidget* Page3 = nullptr;
-    QWidget* Page4 = nullptr;
-    QWidget* Page5 = nullptr;
-    QWidget* Page4_5 = nullptr;
-    QWidget* Page6 = nullptr;
-    QWidget* Page7 = nullptr;
-    QWidget* Page8 = nullptr;
-    QWidget* Page9 = nullptr;
-    QWidget* Page10 = nullptr;
-
-    // Page1: title and operation
-    QLabel* Label1 = nullptr;
-    QRadioButton* RBCreate = nullptr;
-    QRadioButton* RbModify = nullptr;
-    QRadioButton* RbCopy = nullptr;
-    QRadioButton* RBColumn = nullptr;
-    QRadioButton* RbDelete = nullptr;
-
-    // Page2: report type (ordering)
-    QRadioButton* RbContactOrdered = nullptr;
-    QRadioButton* rbDateOrdered = nullptr;
-
-    // Page3: information kind
-    QRadioButton* RBContact = nullptr;
-    QRadioButton* RBEvent = nullptr;
-    QRadioButton* RBNote = nullptr;
-    QRadioButton* RbCall = nullptr;
-    QRadioButton* RBLetter = nullptr;
-    QRadioButton* RbMeeting = nullptr;
-    QRadioButton* RbTodo = nullptr;
-    QRadioButton* rbSale = nullptr;
-    QRadioButton* rbQuote = nullptr;
-
-    // Page4: description
-    QLineEdit* EdDescription = nullptr;
-
-    // Page5: paper size
-    QRadioButton* RBAmPor = nullptr;
-    QRadioButton* RbAmLan = nullptr;
-    QRadioButton* RbA4Por = nullptr;
-    QRadioButton* RBA4Lan = nullptr;
-    QRadioButton* RbOther = nullptr;
-    QFrame* PnlPrint = nullptr;
-    BoundedSpinBox* SpinMargin = nullptr;
-    QLabel* LblMargin = nullptr;
-
-    // Page4_5: detail level
-    QRadioButton* rbCustYes = nullptr;
-    QRadioButton* rbCustNo = nullptr;
-
-    // Page6: field selection
-    TPickList* PickContactField = nullptr;
-    TPickList* PickEventField = nullptr;
-    QLabel* LblEvent = nullptr;
-    QLabel* LblSelected = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* BtnUser = nullptr;
-
-    // Page7: field order
-    QListWidget* lbAllFields = nullptr;
-    QListWidget* lbMirror = nullptr; // hidden backup taken before each move
-    QPushButton* BtnMoveUp = nullptr;
-    QPushButton* BtnDown = nullptr;
-    QLabel* LblCustYes = nullptr;
-    QLabel* LblCustNo = nullptr;
-
-    // Page8: columns and rows
-    BoundedSpinBox* SpinCol = nullptr;
-    QLabel* Label111 = nullptr; // the row count of the layout
-    QTableWidget* StringGrid1 = nullptr;
-    QLabel* LblCustYes2 = nullptr;
-
-    // Page9: column widths
-    QTableWidget* sgCol = nullptr;
-    QPushButton* BtnCheck = nullptr;
-    // Empty area under sgCol with a vertical layout, kept for a preview of
-    // the columns.
-    QWidget* PnlPreview = nullptr;
-
-    // Page10: field definitions, bound to the current row of TblCRData
-    QListWidget* LBFieldDefs = nullptr;
-    QLineEdit* DBEdit1 = nullptr;
-    QCheckBox* cbDotLead = nullptr;
-    QCheckBox* cbDotTrail = nullptr;
-    QCheckBox* DBCBTotal = nullptr;
-    QCheckBox* DBCBCount = nullptr;
-    QCheckBox* DBCBAverage = nullptr;
-    QCheckBox* DBCBMin = nullptr;
-    QCheckBox* DBCBMax = nullptr;
-    QPushButton* btMakeReport = nullptr;
-
-    // Bottom panel
-    QLabel* LblDesc = nullptr;
-    QPushButton* BtnSlideShow = nullptr;
-    QPushButton* BtnAbout = nullptr;
-    QPushButton* BtnHelp = nullptr;
-    QPushButton* BtnPrior = nullptr;
-    QPushButton* BtnNext = nullptr;
-    QPushButton* btExit = nullptr;
 
     // ---- The report in hand and the wizard's state -------------------------
     QString WizardMode; // "CREATE", "MODIFY" (modify and copy) or "COLUMN"
@@ -208,7 +87,9 @@ public:
     void SetBook(QObject* sender);
     // The help context number of a page index.
     static int helpContext(int page);
-    // The keyword of the event kind chosen on Page3; empty for RBContact.
+    // The information chosen on Page3, if any, and the keyword of the event
+    // kind it selects (empty for contacts only).
+    std::optional<InfoKind> checkedInformation() const;
     QString checkedEventKind() const;
 
     void BtnNextClick();
@@ -336,14 +217,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void bindControls();
     void connectHandlers();
     void showPage(int page);
     void moveToPage(QObject* sender); // the steps of SetBook
     void setStandardPaper(int width, const QString& inches);
+    void groupInformationChoices();
+    auto followingHighlightedField();
+    ReportFileContent reportContent(Table& table) const;
+    bool askForNewName();
+    void writeReportFile(Table& table, bool newName);
 
-    std::unique_ptr<Ui::TFrmCReport> ui;
-    QButtonGroup* m_paperGroup = nullptr;
+    std::unique_ptr<Ui::TFrmCReport> m_ui;
+    QButtonGroup* m_kindGroup = nullptr; // Page3's choices, by InfoKind
     bool m_settingColumns = false;
     int m_controlInput = 0; // depth of control input handlers running
     QString m_helpFile;

@@ -5,6 +5,8 @@
 // controls in and the results back out.
 #include "forms/wizard/Crepmain.h"
 
+#include "ui_Crepmain.h"
+
 #include "core/app/SharedRoutines.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/ContactFields.h"
@@ -16,6 +18,7 @@
 #include "core/wizard/DatabaseAlias.h"
 #include "core/wizard/FieldRules.h"
 
+#include <QScopeGuard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -59,19 +62,6 @@ void setEntries(QListWidget* list, const QStringList& entries)
     list->addItems(entries);
 }
 
-// Closes a table when the scope ends, also on an error.
-class CloseOnExit
-{
-public:
-    explicit CloseOnExit(Table& table) : m_table(table) {}
-    ~CloseOnExit() { m_table.close(); }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    Table& m_table;
-};
-
 } // namespace
 
 // ---- Pick lists ------------------------------------------------------------
@@ -80,9 +70,9 @@ void TFrmCReport::FillPickFields(QObject* sender)
 {
     // Coming back never rebuilds the lists, and neither does a return to the
     // page when the user has made a selection and touched no earlier choice.
-    if (sender == BtnPrior)
+    if (sender == m_ui->BtnPrior)
         return;
-    const int selected = PickContactField->selectedItemCount() + PickEventField->selectedItemCount();
+    const int selected = m_ui->PickContactField->selectedItemCount() + m_ui->PickEventField->selectedItemCount();
     if (selected > 0 && !RefillPickLists)
         return;
 
@@ -90,20 +80,15 @@ void TFrmCReport::FillPickFields(QObject* sender)
 
     // The kind chosen on "Report Information"; contacts only keeps the kind
     // that was there.
-    for (const QRadioButton* choice :
-         {RBEvent, RBNote, RbCall, RBLetter, RbMeeting, RbTodo, rbSale, rbQuote}) {
-        if (!choice->isChecked())
-            continue;
-        if (const EventKindInfo* kind = eventKindForControl(choice->objectName())) {
-            EventKind = kind->keyword;
-            EventKindCode = kind->code;
-            LblEvent->setText(kind->heading);
-        }
-        break;
+    const std::optional<InfoKind> information = checkedInformation();
+    if (const EventKindInfo* kind = information ? eventKindFor(*information) : nullptr) {
+        EventKind = kind->keyword;
+        EventKindCode = kind->code;
+        m_ui->LblEvent->setText(kind->heading);
     }
 
-    PickContactField->clear();
-    PickEventField->clear();
+    m_ui->PickContactField->clear();
+    m_ui->PickEventField->clear();
     ContactMemoChosen = false;
     EventMemoChosen = false;
 
@@ -111,22 +96,22 @@ void TFrmCReport::FillPickFields(QObject* sender)
         // Opening a table reads its header only: the column list of a large
         // contact table costs no more than that of an empty one. A table that
         // cannot be opened stops the fill with both lists empty.
-        CloseOnExit closeContacts(TblContact);
-        CloseOnExit closeEvents(TblEvents);
+        const auto closeContacts = qScopeGuard([this] { TblContact.close(); });
+        const auto closeEvents = qScopeGuard([this] { TblEvents.close(); });
         TblContact.open();
         TblEvents.open();
         const QStringList contacts = contactPickListEntries(TblContact.fieldDefs());
         QStringList events;
         if (const EventKindInfo* kind = eventKindForCode(EventKindCode))
             events = FillEventFieldList(kind->keyword);
-        PickContactField->addItems(contacts);
-        PickEventField->addItems(events);
+        m_ui->PickContactField->addItems(contacts);
+        m_ui->PickEventField->addItems(events);
     }
-    PickContactField->scrollToTop();
+    m_ui->PickContactField->scrollToTop();
 
-    const bool contactsOnly = RBContact->isChecked();
-    LblEvent->setVisible(!contactsOnly);
-    PickEventField->setVisible(!contactsOnly);
+    const bool contactsOnly = m_ui->RBContact->isChecked();
+    m_ui->LblEvent->setVisible(!contactsOnly);
+    m_ui->PickEventField->setVisible(!contactsOnly);
 }
 
 void TFrmCReport::showError(const QString& message)
@@ -142,35 +127,31 @@ void TFrmCReport::showError(const QString& message)
 void TFrmCReport::PickContactFieldClick()
 {
     ++m_controlInput;
-    struct Done
-    {
-        int& depth;
-        ~Done() { --depth; }
-    } done{m_controlInput};
+    const auto done = qScopeGuard([this] { --m_controlInput; });
     RefillPickLists = false;
     FieldsChanged = true;
 
     FieldRules::PickState state;
-    state.contactEntries = entriesOf(PickContactField);
-    state.contactSelected = selectionOf(PickContactField);
-    state.eventEntries = entriesOf(PickEventField);
-    state.eventSelected = selectionOf(PickEventField);
+    state.contactEntries = entriesOf(m_ui->PickContactField);
+    state.contactSelected = selectionOf(m_ui->PickContactField);
+    state.eventEntries = entriesOf(m_ui->PickEventField);
+    state.eventSelected = selectionOf(m_ui->PickEventField);
     state.contactMemoChosen = ContactMemoChosen;
     state.eventMemoChosen = EventMemoChosen;
     const QStringList messages = FieldRules::PickContactFieldClick(state, EventKind);
 
     // The refused memo is deselected before the user reads why.
-    applySelection(PickContactField, state.contactSelected);
-    applySelection(PickEventField, state.eventSelected);
+    applySelection(m_ui->PickContactField, state.contactSelected);
+    applySelection(m_ui->PickEventField, state.eventSelected);
     ContactMemoChosen = state.contactMemoChosen;
     EventMemoChosen = state.eventMemoChosen;
     SelectedCount = state.selectedCount;
-    LblSelected->setText(FieldRules::selectedCountLabel(SelectedCount));
+    m_ui->LblSelected->setText(FieldRules::selectedCountLabel(SelectedCount));
     for (const QString& message : messages)
         showError(message);
 
-    if (SpinCol->value() == 1)
-        setColumnCount(Layout::clampColumns(lbAllFields->count()));
+    if (m_ui->SpinCol->value() == 1)
+        setColumnCount(Layout::clampColumns(m_ui->lbAllFields->count()));
     SetGrid();
 }
 
@@ -178,18 +159,18 @@ void TFrmCReport::PickContactFieldClick()
 
 void TFrmCReport::rbCustYesClick()
 {
-    const int row = indexOfEntry(entriesOf(PickContactField), QStringLiteral("CustomID"));
+    const int row = indexOfEntry(entriesOf(m_ui->PickContactField), QStringLiteral("CustomID"));
     if (row >= 0)
-        PickContactField->setItemSelected(row, true);
-    PickContactField->scrollToTop();
+        m_ui->PickContactField->setItemSelected(row, true);
+    m_ui->PickContactField->scrollToTop();
 }
 
 void TFrmCReport::rbCustNoClick()
 {
-    const int row = indexOfEntry(entriesOf(PickContactField), QStringLiteral("CustomID"));
+    const int row = indexOfEntry(entriesOf(m_ui->PickContactField), QStringLiteral("CustomID"));
     if (row >= 0)
-        PickContactField->setItemSelected(row, false);
-    PickContactField->scrollToTop();
+        m_ui->PickContactField->setItemSelected(row, false);
+    m_ui->PickContactField->scrollToTop();
 }
 
 // ---- Field order -------------------------------------------------------------
@@ -197,40 +178,40 @@ void TFrmCReport::rbCustNoClick()
 bool TFrmCReport::FillFullList(QObject* sender)
 {
     // Going back never rebuilds the order.
-    if (sender == BtnPrior)
+    if (sender == m_ui->BtnPrior)
         return true;
-    const bool detailLevel = rbCustYes->isChecked();
+    const bool detailLevel = m_ui->rbCustYes->isChecked();
     const std::optional<FieldRules::FieldOrder> order =
-        FieldRules::FillFullList(selectedEntriesOf(PickContactField),
-                                 selectedEntriesOf(PickEventField), EventKind, detailLevel);
+        FieldRules::FillFullList(selectedEntriesOf(m_ui->PickContactField),
+                                 selectedEntriesOf(m_ui->PickEventField), EventKind, detailLevel);
     if (!order)
         return false;
 
     // The rows of fields that stay selected keep everything they hold
     // (header, dot lines, summaries, positions); deselected fields lose their
     // rows and new ones get fresh rows.
-    lbAllFields->clear();
+    m_ui->lbAllFields->clear();
     QStringList kept;
     for (const FieldRules::RecordedField& record : order->records)
         kept << record.field;
     removeRowsExcept(kept, TblCRData);
     for (const FieldRules::RecordedField& record : order->records)
         RecordDBType(record.field, record.header, TblCRData, record.dbType);
-    setEntries(lbAllFields, order->entries);
+    setEntries(m_ui->lbAllFields, order->entries);
 
-    LblCustYes->setVisible(detailLevel);
-    LblCustYes2->setVisible(detailLevel);
-    LblCustNo->setVisible(!detailLevel);
+    m_ui->LblCustYes->setVisible(detailLevel);
+    m_ui->LblCustYes2->setVisible(detailLevel);
+    m_ui->LblCustNo->setVisible(!detailLevel);
 
-    if (lbAllFields->count() > 0)
-        lbAllFields->setCurrentRow(0);
+    if (m_ui->lbAllFields->count() > 0)
+        m_ui->lbAllFields->setCurrentRow(0);
     return true;
 }
 
 bool TFrmCReport::qOKFieldPositions()
 {
     QString message;
-    const bool ok = FieldRules::qOKFieldPositions(entriesOf(lbAllFields), EventKind, &message);
+    const bool ok = FieldRules::qOKFieldPositions(entriesOf(m_ui->lbAllFields), EventKind, &message);
     if (!ok)
         ShowError(message);
     return ok;
@@ -249,32 +230,33 @@ int selectedRow(const QListWidget* list)
 
 // Shared by Move Up and Move Down: the backup is taken first; a refused move
 // puts the backup back, with nothing selected.
-static void applyMove(TFrmCReport& w, const FieldRules::MoveResult& result)
+static void applyMove(QListWidget* order, const QListWidget* mirror,
+                      const FieldRules::MoveResult& result)
 {
     if (!result.message.isEmpty()) {
         ShowError(result.message);
-        setEntries(w.lbAllFields, entriesOf(w.lbMirror));
-        w.lbAllFields->setCurrentRow(-1);
-        w.lbAllFields->clearSelection();
+        setEntries(order, entriesOf(mirror));
+        order->setCurrentRow(-1);
+        order->clearSelection();
         return;
     }
-    if (result.order != entriesOf(w.lbAllFields))
-        setEntries(w.lbAllFields, result.order);
+    if (result.order != entriesOf(order))
+        setEntries(order, result.order);
     if (result.selected >= 0)
-        w.lbAllFields->setCurrentRow(result.selected);
+        order->setCurrentRow(result.selected);
 }
 
 void TFrmCReport::BtnMoveUpClick()
 {
-    setEntries(lbMirror, entriesOf(lbAllFields));
-    applyMove(*this, FieldRules::moveFieldUp(entriesOf(lbAllFields), selectedRow(lbAllFields),
+    setEntries(m_ui->lbMirror, entriesOf(m_ui->lbAllFields));
+    applyMove(m_ui->lbAllFields, m_ui->lbMirror, FieldRules::moveFieldUp(entriesOf(m_ui->lbAllFields), selectedRow(m_ui->lbAllFields),
                                              EventKind));
 }
 
 void TFrmCReport::BtnDownClick()
 {
-    setEntries(lbMirror, entriesOf(lbAllFields));
-    applyMove(*this, FieldRules::moveFieldDown(entriesOf(lbAllFields), selectedRow(lbAllFields),
+    setEntries(m_ui->lbMirror, entriesOf(m_ui->lbAllFields));
+    applyMove(m_ui->lbAllFields, m_ui->lbMirror, FieldRules::moveFieldDown(entriesOf(m_ui->lbAllFields), selectedRow(m_ui->lbAllFields),
                                                EventKind));
 }
 
@@ -284,14 +266,14 @@ void TFrmCReport::LBFieldDefsClick()
 {
     // In a single-selection list the current entry is the selected one; a
     // click makes an entry current before it shows as selected.
-    const int row = LBFieldDefs->currentRow();
+    const int row = m_ui->LBFieldDefs->currentRow();
     if (row < 0)
         return;
     postPendingFieldEdit();
     TblCRData.open();
     TblCRData.setIndexName(QString());
     // A key that is not found leaves the cursor where it was.
-    TblCRData.findKey({CaptionToField(EventKind, LBFieldDefs->item(row)->text())});
+    TblCRData.findKey({CaptionToField(EventKind, m_ui->LBFieldDefs->item(row)->text())});
     CheckFieldTypes();
     showCurrentFieldRow();
 }
@@ -301,7 +283,7 @@ void TFrmCReport::LBFieldDefsClick()
 void TFrmCReport::BitBtn2Click()
 {
     // The boxes act on the contact list directly while the dialog is open.
-    TFrmSpecial dialog(PickContactField, this);
+    TFrmSpecial dialog(m_ui->PickContactField, this);
     dialog.exec();
 }
 

@@ -3,10 +3,13 @@
 // Layout; the handlers here copy the results into the two grids.
 #include "forms/wizard/Crepmain.h"
 
+#include "ui_Crepmain.h"
+
 #include "core/app/SharedRoutines.h"
 #include "forms/wizard/ListEntries.h"
 #include "forms/wizard/BoundedSpinBox.h"
 
+#include <QScopeGuard>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -71,26 +74,22 @@ private:
 void TFrmCReport::SetGrid()
 {
     GridReady = false;
-    struct Ready
-    {
-        bool& flag;
-        ~Ready() { flag = true; }
-    } ready{GridReady};
+    const auto ready = qScopeGuard([this] { GridReady = true; });
 
-    m_layoutGrid = Layout::SetGrid(entriesOf(lbAllFields), SpinCol->boundedValue(), rbCustYes->isChecked());
+    m_layoutGrid = Layout::SetGrid(entriesOf(m_ui->lbAllFields), m_ui->SpinCol->boundedValue(), m_ui->rbCustYes->isChecked());
 
-    StringGrid1->clearContents();
-    StringGrid1->setColumnCount(m_layoutGrid.columns);
-    StringGrid1->setRowCount(m_layoutGrid.rows);
+    m_ui->StringGrid1->clearContents();
+    m_ui->StringGrid1->setColumnCount(m_layoutGrid.columns);
+    m_ui->StringGrid1->setRowCount(m_layoutGrid.rows);
     for (int r = 0; r < m_layoutGrid.rows; ++r) {
         for (int c = 0; c < m_layoutGrid.columns; ++c) {
             auto* item = new QTableWidgetItem(m_layoutGrid.text(c, r));
             item->setTextAlignment(Qt::AlignCenter);
-            StringGrid1->setItem(r, c, item);
+            m_ui->StringGrid1->setItem(r, c, item);
         }
     }
-    Label111->setText(QString::number(m_layoutGrid.rows));
-    LayoutCellSizer::of(StringGrid1)->apply();
+    m_ui->Label111->setText(QString::number(m_layoutGrid.rows));
+    LayoutCellSizer::of(m_ui->StringGrid1)->apply();
 
     // The message comes once, and again only after a layout that fitted: the
     // page flow and the column count can lay out the same fields twice in a
@@ -104,11 +103,7 @@ void TFrmCReport::SetGrid()
 void TFrmCReport::SpinColChange()
 {
     ++m_controlInput;
-    struct Done
-    {
-        int& depth;
-        ~Done() { --depth; }
-    } done{m_controlInput};
+    const auto done = qScopeGuard([this] { --m_controlInput; });
     // A count the user changes, by mouse, wheel or keyboard, asks for fresh
     // positions on "Column Widths"; one the program sets does not.
     if (!m_settingColumns)
@@ -122,19 +117,15 @@ void TFrmCReport::SpinColClick() { FieldsChanged = true; }
 void TFrmCReport::setColumnCount(int columns)
 {
     m_settingColumns = true;
-    struct Done
-    {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_settingColumns};
-    SpinCol->setValue(columns);
+    const auto done = qScopeGuard([this] { m_settingColumns = false; });
+    m_ui->SpinCol->setValue(columns);
 }
 
 bool TFrmCReport::storedPositionsStillFit() const
 {
-    return m_storedPositions.valid && m_storedPositions.order == entriesOf(lbAllFields) &&
-           m_storedPositions.columns == SpinCol->boundedValue() &&
-           m_storedPositions.width == SpinMargin->boundedValue();
+    return m_storedPositions.valid && m_storedPositions.order == entriesOf(m_ui->lbAllFields) &&
+           m_storedPositions.columns == m_ui->SpinCol->boundedValue() &&
+           m_storedPositions.width == m_ui->SpinMargin->boundedValue();
 }
 
 void TFrmCReport::FillColTable()
@@ -147,33 +138,33 @@ void TFrmCReport::FillColTable()
         return;
     }
 
-    const QStringList order = entriesOf(lbAllFields);
+    const QStringList order = entriesOf(m_ui->lbAllFields);
     QStringList previousLines;
-    for (int r = 0; r < sgCol->rowCount(); ++r) {
-        const QTableWidgetItem* item = sgCol->item(r, 1);
+    for (int r = 0; r < m_ui->sgCol->rowCount(); ++r) {
+        const QTableWidgetItem* item = m_ui->sgCol->item(r, 1);
         previousLines << (item ? item->text() : QString());
     }
     const QList<QStringList> rows = Layout::FillColTable(
         order, m_layoutGrid,
-        Layout::detailLevelShown(rbCustYes->isChecked(), WizardMode, FieldsChanged),
-        SpinMargin->boundedValue(), previousLines);
+        Layout::detailLevelShown(m_ui->rbCustYes->isChecked(), WizardMode, FieldsChanged),
+        m_ui->SpinMargin->boundedValue(), previousLines);
 
     // The title row is the grid's header; "Field" and "Line" cannot be edited.
-    sgCol->clearContents();
-    sgCol->setColumnCount(4);
-    sgCol->setHorizontalHeaderLabels(rows.value(0));
-    sgCol->setRowCount(int(rows.size()) - 1);
+    m_ui->sgCol->clearContents();
+    m_ui->sgCol->setColumnCount(4);
+    m_ui->sgCol->setHorizontalHeaderLabels(rows.value(0));
+    m_ui->sgCol->setRowCount(int(rows.size()) - 1);
     for (int r = 1; r < rows.size(); ++r) {
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(rows.at(r).value(c));
             if (c < 2)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            sgCol->setItem(r - 1, c, item);
+            m_ui->sgCol->setItem(r - 1, c, item);
         }
     }
-    sgCol->resizeColumnToContents(0);
-    sgCol->resizeRowsToContents();
+    m_ui->sgCol->resizeColumnToContents(0);
+    m_ui->sgCol->resizeRowsToContents();
 
-    LBFieldDefs->clear();
-    LBFieldDefs->addItems(order);
+    m_ui->LBFieldDefs->clear();
+    m_ui->LBFieldDefs->addItems(order);
 }

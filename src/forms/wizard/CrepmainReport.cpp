@@ -3,9 +3,12 @@
 // column editor that the page flow opens.
 #include "forms/wizard/Crepmain.h"
 
+#include "ui_Crepmain.h"
+
 #include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
 #include "forms/controls/Picklist.h"
 #include "core/store/ColumnCheck.h"
@@ -15,11 +18,14 @@
 #include "core/store/ReportFile.h"
 #include "core/store/ReportList.h"
 #include "core/store/ReportParser.h"
+#include "core/store/WorkingTable.h"
 #include "forms/store/Repsel.h"
 #include "forms/wizard/BoundedSpinBox.h"
 #include "core/wizard/DatabaseAlias.h"
 
+#include <QScopeGuard>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -31,8 +37,6 @@
 
 namespace {
 
-const QString kOrderIndex = QStringLiteral("iOrder");
-
 // A report file that cannot be written or loaded. It carries one message for
 // the user, naming the file, and reaches the application's error box like
 // an error of the engine.
@@ -40,14 +44,6 @@ class ReportFileFailure : public DatabaseError
 {
 public:
     using DatabaseError::DatabaseError;
-};
-
-struct WaitCursor
-{
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 void showInformation(const QString& text)
@@ -73,104 +69,6 @@ QString reportPath(const TFrmCReport& w)
     return resolved.isEmpty() ? JoinPath(folder, reportFile) : resolved;
 }
 
-std::optional<int> optionalInt(const Table& table, const QString& field)
-{
-    if (table.isNull(field))
-        return std::nullopt;
-    return table.asInteger(field);
-}
-
-// Runs work over the rows of the table in "iOrder" order with its bound
-// controls suspended, and puts the cursor back on its index and row, so that
-// the controls of "Field Definitions" keep showing the field they showed.
-template <typename F> void forEachRowInPrintOrder(Table& table, F&& perRow)
-{
-    table.open();
-    if (table.state() != Table::State::Browse)
-        table.post();
-    const QString index = table.indexName();
-    const int position = table.recNo();
-    table.disableControls();
-    struct Restore
-    {
-        Table& t;
-        const QString& index;
-        int position;
-        ~Restore()
-        {
-            try {
-                t.setIndexName(index);
-                if (position >= 0 && position < t.recordCount())
-                    t.moveTo(position);
-            } catch (const DatabaseError&) {
-                // The rows were read; where the cursor stands is secondary.
-            }
-            t.enableControls();
-        }
-    } restore{table, index, position};
-    table.setIndexName(kOrderIndex);
-    for (table.first(); !table.eof(); table.next())
-        perRow(table);
-}
-
-ReportFileField fieldOfRow(const Table& t)
-{
-    ReportFileField f;
-    f.dbType = optionalInt(t, QStringLiteral("DbType"));
-    f.lDots = t.asBoolean(QStringLiteral("LDots"));
-    f.rDots = t.asBoolean(QStringLiteral("RDots"));
-    f.header = t.asString(QStringLiteral("Header"));
-    f.field = t.asString(QStringLiteral("Field"));
-    f.line = optionalInt(t, QStringLiteral("Line"));
-    f.lPosition = optionalInt(t, QStringLiteral("LPosition"));
-    f.rPosition = optionalInt(t, QStringLiteral("RPosition"));
-    f.total = t.asBoolean(QStringLiteral("Total"));
-    f.count = t.asBoolean(QStringLiteral("Count"));
-    f.average = t.asBoolean(QStringLiteral("Average"));
-    f.min = t.asBoolean(QStringLiteral("Min"));
-    f.max = t.asBoolean(QStringLiteral("Max"));
-    return f;
-}
-
-// The report as the wizard's pages and the table hold it.
-ReportFileContent contentOf(const TFrmCReport& w, Table& table)
-{
-    ReportFileContent content;
-    content.description = w.EdDescription->text();
-    content.order = w.rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
-    for (const QRadioButton* b : {w.RBContact, w.RBEvent, w.RBNote, w.RbCall, w.RBLetter,
-                                  w.RbMeeting, w.RbTodo, w.rbSale, w.rbQuote}) {
-        if (b->isChecked()) {
-            if (auto kind = ReportFile::kindFromButtonName(b->objectName()))
-                content.kind = *kind;
-            break;
-        }
-    }
-    content.printableWidth = w.SpinMargin->boundedValue();
-    forEachRowInPrintOrder(table, [&](Table& t) { content.fields << fieldOfRow(t); });
-    return content;
-}
-
-// The naming dialog "Save Report File". On OK the wizard takes the new
-// file's path and the description as the dialog holds it.
-bool askForNewName(TFrmCReport& w)
-{
-    TFrmFilename dialog(w.EdDescription->text(), &w);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    w.ReportFile = dialog.reportFile();
-    w.m_reportDiskName.clear();
-    TFrmFilename::setDescription(w.EdDescription, dialog.description());
-    return true;
-}
-
-// The table's own message, cut where it would quote a whole damaged line.
-QString shortened(const QString& message)
-{
-    constexpr int limit = 240;
-    return message.size() <= limit ? message : message.left(limit - 3) + QStringLiteral("...");
-}
-
 QRadioButton* buttonNamed(const TFrmCReport& w, const QString& name)
 {
     return w.findChild<QRadioButton*>(name);
@@ -183,6 +81,34 @@ void check(QRadioButton* button)
 }
 
 } // namespace
+
+// ---- The report in hand ----------------------------------------------------
+
+// The report as the wizard's pages and the table hold it.
+ReportFileContent TFrmCReport::reportContent(Table& table) const
+{
+    ReportFileContent content;
+    content.description = m_ui->EdDescription->text();
+    content.order = m_ui->rbDateOrdered->isChecked() ? ReportOrder::Calendar : ReportOrder::Contact;
+    if (const std::optional<InfoKind> information = checkedInformation())
+        content.kind = *information;
+    content.printableWidth = m_ui->SpinMargin->boundedValue();
+    content.fields = WorkingTable::blocksInPrintOrder(table);
+    return content;
+}
+
+// The naming dialog "Save Report File". On OK the wizard takes the new
+// file's path and the description as the dialog holds it.
+bool TFrmCReport::askForNewName()
+{
+    TFrmFilename dialog(m_ui->EdDescription->text(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    ReportFile = dialog.reportFile();
+    m_reportDiskName.clear();
+    TFrmFilename::setDescription(m_ui->EdDescription, dialog.description());
+    return true;
+}
 
 // ---- Loading ---------------------------------------------------------------
 
@@ -201,7 +127,7 @@ void TFrmCReport::LoadConfig()
             // The message below is the one that matters.
         }
         CurrentPage = 0;
-        Notebook1->setCurrentIndex(0);
+        m_ui->Notebook1->setCurrentIndex(0);
         throw ReportFileFailure(message);
     };
     if (!report.ok())
@@ -210,163 +136,80 @@ void TFrmCReport::LoadConfig()
     // One row per field block, numbered in file order. The rows go in
     // before any page is touched, so that a row the table refuses leaves
     // the pages as they were.
-    TblCRData.open();
-    // The rows are written to the file once, after the last one, instead of
-    // once per row.
-    TblCRData.beginBatch();
-    auto columnSize = [this](const QString& column) {
-        for (const FieldDef& def : TblCRData.fieldDefs()) {
-            if (def.name.compare(column, Qt::CaseInsensitive) == 0)
-                return def.type == FieldType::Alpha ? int(def.size) : 0;
-        }
-        return 0;
-    };
-    const int headerLines = 5;
-    const int blockLines = 13;
-    QStringList cutFields; // fields whose header or name was too long, as loaded
-    for (int b = 0; b < report.fields.size(); ++b) {
-        const ReportFileField& f = report.fields.at(b);
-        const int firstLine = headerLines + 1 + b * blockLines;
-        QString column;
-        int line = firstLine;
-        try {
-            auto setNumber = [&](const char* name, int offset, std::optional<int> value) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                if (value)
-                    TblCRData.setAsInteger(column, *value);
-                else
-                    TblCRData.clearValue(column);
-            };
-            auto setText = [&](const char* name, int offset, const QString& value,
-                               const QString& what) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                const QString& text = value;
-                // A text the table cannot hold is refused here, at its own
-                // line, in words that do not quote the whole line back.
-                if (text.contains(QChar(0)))
-                    throw DatabaseError(QStringLiteral("the %1 holds a zero character, which the "
-                                                       "table cannot store.")
-                                            .arg(what));
-                // A text longer than the table holds (a report made
-                // elsewhere) is shortened to fit; the user is told once,
-                // below, which fields were.
-                const int size = columnSize(column);
-                if (size > 0 && text.size() > size) {
-                    TblCRData.setAsString(column, text.left(size));
-                    if (!cutFields.contains(f.field.left(size)))
-                        cutFields << f.field.left(size);
-                    return;
-                }
-                TblCRData.setAsString(column, text);
-            };
-            auto setFlag = [&](const char* name, int offset, bool value) {
-                column = QString::fromLatin1(name);
-                line = firstLine + offset;
-                TblCRData.setAsBoolean(column, value);
-            };
-            TblCRData.insert();
-            setNumber("Order", 0, b + 1);
-            setNumber("DbType", 0, f.dbType);
-            setFlag("LDots", 1, f.lDots);
-            setFlag("RDots", 2, f.rDots);
-            setText("Header", 3, f.header, QStringLiteral("column header"));
-            setText("Field", 4, f.field, QStringLiteral("field name"));
-            setNumber("Line", 5, f.line);
-            setNumber("LPosition", 6, f.lPosition);
-            setNumber("RPosition", 7, f.rPosition);
-            setFlag("Total", 8, f.total);
-            setFlag("Count", 9, f.count);
-            setFlag("Average", 10, f.average);
-            setFlag("Min", 11, f.min);
-            setFlag("Max", 12, f.max);
-            column = QStringLiteral("Field");
-            line = firstLine + 4;
-            TblCRData.post();
-        } catch (const DatabaseError& error) {
-            if (TblCRData.state() != Table::State::Browse)
-                TblCRData.cancel();
-            TblCRData.endBatch();
-            giveUp(QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
-                       .arg(QDir::toNativeSeparators(path))
-                       .arg(line)
-                       .arg(column, shortened(error.message())));
-        }
-    }
-    TblCRData.endBatch();
+    const WorkingTable::LoadResult loaded = WorkingTable::load(TblCRData, report, path);
+    if (loaded.error)
+        giveUp(*loaded.error);
+    const QStringList& cutFields = loaded.cutFields;
 
     // The header lines. A description longer than the box takes when typed
     // (written by another program) is kept whole, so that writing the report
     // again does not cut it.
-    TFrmFilename::setDescription(EdDescription, report.description);
-    LblDesc->setText(report.description);
+    TFrmFilename::setDescription(m_ui->EdDescription, report.description);
+    m_ui->LblDesc->setText(report.description);
     if (report.order)
         check(buttonNamed(*this, ReportFile::orderButtonName(*report.order)));
-    if (auto kind = ReportFile::kindToCheck(report.kind, RbContactOrdered->isChecked()))
-        check(buttonNamed(*this, ReportFile::kindButtonName(*kind)));
+    if (auto kind = ReportFile::kindToCheck(report.kind, m_ui->RbContactOrdered->isChecked()))
+        check(qobject_cast<QRadioButton*>(m_kindGroup->button(int(*kind))));
     FillPickFields(this);
 
     // The width goes into the box (within its limits) and picks the paper.
-    SpinMargin->setValue(report.printableWidth);
+    m_ui->SpinMargin->setValue(report.printableWidth);
     QRadioButton* paper =
         buttonNamed(*this, ReportFile::paperButtonName(
                                ReportFile::paperButtonForWidth(report.printableWidth)));
     check(paper);
-    if (paper == RbOther)
+    if (paper == m_ui->RbOther)
         RbOtherClick();
 
-    LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount));
-    rbCustNo->setChecked(true);
+    m_ui->LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount));
+    m_ui->rbCustNo->setChecked(true);
 
     if (report.hasCustomId()) {
-        LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
-        rbCustYes->setChecked(true);
+        m_ui->LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
+        m_ui->rbCustYes->setChecked(true);
     }
 
     // The pick lists show the loaded fields as selected.
-    for (TPickList* list : {PickContactField, PickEventField}) {
+    for (TPickList* list : {m_ui->PickContactField, m_ui->PickEventField}) {
         for (int r = 0; r < list->count(); ++r)
             list->setItemSelected(r, false);
     }
     QStringList order;
     int lineOne = 0;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        const QString field = t.asString(QStringLiteral("Field"));
-        const QString type = t.asString(QStringLiteral("DbType"));
-        if (type == QLatin1String("0")) {
-            const int row = PickContactField->findItem(field);
-            if (row >= 0)
-                PickContactField->setItemSelected(row, true);
-        } else if (type == QLatin1String("1")) {
-            const int row = PickEventField->findItem(FieldToCaption(EventKind, field));
-            if (row >= 0)
-                PickEventField->setItemSelected(row, true);
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData)) {
+        if (row.dbType == 0) {
+            const int r = m_ui->PickContactField->findItem(row.field);
+            if (r >= 0)
+                m_ui->PickContactField->setItemSelected(r, true);
+        } else if (row.dbType == 1) {
+            const int r = m_ui->PickEventField->findItem(FieldToCaption(EventKind, row.field));
+            if (r >= 0)
+                m_ui->PickEventField->setItemSelected(r, true);
         }
-        order << field;
-        if (optionalInt(t, QStringLiteral("Line")) == 1)
+        order << row.field;
+        if (row.line == 1)
             ++lineOne;
-    });
+    }
 
     // The field order as stored, with the memo last.
-    lbAllFields->clear();
-    lbAllFields->addItems(order);
+    m_ui->lbAllFields->clear();
+    m_ui->lbAllFields->addItems(order);
     const QString memo = FieldToCaption(EventKind, QStringLiteral("Memo"));
-    for (int r = 0; r < lbAllFields->count(); ++r) {
-        if (lbAllFields->item(r)->text().compare(memo, Qt::CaseInsensitive) == 0) {
-            lbAllFields->addItem(lbAllFields->takeItem(r));
+    for (int r = 0; r < m_ui->lbAllFields->count(); ++r) {
+        if (m_ui->lbAllFields->item(r)->text().compare(memo, Qt::CaseInsensitive) == 0) {
+            m_ui->lbAllFields->addItem(m_ui->lbAllFields->takeItem(r));
             break;
         }
     }
 
-    const bool detailLevel = rbCustYes->isChecked();
+    const bool detailLevel = m_ui->rbCustYes->isChecked();
     if (!detailLevel)
-        rbCustNo->setChecked(true);
-    LblCustYes->setVisible(detailLevel);
-    LblCustYes2->setVisible(detailLevel);
-    LblCustNo->setVisible(!detailLevel);
+        m_ui->rbCustNo->setChecked(true);
+    m_ui->LblCustYes->setVisible(detailLevel);
+    m_ui->LblCustYes2->setVisible(detailLevel);
+    m_ui->LblCustNo->setVisible(!detailLevel);
 
-    SelectedCount = lbAllFields->count();
+    SelectedCount = m_ui->lbAllFields->count();
     setColumnCount(lineOne);
     SetGrid();
 
@@ -387,51 +230,49 @@ void TFrmCReport::LoadConfig()
 
 void TFrmCReport::FillColTableFromRows()
 {
-    sgCol->setColumnCount(4);
-    sgCol->setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Line"),
-                                      QStringLiteral("Starting At"), QStringLiteral("Ending At")});
-    LBFieldDefs->clear();
-    for (int r = 0; r < lbAllFields->count(); ++r)
-        LBFieldDefs->addItem(lbAllFields->item(r)->text());
+    m_ui->sgCol->setColumnCount(4);
+    m_ui->sgCol->setHorizontalHeaderLabels(WorkingTable::gridHeaders());
+    m_ui->LBFieldDefs->clear();
+    for (int r = 0; r < m_ui->lbAllFields->count(); ++r)
+        m_ui->LBFieldDefs->addItem(m_ui->lbAllFields->item(r)->text());
 
     QList<QStringList> rows;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        rows << QStringList{t.asString(QStringLiteral("Field")), t.asString(QStringLiteral("Line")),
-                            t.asString(QStringLiteral("LPosition")),
-                            t.asString(QStringLiteral("RPosition"))};
-    });
-    sgCol->clearContents();
-    sgCol->setRowCount(int(rows.size()));
+    auto number = [](std::optional<int> value) {
+        return value ? QString::number(*value) : QString();
+    };
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData))
+        rows << QStringList{row.field, number(row.line), number(row.lPosition),
+                            number(row.rPosition)};
+    m_ui->sgCol->clearContents();
+    m_ui->sgCol->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(rows[r].value(c));
             // The field column names the row; only the positions are edited.
             if (c == 0)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            sgCol->setItem(r, c, item);
+            m_ui->sgCol->setItem(r, c, item);
         }
     }
 }
 
 // ---- Writing ---------------------------------------------------------------
 
-namespace {
-
 // Writes the wizard's report file. A name just chosen in the naming dialog
 // must still be free when the file is written: another user may have saved
 // a report of that name since, and theirs is not replaced.
-void writeReportFile(TFrmCReport& w, Table& table, bool newName)
+void TFrmCReport::writeReportFile(Table& table, bool newName)
 {
-    if (&table == &w.TblCRData)
-        w.postPendingFieldEdit();
-    if (w.ReportFile.isEmpty())
+    if (&table == &TblCRData)
+        postPendingFieldEdit();
+    if (ReportFile.isEmpty())
         throw ReportFileFailure(QStringLiteral("No report file was chosen; nothing was written."));
-    const ReportFileContent content = contentOf(w, table);
+    const ReportFileContent content = reportContent(table);
     QString error;
     bool saved = false;
     {
         WaitCursor wait;
-        const QString path = reportPath(w);
+        const QString path = reportPath(*this);
         saved = newName ? ReportFile::saveNew(path, content, &error)
                         : ReportFile::save(path, content, &error);
     }
@@ -439,34 +280,29 @@ void writeReportFile(TFrmCReport& w, Table& table, bool newName)
         throw ReportFileFailure(error);
 }
 
-} // namespace
 
-void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(*this, table, false); }
+void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(table, false); }
 
-namespace {
 // At the end of a handler, whatever way it ends: the cursor back on the field
 // that "Field Definitions" highlights.
-struct FollowHighlightedField
+auto TFrmCReport::followingHighlightedField()
 {
-    TFrmCReport& w;
-    ~FollowHighlightedField()
-    {
+    return qScopeGuard([this] {
         try {
-            w.followHighlightedField();
+            followHighlightedField();
         } catch (const DatabaseError&) {
             // The handler's own error, if any, is the one reported.
         }
-    }
-};
-} // namespace
+    });
+}
 
 void TFrmCReport::btMakeReportClick()
 {
-    FollowHighlightedField follow{*this};
+    const auto follow = followingHighlightedField();
     postPendingFieldEdit();
     // Texts that a report file cannot hold are refused before a name is
     // asked for or anything is stored.
-    if (auto problem = ReportFile::checkTexts(contentOf(*this, TblCRData))) {
+    if (auto problem = ReportFile::checkTexts(reportContent(TblCRData))) {
         ShowError(*problem);
         return;
     }
@@ -474,12 +310,12 @@ void TFrmCReport::btMakeReportClick()
     bool ok = true;
     bool newName = false;
     if (WizardMode == QLatin1String("CREATE")) {
-        ok = newName = askForNewName(*this);
-    } else if (WizardMode == QLatin1String("MODIFY") && RbModify->isChecked()) {
+        ok = newName = askForNewName();
+    } else if (WizardMode == QLatin1String("MODIFY") && m_ui->RbModify->isChecked()) {
         if (!Confirm(QStringLiteral("Do you want to overwrite the existing report?")))
-            ok = newName = askForNewName(*this);
-    } else if (WizardMode == QLatin1String("MODIFY") && RbCopy->isChecked()) {
-        ok = newName = askForNewName(*this);
+            ok = newName = askForNewName();
+    } else if (WizardMode == QLatin1String("MODIFY") && m_ui->RbCopy->isChecked()) {
+        ok = newName = askForNewName();
     }
     if (!ok)
         return;
@@ -488,23 +324,19 @@ void TFrmCReport::btMakeReportClick()
         WaitCursor wait;
         WriteColWidthsGridToTable(TblCRData);
     }
-    writeReportFile(*this, TblCRData, newName);
+    writeReportFile(TblCRData, newName);
     showInformation(QStringLiteral("Report successfully created."));
 }
 
 void TFrmCReport::BtnCheckClick()
 {
-    FollowHighlightedField follow{*this};
+    const auto follow = followingHighlightedField();
     WriteColWidthsGridToTable(TblCRData);
     QList<ColumnRow> rows;
-    forEachRowInPrintOrder(TblCRData, [&](Table& t) {
-        rows << ColumnRow{t.asString(QStringLiteral("Field")),
-                          optionalInt(t, QStringLiteral("Line")),
-                          optionalInt(t, QStringLiteral("LPosition")),
-                          optionalInt(t, QStringLiteral("RPosition"))};
-    });
+    for (const ReportFileField& row : WorkingTable::blocksInPrintOrder(TblCRData))
+        rows << ColumnRow{row.field, row.line, row.lPosition, row.rPosition};
     const ColumnCheckResult result =
-        ColumnCheck::CheckColumnPositions(SpinMargin->boundedValue(), rows);
+        ColumnCheck::CheckColumnPositions(m_ui->SpinMargin->boundedValue(), rows);
     if (!result.ok()) {
         Platform::instance().messageBox(Platform::Icon::Warning, result.message,
                                         Platform::Buttons::Ok);
@@ -538,8 +370,8 @@ bool TFrmCReport::editColumnPositions()
         showUnhandledError(error);
         return false;
     }
-    dialog.setReportName(EdDescription->text());
-    dialog.setMargin(SpinMargin->value());
+    dialog.setReportName(m_ui->EdDescription->text());
+    dialog.setMargin(m_ui->SpinMargin->value());
     // OK rewrites the report file before the editor reports success; a
     // write that fails is shown and the editor stays open.
     dialog.setSaveAction([this] {

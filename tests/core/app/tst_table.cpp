@@ -5,7 +5,7 @@
 
 #include "TableErrors.h"
 #include "TempInstallation.h"
-#include "WorkingTable.h"
+#include "core/store/WorkingTable.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/ParadoxFormat.h"
@@ -721,7 +721,7 @@ private slots:
         wizard.setDatabaseName(kAlias);
         wizard.setTableName(QStringLiteral("CRDATA.DB"));
         wizard.setExclusive(true);
-        defineWorkingTable(wizard);
+        WorkingTable::defineSchema(wizard);
         wizard.createTable();
         const QString path = m_data + QStringLiteral("/CRDATA.DB");
         QVERIFY(TableLock::heldHere(path));

@@ -4,7 +4,7 @@
 // goes away.
 
 #include "TempInstallation.h"
-#include "WorkingTable.h"
+#include "WorkingCursor.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/ParadoxReader.h"

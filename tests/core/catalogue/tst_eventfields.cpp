@@ -87,48 +87,50 @@ private slots:
     void kinds_data()
     {
         QTest::addColumn<QString>("keyword");
-        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("information");
+        QTest::addColumn<QString>("fileKeyword");
         QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QChar>("code");
         QTest::addColumn<int>("fields");
         QTest::newRow("GENERIC") << "GENERIC"
-                                 << "RBEvent"
+                                 << int(InfoKind::Event) << "Event"
                                  << "Include Basic Event Fields"
                                  << "Event-related Fields" << QChar('E') << 12;
         QTest::newRow("CALL") << "CALL"
-                              << "RbCall"
+                              << int(InfoKind::Call) << "Call"
                               << "Include Call Event Fields"
                               << "Call-related Fields" << QChar('C') << 9;
         QTest::newRow("LETTER") << "LETTER"
-                                << "RBLetter"
+                                << int(InfoKind::Letter) << "Letter"
                                 << "Include Letter Event Fields"
                                 << "Letter-related Fields" << QChar('L') << 10;
         QTest::newRow("MEETING") << "MEETING"
-                                 << "RbMeeting"
+                                 << int(InfoKind::Meeting) << "Meeting"
                                  << "Include Meetings Event Fields"
                                  << "Meeting-related Fields" << QChar('M') << 10;
         QTest::newRow("TO-DO") << "TO-DO"
-                               << "RbTodo"
+                               << int(InfoKind::ToDo) << "TO-DO"
                                << "Include To-do Fields"
                                << "To-do - related Fields" << QChar('T') << 8;
         QTest::newRow("NOTE") << "NOTE"
-                              << "RBNote"
+                              << int(InfoKind::Note) << "Note"
                               << "Include Note Fields"
                               << "Note-related Fields" << QChar('N') << 4;
         QTest::newRow("SALE") << "SALE"
-                              << "rbSale"
+                              << int(InfoKind::Sale) << "Sale"
                               << "Include Sales Fields"
                               << "Sale-related Fields" << QChar('S') << 10;
         QTest::newRow("QUOTE") << "QUOTE"
-                               << "rbQuote"
+                               << int(InfoKind::Quote) << "Quote"
                                << "Include Quote Fields"
                                << "Quote-related Fields" << QChar('Q') << 11;
     }
     void kinds()
     {
         QFETCH(QString, keyword);
-        QFETCH(QString, control);
+        QFETCH(int, information);
+        QFETCH(QString, fileKeyword);
         QFETCH(QString, choice);
         QFETCH(QString, heading);
         QFETCH(QChar, code);
@@ -137,11 +139,12 @@ private slots:
         const EventKindInfo* info = eventKindInfo(keyword);
         QVERIFY(info);
         QCOMPARE(info->keyword, keyword);
-        QCOMPARE(info->control, control);
+        QCOMPARE(info->infoKind, InfoKind(information));
+        QCOMPARE(info->fileKeyword, fileKeyword);
         QCOMPARE(info->choiceCaption, choice);
         QCOMPARE(info->heading, heading);
         QCOMPARE(info->code, code);
-        QCOMPARE(eventKindForControl(control), info);
+        QCOMPARE(eventKindFor(InfoKind(information)), info);
         QCOMPARE(eventKindForCode(code), info);
         QVERIFY(isEventKind(keyword));
         QCOMPARE(eventFieldTable(keyword).size(), fields);
@@ -159,8 +162,8 @@ private slots:
             QVERIFY2(!isEventKind(kind), qPrintable(kind));
             QVERIFY(eventFieldTable(kind).isEmpty());
         }
-        QCOMPARE(eventKindForControl(contactOnlyControl()), nullptr);
-        QCOMPARE(eventKindForControl("rbcall"), nullptr);
+        QCOMPARE(eventKindFor(InfoKind::Contact), nullptr);
+        QCOMPARE(contactOnlyKeyword(), QString("Contact"));
         QCOMPARE(eventKindForCode(QChar('c')), nullptr);
         QCOMPARE(eventKindForCode(QChar()), nullptr);
         QCOMPARE(contactOnlyCaption(), QString("Contact Information Only"));

@@ -277,13 +277,13 @@ private slots:
         QCOMPARE(ReportFile::kindFromKeyword(QStringLiteral("to-do")), InfoKind::ToDo);
         QCOMPARE(ReportFile::kindFromKeyword(QStringLiteral("Sale")), InfoKind::Sale);
         QVERIFY(!ReportFile::kindFromKeyword(QStringLiteral("Todo")));
-        // Every kind's button maps back to its kind.
+        // Every kind's keyword maps back to its kind.
         for (int k = 0; k < 9; ++k) {
             const InfoKind kind = InfoKind(k);
-            QCOMPARE(ReportFile::kindFromButtonName(ReportFile::kindButtonName(kind)), kind);
             QCOMPARE(ReportFile::kindFromKeyword(ReportFile::kindKeyword(kind)), kind);
         }
-        QCOMPARE(ReportFile::kindButtonName(InfoKind::ToDo), QStringLiteral("RbTodo"));
+        QCOMPARE(ReportFile::kindKeyword(InfoKind::ToDo), QStringLiteral("TO-DO"));
+        QCOMPARE(ReportFile::kindKeyword(InfoKind::Contact), QStringLiteral("Contact"));
 
         // The loader's choice of information button.
         QCOMPARE(ReportFile::kindToCheck(InfoKind::Sale, true), InfoKind::Sale);

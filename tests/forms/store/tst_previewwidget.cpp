@@ -403,40 +403,40 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
-        auto next = [&] { QTest::mouseClick(w.BtnNext, Qt::LeftButton); };
-        WizardFixture::clickRadio(w.RBCreate);
+        auto next = [&] { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); };
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
         next(); // Page2
         next(); // Page3
         next(); // Page4
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Contacts by city"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Contacts by city"));
         next(); // Page5
-        WizardFixture::clickRadio(w.RBAmPor);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBAmPor"));
         next(); // Page4_5
-        WizardFixture::clickRadio(w.rbCustYes);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
         next(); // Page6
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
         for (int row : {1, 2, 3}) {
-            const QRect r = w.PickContactField->visualItemRect(w.PickContactField->item(row));
-            QTest::mouseClick(w.PickContactField->viewport(), Qt::LeftButton, {}, r.center());
+            const QRect r = control<TPickList>(w, "PickContactField")->visualItemRect(control<TPickList>(w, "PickContactField")->item(row));
+            QTest::mouseClick(control<TPickList>(w, "PickContactField")->viewport(), Qt::LeftButton, {}, r.center());
         }
         next(); // Page7
         next(); // Page8
         next(); // Page9
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
 
-        auto* preview = w.PnlPreview->findChild<ColumnPreviewWidget*>();
+        auto* preview = control<QWidget>(w, "PnlPreview")->findChild<ColumnPreviewWidget*>();
         QVERIFY(preview);
         QTRY_VERIFY(preview->isVisible() && preview->width() > 300);
-        QCOMPARE(preview->grid(), w.sgCol);
+        QCOMPARE(preview->grid(), control<QTableWidget>(w, "sgCol"));
         QCOMPARE(preview->printableWidth(), 75);
-        QCOMPARE(w.sgCol->rowCount(), 4);
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 4);
         QCOMPARE(preview->previewLayout().boxes.size(), 4);
         QStringList labels;
         for (const PreviewBox& b : preview->previewLayout().boxes)
             labels << b.label;
         QCOMPARE(labels, (QStringList{"CustomID", "Company", "LastName", "City"}));
         for (int r = 0; r < 4; ++r)
-            QVERIFY2(preview->boxToolTip(r).startsWith(w.sgCol->item(r, 0)->text() + ": line 1"),
+            QVERIFY2(preview->boxToolTip(r).startsWith(control<QTableWidget>(w, "sgCol")->item(r, 0)->text() + ": line 1"),
                      qPrintable(preview->boxToolTip(r)));
         auto shoot = [&](const QString& name) {
             if (Screenshots::folder().isEmpty())
@@ -448,28 +448,28 @@ private slots:
 
         // Drag City's box left by five tenths onto LastName, and widen
         // LastName past the printable width from the keyboard.
-        const QString cityLeft = w.sgCol->item(3, 2)->text();
+        const QString cityLeft = control<QTableWidget>(w, "sgCol")->item(3, 2)->text();
         const double scale = preview->previewLayout().scale;
         const QPoint start = preview->boxRect(3).center();
         QTest::mousePress(preview, Qt::LeftButton, {}, start);
-        QCOMPARE(w.sgCol->currentRow(), 3);
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->currentRow(), 3);
         QTest::mouseMove(preview, start - QPoint(int(5.2 * scale), 0));
         QTest::mouseRelease(preview, Qt::LeftButton, {}, start - QPoint(int(5.2 * scale), 0));
-        QCOMPARE(w.sgCol->item(3, 2)->text(), QString::number(cityLeft.toInt() - 5));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(3, 2)->text(), QString::number(cityLeft.toInt() - 5));
         QTest::mouseClick(preview, Qt::LeftButton, {}, preview->boxRect(2).center());
-        QCOMPARE(w.sgCol->currentRow(), 2);
-        const int lastNameRight = w.sgCol->item(2, 3)->text().toInt();
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->currentRow(), 2);
+        const int lastNameRight = control<QTableWidget>(w, "sgCol")->item(2, 3)->text().toInt();
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(preview, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
-        QCOMPARE(w.sgCol->item(2, 3)->text(), QString::number(lastNameRight + 30));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(2, 3)->text(), QString::number(lastNameRight + 30));
         QVERIFY(preview->boxToolTip(3).startsWith(QStringLiteral("There are overlaps for right margin ")));
         QVERIFY(preview->boxToolTip(2).contains(
             QStringLiteral("RIGHT margin greater than Right margin MAX of 75")));
-        w.sgCol->setCurrentCell(0, 2);
+        control<QTableWidget>(w, "sgCol")->setCurrentCell(0, 2);
         shoot(QStringLiteral("preview-warnings.png"));
 
         // "Check Columns" stores the grid and agrees with the preview.
-        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnCheck"), Qt::LeftButton);
         QVERIFY(!f.platform.boxes.isEmpty());
         QCOMPARE(f.platform.boxes.last().text,
                  QStringLiteral("RIGHT margin greater than Right margin MAX of 75"));

@@ -3,7 +3,7 @@
 #include "RealMessageBoxes.h"
 #include "ScriptedPlatform.h"
 #include "StoreFixture.h"
-#include "WorkingTable.h"
+#include "core/store/WorkingTable.h"
 
 #include "engine/DatabaseError.h"
 #include "engine/Table.h"
@@ -50,7 +50,7 @@ class TestRepcol : public QObject
         Table t;
         t.setDatabaseName(QStringLiteral("VESKA"));
         t.setTableName(QStringLiteral("CRDATA.DB"));
-        defineWorkingTable(t);
+        WorkingTable::defineSchema(t);
         t.createTable();
         t.open();
         for (const Placed& r : rows) {

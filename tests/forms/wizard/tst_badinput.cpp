@@ -4,6 +4,7 @@
 // (and the line, where there is one), the wizard comes back to the first
 // page with the working table empty, and nothing on disk changes; the next
 // operation works. A file the loader accepts goes on to the second page.
+#include "Controls.h"
 #include "ReportRoads.h"
 
 #include "core/store/ReportParser.h"
@@ -260,12 +261,12 @@ private slots:
             QVERIFY(WizardFixture::write(bad, bytes));
         }
         TFrmCReport& w = f.open();
-        w.EdDescription->setText(QStringLiteral("Before"));
+        control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Before"));
         const QMap<QString, QByteArray> before = reportsAndTables(QFileInfo(f.dataFolder).path());
 
         QElapsedTimer clock;
         clock.start();
-        const Seen seen = startOperation(w, w.RbModify, QStringLiteral("bad.rpt"));
+        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("bad.rpt"));
         QVERIFY2(seen.done, "the selection dialog did not list bad.rpt");
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         QVERIFY(!QApplication::overrideCursor());
@@ -283,31 +284,31 @@ private slots:
                          qPrintable(box.text.left(300)));
             QVERIFY2(box.text.contains(what), qPrintable(box.text.left(300)));
             QVERIFY2(box.text.size() < 600, "the message quotes too much of the file");
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
             QCOMPARE(w.CurrentPage, 0);
-            QVERIFY(!w.BtnPrior->isEnabled());
-            QVERIFY(w.BtnNext->isEnabled());
+            QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
+            QVERIFY(control<QPushButton>(w, "BtnNext")->isEnabled());
             QCOMPARE(workingRows().size(), 0);
-            QCOMPARE(w.EdDescription->text(), QStringLiteral("Before"));
+            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Before"));
         } else {
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
             QCOMPARE(workingRows().size(), rows);
-            QCOMPARE(w.lbAllFields->count(), rows);
+            QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), rows);
             // A loaded description is kept whole, however long.
-            QCOMPARE(w.EdDescription->text(), ReportParser::parse(bytes, QString()).description);
-            QCOMPARE(w.LblDesc->text(), w.EdDescription->text());
+            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), ReportParser::parse(bytes, QString()).description);
+            QCOMPARE(control<QLabel>(w, "LblDesc")->text(), control<QLineEdit>(w, "EdDescription")->text());
         }
         QCOMPARE(reportsAndTables(QFileInfo(f.dataFolder).path()), before);
 
         // The wizard goes on: the sound report loads.
         if (line >= 0) {
             f.platform.clear();
-            const Seen again = startOperation(w, w.RbModify, QStringLiteral("good.rpt"));
+            const Seen again = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("good.rpt"));
             QVERIFY(again.done);
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
-            QCOMPARE(w.EdDescription->text(), QStringLiteral("Good"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Good"));
             QCOMPARE(workingRows().size(), 2);
         }
     }

@@ -95,20 +95,20 @@ struct Outcome
 Outcome toFieldSelection(WizardFixture& f, TFrmCReport& w)
 {
     f.platform.clear();
-    WizardFixture::clickRadio(w.RBCreate);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
     next(w); // Page2
-    WizardFixture::clickRadio(w.RbContactOrdered);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
     next(w); // Page3
-    WizardFixture::clickRadio(w.RbCall);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
     next(w); // Page4
-    if (w.EdDescription->text().isEmpty())
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Damage"));
+    if (control<QLineEdit>(w, "EdDescription")->text().isEmpty())
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Damage"));
     next(w); // Page5
     next(w); // Page4_5
     next(w); // Page6: the pick lists are filled here
     Outcome o;
     o.boxes = f.platform.boxes;
-    o.arrived = w.Notebook1->currentWidget() == w.Page6 && w.PickContactField->count() > 0;
+    o.arrived = control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page6") && control<TPickList>(w, "PickContactField")->count() > 0;
     return o;
 }
 
@@ -117,7 +117,7 @@ Outcome userFields(WizardFixture& f, TFrmCReport& w)
 {
     f.platform.clear();
     Outcome o;
-    WizardFixture::withModal([&] { QTest::mouseClick(w.BtnUser, Qt::LeftButton); },
+    WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
                              [&](QWidget* modal) {
                                  if (qobject_cast<TFrmUser*>(modal)) {
                                      o.arrived = control<QTableWidget>(*modal, "StringGrid1")
@@ -134,7 +134,7 @@ Outcome userFields(WizardFixture& f, TFrmCReport& w)
 // Back to the first page, as a user would after an error.
 void backToFirstPage(TFrmCReport& w)
 {
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
         prior(w);
 }
 
@@ -280,23 +280,23 @@ private slots:
         QVERIFY(WizardFixture::write(path, sound));
         f.platform.clear();
         if (table == QLatin1String("DATABASE.DB")) {
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
             const Outcome again = userFields(f, w);
             QVERIFY2(again.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
             QVERIFY(again.arrived);
         } else {
             if (refused) {
                 // The failed move left the wizard on the page before.
-                QCOMPARE(w.Notebook1->currentWidget(), w.Page4_5);
+                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
                 next(w);
             } else {
                 backToFirstPage(w);
-                QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
                 toFieldSelection(f, w);
             }
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-            QVERIFY(w.PickContactField->count() > 0);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+            QVERIFY(control<TPickList>(w, "PickContactField")->count() > 0);
         }
     }
 };

@@ -2,6 +2,7 @@
 // user goes back to the first page and starts a new report. Both steps must
 // take seconds, not minutes: every table operation on the way is
 // O(n log n) or better, and the working table is emptied in one step.
+#include "Controls.h"
 #include "ReportRoads.h"
 
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const Seen seen = startOperation(w, w.RbModify, QStringLiteral("big.rpt"));
+        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("big.rpt"));
         const qint64 loadMs = clock.elapsed();
         QVERIFY(seen.done);
         // Ten columns of 20,000 fields are far more than 18 rows: the layout
@@ -54,17 +55,17 @@ private slots:
         QTRY_COMPARE(f.platform.texts(),
                  QStringList{QStringLiteral("You cannot have more than 18 fields!")});
         f.platform.clear();
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), kFields);
-        QCOMPARE(w.lbAllFields->count(), kFields);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), kFields);
 
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         clock.restart();
-        WizardFixture::clickRadio(w.RBCreate);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
         next(w);
         const qint64 newMs = clock.elapsed();
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 0);
         qInfo("%d fields: loaded in %lld ms, new operation started in %lld ms", kFields, loadMs,

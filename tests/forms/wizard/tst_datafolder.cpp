@@ -1,6 +1,7 @@
 // The shared data folder and the program's profile files as they are met in
 // the field, through the real wizard: alias lines written by hand, profile
 // files that are pipes or hold quoted values.
+#include "Controls.h"
 #include "ReportRoads.h"
 #include "Screenshots.h"
 #include "WizardRoad.h"
@@ -136,7 +137,7 @@ bool pickByDescription(TFrmCReport& w, QRadioButton* operation, const QString& d
 
 void toPage(TFrmCReport& w, QWidget* page)
 {
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != page; ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != page; ++i)
         next(w);
 }
 
@@ -144,8 +145,8 @@ void toPage(TFrmCReport& w, QWidget* page)
 // operation afresh, and the selection dialog that then opens is cancelled.
 void toFirstPage(TFrmCReport& w)
 {
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i)
-        clickWithoutDialog(w.BtnPrior);
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
+        clickWithoutDialog(control<QPushButton>(w, "BtnPrior"));
 }
 
 // Modify the report with this description: a new description on Page4,
@@ -153,16 +154,16 @@ void toFirstPage(TFrmCReport& w)
 void modifyAndOverwrite(WizardFixture& f, TFrmCReport& w, const QString& description,
                         const QString& newDescription)
 {
-    QVERIFY(pickByDescription(w, w.RbModify, description));
-    QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
-    QCOMPARE(w.EdDescription->text(), description);
-    toPage(w, w.Page4);
-    w.EdDescription->setText(newDescription);
-    toPage(w, w.Page10);
-    QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+    QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), description));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+    QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), description);
+    toPage(w, control<QWidget>(w, "Page4"));
+    control<QLineEdit>(w, "EdDescription")->setText(newDescription);
+    toPage(w, control<QWidget>(w, "Page10"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
     f.platform.clear();
     f.platform.queueAnswer(Platform::Answer::Yes);
-    QVERIFY(clickWithoutDialog(w.btMakeReport) == false);
+    QVERIFY(clickWithoutDialog(control<QPushButton>(w, "btMakeReport")) == false);
     QCOMPARE(f.platform.texts(),
              QStringList({QStringLiteral("Do you want to overwrite the existing report?"),
                           QStringLiteral("Report successfully created.")}));
@@ -211,19 +212,19 @@ private slots:
         TFrmCReport& w = f.open();
         WizardRoad::toFieldSelection(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QVERIFY(WizardRoad::clickEntry(w.PickContactField, QStringLiteral("City")));
-        for (int i = 0; i < 6 && w.Notebook1->currentWidget() != w.Page10; ++i)
+        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
+        for (int i = 0; i < 6 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {QStringLiteral("aliased")}));
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully created.")});
         QVERIFY(QFileInfo(f.dataPath(QStringLiteral("aliased.rpt"))).isFile());
         QVERIFY(!QFileInfo::exists(f.exePath(QStringLiteral("aliased.rpt"))));
         QVERIFY(QDir(f.dataFolder).entryList({QStringLiteral(" *")}, QDir::AllEntries).isEmpty());
         // The selection dialog lists it from the same folder.
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i)
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
             prior(w);
-        const Seen seen = startOperation(w, w.RbModify, QStringLiteral("aliased.rpt"));
+        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("aliased.rpt"));
         QVERIFY(seen.done);
     }
 
@@ -245,11 +246,11 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Beta weekly"), &listed,
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Beta weekly"), &listed,
                                   QStringLiteral("report-select-case.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("weekly.rpt"), QStringLiteral("weekly.rpt")}));
         QCOMPARE(w.ReportFile, QStringLiteral("weekly.rpt"));
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Beta weekly"));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Beta weekly"));
         toFirstPage(w);
 
         // Modify, overwrite: the picked file is written, the other kept.
@@ -271,7 +272,7 @@ private slots:
                 return QLatin1String(modal->metaObject()->className()) == "TFrmColumn";
             });
         f.platform.clear();
-        QVERIFY(pickByDescription(w, w.RBColumn, QStringLiteral("Beta weekly")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("Beta weekly")));
         QVERIFY(editorSeen);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
         QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
@@ -280,7 +281,7 @@ private slots:
         // Delete removes the picked file only.
         f.platform.clear();
         f.platform.queueAnswer(Platform::Answer::Yes);
-        QVERIFY(pickByDescription(w, w.RbDelete, QStringLiteral("Alpha changed")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"), QStringLiteral("Alpha changed")));
         QCOMPARE(f.platform.texts().value(0),
                  QStringLiteral("Do you want to delete the weekly.rpt report?"));
         QCOMPARE(reportFiles(f), QStringList{QStringLiteral("weekly.rpt")});
@@ -302,12 +303,12 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Latin name"), &listed,
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Latin name"), &listed,
                                   QStringLiteral("report-select-8bit.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("r\u00e9sum\u00e9.rpt"),
                                       QStringLiteral("plain.rpt")}));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), 2);
         toFirstPage(w);
 
@@ -319,7 +320,7 @@ private slots:
 
         f.platform.clear();
         f.platform.queueAnswer(Platform::Answer::Yes);
-        QVERIFY(pickByDescription(w, w.RbDelete, QStringLiteral("Latin changed")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"), QStringLiteral("Latin changed")));
         QCOMPARE(readNative(odd), QByteArray("<missing>"));
         QCOMPARE(reportFiles(f), QStringList{QStringLiteral("plain.rpt")});
     }
@@ -347,18 +348,18 @@ private slots:
         createWorkingTable();
         TFrmCReport& w = f.open();
         WizardRoad::toFieldSelection(w);
-        QVERIFY(WizardRoad::clickEntry(w.PickContactField, QStringLiteral("   ")));
-        toPage(w, w.Page10);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("   ")));
+        toPage(w, control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {QStringLiteral("blanks")}));
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully created.")});
         QVERIFY(readAll(f.dataPath(QStringLiteral("blanks.rpt"))).contains("\r\n   \r\n"));
         toFirstPage(w);
 
         f.platform.clear();
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Test report")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Test report")));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QStringList fields;
         for (const TableRow& r : workingRows())
             fields << r.f.field;
@@ -384,8 +385,8 @@ private slots:
                     field(0, QStringLiteral("Fine"), QStringLiteral("Company"), 1, 22, 40),
                     field(0, longHeader, longField, 2, 1, 20)})));
         TFrmCReport& w = f.open();
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Long texts")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts")));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Information);
         const QString text = f.platform.texts().first();
@@ -406,7 +407,7 @@ private slots:
         QVERIFY(saved.contains("\r\n" + longField.left(50).toLatin1() + "\r\n"));
         QVERIFY(!saved.contains(longField.left(51).toLatin1()));
         f.platform.clear();
-        QVERIFY(pickByDescription(w, w.RbModify, QStringLiteral("Long texts")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts")));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 3);
     }
@@ -438,14 +439,14 @@ private slots:
             QTest::keyClick(box, Qt::Key_Return);
         });
         watch.start();
-        const bool picked = pickByDescription(w, w.RbModify, QStringLiteral("Long texts"));
+        const bool picked = pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts"));
         watch.stop();
         Platform::install(&f.platform);
         QVERIFY(picked);
         QVERIFY2(
             seen.contains(QStringLiteral("shortened to 50 characters for the fields \"City\".")),
             qPrintable(seen));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().first().f.header, QString(50, QLatin1Char('h')));
     }
 
@@ -479,7 +480,7 @@ private slots:
         {
             PipeWatchdog watchdog(aliases, 5);
             TFrmCReport& w = f.open();
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         }
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         // The alias is then unknown, and the wizard says so.

@@ -7,6 +7,7 @@
 // - the private directory cannot be created.
 // Each test states the outcome: nothing lost, one clear error, no crash,
 // and the wizard goes on once the fault is gone.
+#include "Controls.h"
 #include "ChildRun.h"
 #include "ReportRoads.h"
 
@@ -54,7 +55,7 @@ enum Limit { kTableFits = -1, kHalfFits = -2, kAllButOne = -3, kEverything = -4 
 
 void nextUntil(TFrmCReport& w, QWidget* page)
 {
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != page; ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != page; ++i)
         next(w);
 }
 
@@ -79,12 +80,12 @@ int diskFillChild(const QStringList& args)
     if (!WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), old))
         return fail(2, QStringLiteral("cannot write old.rpt"));
     TFrmCReport& w = f.open();
-    if (!startOperation(w, w.RbModify, QStringLiteral("old.rpt")).done)
+    if (!startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done)
         return fail(3, QStringLiteral("old.rpt not listed"));
-    nextUntil(w, w.Page10);
-    if (w.Notebook1->currentWidget() != w.Page10 || !f.platform.boxes.isEmpty())
+    nextUntil(w, control<QWidget>(w, "Page10"));
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || !f.platform.boxes.isEmpty())
         return fail(4, QStringLiteral("not on Page10: ") + f.platform.texts().join(" | "));
-    w.EdDescription->setText(QStringLiteral("Changed"));
+    control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Changed"));
     const QByteArray expected = QByteArray(old).replace("Old\r\n", "Changed\r\n");
     const int reportSize = int(expected.size());
     const int tableSize = int(QFileInfo(f.dataPath(QStringLiteral("CRDATA.DB"))).size());
@@ -125,7 +126,7 @@ int diskFillChild(const QStringList& args)
                 return fail(10, QStringLiteral("no naming dialog"));
         } else {
             f.platform.queueAnswer(Answer::Yes);
-            w.btMakeReport->click();
+            control<QPushButton>(w, "btMakeReport")->click();
         }
         texts = f.platform.texts();
         if (texts.size() != 2)
@@ -154,7 +155,7 @@ int diskFillChild(const QStringList& args)
         if (makeReport && f.platform.boxes.last().icon != Platform::Icon::Error)
             return fail(15, QStringLiteral("not an error box"));
     }
-    if (w.Notebook1->currentWidget() != w.Page10 || QApplication::overrideCursor())
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || QApplication::overrideCursor())
         return fail(16, QStringLiteral("left Page10 or the wait cursor on"));
 
     // The old report whole, no temporary or partial file left.
@@ -312,9 +313,9 @@ private slots:
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(QStringLiteral("listed.rpt")),
                  qPrintable(f.platform.texts().first()));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
-        QVERIFY(!w.BtnPrior->isEnabled());
+        QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!QApplication::activeModalWidget());
 
@@ -339,19 +340,19 @@ private slots:
         f.platform.clear();
         if (operation == QLatin1String("RBColumn")) {
             bool editor = false;
-            startOperation(w, w.RBColumn, QStringLiteral("listed.rpt"), [&editor](QWidget* modal) {
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("listed.rpt"), [&editor](QWidget* modal) {
                 editor = modal != nullptr;
                 if (modal)
                     modal->close();
             });
             QTRY_VERIFY(editor);
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         } else {
             QVERIFY(startOperation(w, w.findChild<QRadioButton*>(operation),
                                    QStringLiteral("listed.rpt"))
                         .done);
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
-            QCOMPARE(w.EdDescription->text(), QStringLiteral("Listed"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Listed"));
             QCOMPARE(workingRows().size(), 4);
         }
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
@@ -369,7 +370,7 @@ private slots:
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("kept.rpt")), "Kept\r\nContact\r\n"));
         TFrmCReport& w = f.open();
         const QMap<QString, QByteArray> before = reportsAndTables(f.dataFolder);
-        WizardFixture::clickRadio(w.RbDelete);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbDelete"));
         bool stayedOpen = false;
         WizardFixture::withModal([&] { next(w); },
                                  [&](QWidget* modal) {
@@ -384,7 +385,7 @@ private slots:
         QVERIFY(stayedOpen);
         QCOMPARE(f.platform.texts(),
                  QStringList({"Do you want to delete the gone.rpt report?", "Unable to delete report"}));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QMap<QString, QByteArray> expected = before;
         expected.remove(QStringLiteral("gone.rpt"));
         QCOMPARE(reportsAndTables(f.dataFolder), expected);
@@ -400,18 +401,18 @@ private slots:
         TFrmCReport& w = f.open();
         const QString parked = f.dataFolder + QStringLiteral(".parked");
         QVERIFY(QDir().rename(f.dataFolder, parked));
-        const Seen seen = startOperation(w, w.RbModify, QStringLiteral("one.rpt"));
+        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"));
         QVERIFY(!seen.done);
         QVERIFY(f.platform.boxes.size() >= 1);
         for (const ScriptedPlatform::Box& b : f.platform.boxes)
             QCOMPARE(b.icon, Platform::Icon::Error);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(readAll(QDir(parked).filePath(QStringLiteral("one.rpt"))),
                  QByteArray("One\r\nContact\r\n"));
         QVERIFY(QDir().rename(parked, f.dataFolder));
         f.platform.clear();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("one.rpt")).done);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
@@ -444,7 +445,7 @@ private slots:
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(net), qPrintable(f.platform.texts().first()));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(snapshot(f.dataFolder), before);
 
         // Next is refused the same way, and nothing is written.
@@ -452,7 +453,7 @@ private slots:
         next(w);
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY(f.platform.texts().first().contains(net));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(snapshot(f.dataFolder), before);
 
         // Set up: the wizard goes on.
@@ -461,7 +462,7 @@ private slots:
         f.platform.clear();
         next(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
     }
 
     // ---- The private directory ------------------------------------------
@@ -498,8 +499,8 @@ private slots:
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("one.rpt")), sampleReport("One")));
         TFrmCReport& w = f.open();
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("one.rpt")).done);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), 4);
     }
 };

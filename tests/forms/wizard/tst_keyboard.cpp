@@ -5,6 +5,7 @@
 // with Tab, and no two controls in view share an Alt shortcut.
 //
 // No mouse event is sent anywhere in this file.
+#include "Controls.h"
 #include "FileBytes.h"
 #include "WizardFixture.h"
 
@@ -255,130 +256,130 @@ private slots:
         g_window = &w;
 
         // Page1: the focus starts on Next; Alt+C picks "Create".
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
-        QCOMPARE(focused(), static_cast<QWidget*>(w.BtnNext));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(focused(), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")));
         alt(Qt::Key_M);
-        QTRY_VERIFY(w.RbModify->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RbModify")->isChecked());
         alt(Qt::Key_C);
-        QTRY_VERIFY(w.RBCreate->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
 
         // Page2: the ordering by arrows (date ordered and back).
-        QVERIFY(chooseRadio(w.rbDateOrdered));
-        QVERIFY(chooseRadio(w.RbContactOrdered));
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "rbDateOrdered")));
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "RbContactOrdered")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page3);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
 
         // Page3: calls with the contact fields.
-        QVERIFY(w.RBContact->isChecked());
-        QVERIFY(chooseRadio(w.RbCall));
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "RbCall")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
 
         // Page4: the description box has the focus; Next with it empty is
         // refused and leaves the focus there.
-        QCOMPARE(focused(), static_cast<QWidget*>(w.EdDescription));
-        w.EdDescription->selectAll();
+        QCOMPARE(focused(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
+        control<QLineEdit>(w, "EdDescription")->selectAll();
         press(Qt::Key_Delete);
         alt(Qt::Key_N);
         QTRY_VERIFY(f.platform.texts().contains(QStringLiteral("You must enter a description.")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        QCOMPARE(focused(), static_cast<QWidget*>(w.EdDescription));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(focused(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         QTest::keyClicks(focused(), QStringLiteral("Calls by keyboard"));
-        QCOMPARE(w.LblDesc->text(), QStringLiteral("Calls by keyboard"));
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Calls by keyboard"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page5);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
 
         // Page5: A4 portrait, then a custom width typed into the spin box
         // that Alt+W reaches.
-        QVERIFY(chooseRadio(w.RbA4Por));
-        QVERIFY(chooseRadio(w.RbOther));
-        QTRY_VERIFY(w.SpinMargin->isEnabled());
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "RbA4Por")));
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "RbOther")));
+        QTRY_VERIFY(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
         alt(Qt::Key_W);
-        QTRY_COMPARE(focused(), static_cast<QWidget*>(w.SpinMargin));
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(control<BoundedSpinBox>(w, "SpinMargin")));
         press(Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(focused(), QStringLiteral("90"));
-        QCOMPARE(w.SpinMargin->value(), 90);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 90);
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page4_5);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
 
         // Page4_5: no detail level.
-        QVERIFY(chooseRadio(w.rbCustNo));
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "rbCustNo")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
 
         // Page6: Alt+O reaches the contact fields; the caret keys and the
         // space bar pick two of them (not the memo); Tab reaches the event
         // fields, where the space bar picks the first.
-        QVERIFY(w.PickContactField->count() > 3);
-        QVERIFY(w.PickEventField->count() > 0);
+        QVERIFY(control<TPickList>(w, "PickContactField")->count() > 3);
+        QVERIFY(control<TPickList>(w, "PickEventField")->count() > 0);
         alt(Qt::Key_O);
-        QTRY_COMPARE(focused(), static_cast<QWidget*>(w.PickContactField));
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(control<TPickList>(w, "PickContactField")));
         QStringList picked;
-        for (int row = 0; row < w.PickContactField->count() && picked.size() < 2; ++row) {
-            const QString text = w.PickContactField->item(row)->text();
+        for (int row = 0; row < control<TPickList>(w, "PickContactField")->count() && picked.size() < 2; ++row) {
+            const QString text = control<TPickList>(w, "PickContactField")->item(row)->text();
             if (text.contains(QLatin1String("memo"), Qt::CaseInsensitive)
                 || text.contains(QLatin1String("customid"), Qt::CaseInsensitive))
                 continue;
-            toggleRow(w.PickContactField, row);
-            QVERIFY2(w.PickContactField->isItemSelected(row), qPrintable(text));
+            toggleRow(control<TPickList>(w, "PickContactField"), row);
+            QVERIFY2(control<TPickList>(w, "PickContactField")->isItemSelected(row), qPrintable(text));
             picked << text;
         }
-        QVERIFY(tabTo(w.PickEventField));
+        QVERIFY(tabTo(control<TPickList>(w, "PickEventField")));
         int eventRow = 0;
-        while (w.PickEventField->item(eventRow)->text().contains(QLatin1String("memo"),
+        while (control<TPickList>(w, "PickEventField")->item(eventRow)->text().contains(QLatin1String("memo"),
                                                                  Qt::CaseInsensitive))
             ++eventRow;
-        toggleRow(w.PickEventField, eventRow);
-        QVERIFY(w.PickEventField->isItemSelected(eventRow));
+        toggleRow(control<TPickList>(w, "PickEventField"), eventRow);
+        QVERIFY(control<TPickList>(w, "PickEventField")->isItemSelected(eventRow));
         const QStringList boxesBefore = f.platform.texts();
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
         QCOMPARE(f.platform.texts(), boxesBefore);
 
         // Page7: three fields; the second is moved up with Alt+U.
-        QCOMPARE(w.lbAllFields->count(), 3);
-        const QString second = w.lbAllFields->item(1)->text();
-        QVERIFY(tabTo(w.lbAllFields));
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), 3);
+        const QString second = control<QListWidget>(w, "lbAllFields")->item(1)->text();
+        QVERIFY(tabTo(control<QListWidget>(w, "lbAllFields")));
         press(Qt::Key_Home);
         press(Qt::Key_Down);
-        QCOMPARE(w.lbAllFields->currentRow(), 1);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 1);
         alt(Qt::Key_U);
-        QTRY_COMPARE(w.lbAllFields->item(0)->text(), second);
-        const QString firstField = w.lbAllFields->item(0)->text();
+        QTRY_COMPARE(control<QListWidget>(w, "lbAllFields")->item(0)->text(), second);
+        const QString firstField = control<QListWidget>(w, "lbAllFields")->item(0)->text();
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
 
         // Page8: the column count has the focus and holds the number of
         // fields; the down arrow makes it two columns.
-        QCOMPARE(focused(), static_cast<QWidget*>(w.SpinCol));
-        QCOMPARE(w.SpinCol->value(), 3);
+        QCOMPARE(focused(), static_cast<QWidget*>(control<BoundedSpinBox>(w, "SpinCol")));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
         press(Qt::Key_Down);
-        QCOMPARE(w.SpinCol->value(), 2);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
 
         // Page9: Tab to "Check Columns" and press it with the space bar.
-        QVERIFY(tabTo(w.BtnCheck));
+        QVERIFY(tabTo(control<QPushButton>(w, "BtnCheck")));
         f.platform.clear();
         press(Qt::Key_Space);
         QTRY_COMPARE(f.platform.boxes.size(), 1);
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
 
         // Page10: the field list has the focus with its first entry chosen;
         // Alt+E reaches the column header, Tab the dot leader box.
-        QCOMPARE(focused(), static_cast<QWidget*>(w.LBFieldDefs));
-        QCOMPARE(w.LBFieldDefs->currentRow(), 0);
-        QVERIFY(!w.BtnNext->isEnabled());
+        QCOMPARE(focused(), static_cast<QWidget*>(control<QListWidget>(w, "LBFieldDefs")));
+        QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
+        QVERIFY(!control<QPushButton>(w, "BtnNext")->isEnabled());
         alt(Qt::Key_E);
-        QTRY_COMPARE(focused(), static_cast<QWidget*>(w.DBEdit1));
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(control<QLineEdit>(w, "DBEdit1")));
         press(Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(focused(), QStringLiteral("Typed Header"));
-        QVERIFY(tabTo(w.cbDotLead));
+        QVERIFY(tabTo(control<QCheckBox>(w, "cbDotLead")));
         press(Qt::Key_Space);
-        QVERIFY(w.cbDotLead->isChecked());
+        QVERIFY(control<QCheckBox>(w, "cbDotLead")->isChecked());
 
         // "Make Report" (Alt+M) asks for the file name: type it and press
         // Enter.
@@ -434,11 +435,11 @@ private slots:
         TFrmCReport& w = f.open();
         QStringList problems;
         QStringList nameless;
-        for (int page = 0; page < w.Notebook1->count(); ++page) {
-            w.Notebook1->setCurrentIndex(page);
+        for (int page = 0; page < control<QStackedWidget>(w, "Notebook1")->count(); ++page) {
+            control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(page);
             QTest::qWait(10);
-            w.BtnNext->setFocus();
-            const QString name = w.Notebook1->currentWidget()->objectName();
+            control<QPushButton>(w, "BtnNext")->setFocus();
+            const QString name = control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName();
             for (const QString& n : namelessControls(&w, true))
                 if (!nameless.contains(n))
                     nameless << n;
@@ -479,37 +480,37 @@ private slots:
         WizardFixture::withModal([&] { alt(Qt::Key_A); }, check);
 
         // The selection dialog, on the way to modifying a report.
-        QVERIFY(chooseRadio(w.RbModify));
+        QVERIFY(chooseRadio(control<QRadioButton>(w, "RbModify")));
         WizardFixture::withModal([&] { alt(Qt::Key_N); }, check);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
 
         // The special-field and user-field dialogs of Page6.
         alt(Qt::Key_C);
-        QTRY_VERIFY(w.RBCreate->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page3);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         QTest::keyClicks(focused(), QStringLiteral("Dialogs"));
-        for (QWidget* page : {w.Page5, w.Page4_5, w.Page6}) {
+        for (QWidget* page : {control<QWidget>(w, "Page5"), control<QWidget>(w, "Page4_5"), control<QWidget>(w, "Page6")}) {
             alt(Qt::Key_N);
-            QTRY_COMPARE(w.Notebook1->currentWidget(), page);
+            QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), page);
         }
         WizardFixture::withModal([&] { alt(Qt::Key_S); }, check);
         WizardFixture::withModal([&] { alt(Qt::Key_U); }, check);
 
         // The column editor: Alt+W on Page1, Next, Enter on the first report
         // of the selection dialog; the editor opens when that dialog closes.
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i) {
-            const int before = w.Notebook1->currentIndex();
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i) {
+            const int before = control<QStackedWidget>(w, "Notebook1")->currentIndex();
             alt(Qt::Key_P);
-            QTRY_VERIFY(w.Notebook1->currentIndex() != before);
+            QTRY_VERIFY(control<QStackedWidget>(w, "Notebook1")->currentIndex() != before);
         }
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         alt(Qt::Key_W);
-        QTRY_VERIFY(w.RBColumn->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RBColumn")->isChecked());
         QTimer* editorWatch = watchModal(&w, check, [](QWidget* modal) {
             return modal->objectName() == QLatin1String("TFrmColumn");
         });
@@ -521,7 +522,7 @@ private slots:
                                      press(Qt::Key_Return);
                                  });
         QTRY_VERIFY(!editorWatch->isActive());
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
 
         QCOMPARE(seen, (QStringList{QStringLiteral("TfrmAbout"), QStringLiteral("TFrmSelect"),
                                     QStringLiteral("TFrmSpecial"), QStringLiteral("TFrmUser"),
@@ -541,12 +542,12 @@ private slots:
         g_window = &w;
         QStringList failures;
         int tried = 0;
-        for (int page = 0; page < w.Notebook1->count(); ++page) {
-            w.Notebook1->setCurrentIndex(page);
-            if (w.Notebook1->currentWidget() == w.Page5)
-                w.RbOther->setChecked(true); // the printable width is open then
+        for (int page = 0; page < control<QStackedWidget>(w, "Notebook1")->count(); ++page) {
+            control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(page);
+            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page5"))
+                control<QRadioButton>(w, "RbOther")->setChecked(true); // the printable width is open then
             QTest::qWait(10);
-            const auto widgets = w.Notebook1->currentWidget()->findChildren<QWidget*>();
+            const auto widgets = control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
             for (QWidget* c : widgets) {
                 if (!c->isVisible() || !c->isEnabled())
                     continue;
@@ -564,7 +565,7 @@ private slots:
                 if (key.isEmpty() || !expectFocus->isEnabled())
                     continue;
                 ++tried;
-                w.BtnNext->setFocus();
+                control<QPushButton>(w, "BtnNext")->setFocus();
                 const bool wasChecked = box && box->isChecked();
                 press(key[0].key(), Qt::AltModifier);
                 // (A shortcut presses its button with a short animation.)
@@ -580,7 +581,7 @@ private slots:
                 for (int t = 0; t < 100 && !acted(); ++t)
                     QTest::qWait(10);
                 if (!acted())
-                    failures << w.Notebook1->currentWidget()->objectName() + QLatin1Char(':')
+                    failures << control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName() + QLatin1Char(':')
                                     + c->objectName();
             }
         }

@@ -1,6 +1,7 @@
 // The five operations of the wizard's first page, each from the first page
 // to its end, as a user clicks them: create a report, modify it (overwrite
 // or save under a new name), copy it, edit its column positions, delete it.
+#include "Controls.h"
 #include "GoldenFile.h"
 #include "ReportRoads.h"
 
@@ -30,7 +31,7 @@ namespace {
 // Presses Next until the page is shown (at most ten times).
 void nextUntil(TFrmCReport& w, QWidget* page)
 {
-    for (int i = 0; i < 10 && w.Notebook1->currentWidget() != page; ++i)
+    for (int i = 0; i < 10 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != page; ++i)
         next(w);
 }
 
@@ -110,8 +111,8 @@ private slots:
         const Seen seen = startOperation(w, w.findChild<QRadioButton*>(operation), QString());
         QCOMPARE(seen.title, QStringLiteral("Select A Report"));
         QCOMPARE(seen.label, title);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
-        QVERIFY(!w.BtnPrior->isEnabled());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QCOMPARE(readAll(f.dataPath("one.rpt")), QByteArray("One\r\nContact\r\n"));
     }
 
@@ -124,50 +125,50 @@ private slots:
         prepare(f);
         QVERIFY(WizardFixture::write(f.dataPath("taken.rpt"), "Taken\r\nContact\r\n"));
         TFrmCReport& w = f.open();
-        QVERIFY(w.RBCreate->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
-        WizardFixture::clickRadio(w.rbDateOrdered);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        QVERIFY(w.RBEvent->isChecked());
-        QTest::keyClicks(w.EdDescription, "Weekly events");
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), "Weekly events");
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page5);
-        WizardFixture::clickRadio(w.RbAmLan);
-        QCOMPARE(w.SpinMargin->value(), 110);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbAmLan"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 110);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4_5);
-        QVERIFY(w.rbCustYes->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        clickPick(w.PickEventField, QStringLiteral("Event date"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        clickPick(control<TPickList>(w, "PickEventField"), QStringLiteral("Event date"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
-        QCOMPARE(entries(w.lbAllFields), QStringList({"CustomID", "Event date"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), QStringList({"CustomID", "Event date"}));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
-        QCOMPARE(w.sgCol->rowCount(), 2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 2);
         const QStringList cells[] = {{"1", "1", "25"}, {"1", "26", "67"}};
         for (int r = 0; r < 2; ++r) {
             for (int c = 0; c < 3; ++c) {
-                QTableWidgetItem* item = w.sgCol->item(r, c + 1);
+                QTableWidgetItem* item = control<QTableWidget>(w, "sgCol")->item(r, c + 1);
                 QVERIFY(item);
                 item->setText(cells[r][c]);
             }
         }
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
-        QCOMPARE(entries(w.LBFieldDefs), QStringList({"CustomID", "Event date"}));
-        clickEntry(w.LBFieldDefs, 1);
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Event date"));
-        clickBox(w.cbDotLead);
-        QVERIFY(w.cbDotLead->isChecked());
-        QVERIFY(w.DBCBCount->isVisible());
-        clickBox(w.DBCBCount);
-        QVERIFY(w.DBCBCount->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")), QStringList({"CustomID", "Event date"}));
+        clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1);
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Event date"));
+        clickBox(control<QCheckBox>(w, "cbDotLead"));
+        QVERIFY(control<QCheckBox>(w, "cbDotLead")->isChecked());
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isVisible());
+        clickBox(control<QCheckBox>(w, "DBCBCount"));
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isChecked());
         QVERIFY(f.platform.boxes.isEmpty());
 
         QVERIFY(makeReport(w, {"rep 1", "Taken", "weekly"}));
@@ -181,7 +182,7 @@ private slots:
         QVERIFY(!golden.isEmpty());
         QCOMPARE(readAll(f.dataPath("weekly.rpt")), golden);
         QCOMPARE(golden.count("\r\n"), 31);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QCOMPARE(readAll(f.dataPath("taken.rpt")), QByteArray("Taken\r\nContact\r\n"));
 
         // Cancel in the naming dialog writes nothing and says nothing.
@@ -238,21 +239,21 @@ private slots:
         TFrmCReport& w = f.open();
         if (throughEditor) {
             bool editorSeen = false;
-            startOperation(w, w.RBColumn, "trip.rpt", [&](QWidget* editor) {
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), "trip.rpt", [&](QWidget* editor) {
                 editorSeen = editor != nullptr;
                 if (editor)
                     QTest::mouseClick(button(editor, "BtnOK"), Qt::LeftButton);
             });
             QVERIFY(editorSeen);
             QCOMPARE(f.platform.texts(), QStringList{"Report successfully modified."});
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         } else {
-            QVERIFY(startOperation(w, w.RbModify, "trip.rpt").done);
-            nextUntil(w, w.Page10);
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+            QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), "trip.rpt").done);
+            nextUntil(w, control<QWidget>(w, "Page10"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join('|')));
             f.platform.queueAnswer(Answer::Yes);
-            QVERIFY(!clickWithoutDialog(w.btMakeReport));
+            QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
             QCOMPARE(f.platform.texts(),
                      QStringList({"Do you want to overwrite the existing report?",
                                   "Report successfully created."}));
@@ -283,14 +284,14 @@ private slots:
         // On a case-sensitive disk the listed name is lower case.
         QVERIFY(WizardFixture::write(f.dataPath("MINE.RPT"), before));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, "mine.rpt").done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), "mine.rpt").done);
         QCOMPARE(w.ReportFile, QStringLiteral("mine.rpt"));
-        nextUntil(w, w.Page10);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        nextUntil(w, control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         // A new column header for the first field.
-        clickEntry(w.LBFieldDefs, 0);
-        w.DBEdit1->selectAll();
-        QTest::keyClicks(w.DBEdit1, "Customer");
+        clickEntry(control<QListWidget>(w, "LBFieldDefs"), 0);
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "DBEdit1"), "Customer");
         f.platform.queueAnswer(answer);
         const bool named =
             makeReport(w, newName.isEmpty() ? QStringList() : QStringList{newName});
@@ -328,14 +329,14 @@ private slots:
         const QByteArray before = reportOfKind("Original", "Calendar", "Event", "Event date");
         QVERIFY(WizardFixture::write(f.dataPath("orig.rpt"), before));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbCopy, "orig.rpt").done);
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Original"));
-        nextUntil(w, w.Page10);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), "orig.rpt").done);
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Original"));
+        nextUntil(w, control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {"copy1"}, QStringLiteral("The copy")));
         QCOMPARE(f.platform.texts(), QStringList{"Report successfully created."});
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("The copy"));
-        QCOMPARE(w.LblDesc->text(), QStringLiteral("The copy"));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("The copy"));
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("The copy"));
         QCOMPARE(readAll(f.dataPath("orig.rpt")), before);
         QByteArray copy = before;
         copy.replace("Original\r\n", "The copy\r\n");
@@ -362,7 +363,7 @@ private slots:
         TFrmCReport& w = f.open();
         QString name, margin;
         bool edited = false;
-        startOperation(w, w.RBColumn, "cols.rpt", [&](QWidget* editor) {
+        startOperation(w, control<QRadioButton>(w, "RBColumn"), "cols.rpt", [&](QWidget* editor) {
             if (!editor)
                 return;
             name = editor->findChild<QLabel*>("LblReportName")->text();
@@ -380,9 +381,9 @@ private slots:
         QVERIFY(edited);
         QCOMPARE(name, QStringLiteral("Columns"));
         QCOMPARE(margin, QStringLiteral("100"));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
-        QVERIFY(!w.BtnPrior->isEnabled());
+        QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QByteArray after = before;
         after.replace("Company\r\n1\r\n12\r\n40\r\n", "Company\r\n1\r\n12\r\n41\r\n");
         QVERIFY(after != before);
@@ -401,7 +402,7 @@ private slots:
                                      reportOfKind("Columns", "Contact", "Contact", "")));
         TFrmCReport& w = f.open();
         bool stayedOpen = false;
-        startOperation(w, w.RBColumn, "cols.rpt", [&](QWidget* editor) {
+        startOperation(w, control<QRadioButton>(w, "RBColumn"), "cols.rpt", [&](QWidget* editor) {
             if (!editor)
                 return;
             // Something takes the report's place before OK.
@@ -416,7 +417,7 @@ private slots:
         QVERIFY2(f.platform.texts().first().contains("cols.rpt"), qPrintable(f.platform.texts().first()));
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(QFileInfo(f.dataPath("cols.rpt")).isDir());
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
     }
 
     // Delete: No keeps the dialog open and the file; Yes deletes the file
@@ -428,7 +429,7 @@ private slots:
         QVERIFY(WizardFixture::write(f.dataPath("gone.rpt"), "Gone\r\nContact\r\n"));
         QVERIFY(WizardFixture::write(f.dataPath("kept.rpt"), "Kept\r\nContact\r\n"));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbDelete);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbDelete"));
         bool openAfterNo = false;
         bool existedAfterNo = false;
         WizardFixture::withModal([&] { next(w); },
@@ -447,8 +448,8 @@ private slots:
         QCOMPARE(f.platform.texts(), QStringList({"Do you want to delete the gone.rpt report?",
                                                   "Do you want to delete the gone.rpt report?"}));
         QCOMPARE(reportFiles(f), QStringList{"kept.rpt"});
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
-        QVERIFY(!w.BtnPrior->isEnabled());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
     }
 };
 

@@ -10,6 +10,7 @@
 //   wizard removes them when it lists or saves, never those of a live
 //   program or of other people, and never lists them.
 #include "ChildProcesses.h"
+#include "Controls.h"
 #include "ChildRun.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
@@ -110,18 +111,18 @@ private slots:
         TFrmCReport& w = f.open();
 
         if (road == QLatin1String("overwrite")) {
-            QVERIFY(startOperation(w, w.RbModify, QStringLiteral("linked.rpt")).done);
-            for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+            QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("linked.rpt")).done);
+            for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
                 next(w);
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
-            w.EdDescription->setText(QStringLiteral("Changed"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+            control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Changed"));
             f.platform.queueAnswer(Answer::Yes);
-            w.btMakeReport->click();
+            control<QPushButton>(w, "btMakeReport")->click();
             QCOMPARE(f.platform.texts().value(1), QStringLiteral("Report successfully created."));
             QCOMPARE(readAll(link), QByteArray(theirs).replace("Outside\r\n", "Changed\r\n"));
         } else {
             bool edited = false;
-            startOperation(w, w.RBColumn, QStringLiteral("linked.rpt"), [&](QWidget* editor) {
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("linked.rpt"), [&](QWidget* editor) {
                 if (!editor)
                     return;
                 auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
@@ -154,8 +155,8 @@ private slots:
         const QString target = outside.filePath(QStringLiteral("nothing.rpt"));
         QVERIFY(QFile::link(target, f.dataPath(QStringLiteral("copy1.rpt"))));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbCopy, QStringLiteral("mine.rpt")).done);
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
             next(w);
         QVERIFY(makeReport(w, {QStringLiteral("copy1")}));
         QCOMPARE(f.platform.boxes.size(), 1);
@@ -185,7 +186,7 @@ private slots:
         QVERIFY(QFile::link(lock, f.dataPath(QStringLiteral("CRDATA.LCK"))));
 
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("one.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 4); // the sample report's fields
         QCOMPARE(readAll(table), QByteArray("not the wizard's"));
@@ -346,7 +347,7 @@ private slots:
 
         TFrmCReport& w = f.open();
         QStringList listed;
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); },
                                  [&](QWidget* modal) {
                                      auto* grid = modal ? modal->findChild<QTableWidget*>(

@@ -13,6 +13,7 @@
 // owner file of a wizard that was killed is taken over, and one of another
 // computer is respected.
 #include "ChildProcesses.h"
+#include "Controls.h"
 #include "ChildRun.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
@@ -114,11 +115,11 @@ int firstUser(const QStringList& args)
         return fail(2, QStringLiteral("start-up ended the program"));
     TFrmCReport w;
     w.show();
-    if (!startOperation(w, w.RbModify, QStringLiteral("shared.rpt")).done)
+    if (!startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("shared.rpt")).done)
         return fail(3, QStringLiteral("shared.rpt not listed"));
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
         next(w);
-    if (w.Notebook1->currentWidget() != w.Page10 || !platform.boxes.isEmpty())
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || !platform.boxes.isEmpty())
         return fail(4, QStringLiteral("not on Field Definitions: ") + platform.texts().join(" | "));
     const QList<TableRow> rows = workingRows();
     ChildRun::say(QStringLiteral("ready %1").arg(rows.size()));
@@ -135,7 +136,7 @@ int firstUser(const QStringList& args)
     }
     sayListing(&w);
     platform.queueAnswer(Answer::Yes);
-    w.btMakeReport->click();
+    control<QPushButton>(w, "btMakeReport")->click();
     sayBoxes(platform);
     if (platform.texts().value(1) != QLatin1String("Report successfully created."))
         return fail(8, QStringLiteral("not saved"));
@@ -520,14 +521,14 @@ private slots:
         const QByteArray mine = numberedReport(QStringLiteral("Mine"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("mine.rpt")), mine));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbCopy, QStringLiteral("mine.rpt")).done);
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page10; ++i)
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QVERIFY(f.platform.boxes.isEmpty());
 
         const QString theirs = f.dataPath(QStringLiteral("fresh.rpt"));
-        WizardFixture::withModal([&] { w.btMakeReport->click(); },
+        WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); },
                                  [&](QWidget* modal) {
                                      auto* edit = modal ? modal->findChild<QLineEdit*>(
                                                               QStringLiteral("EdFileName"))
@@ -550,7 +551,7 @@ private slots:
                  qPrintable(f.platform.texts().first()));
         QCOMPARE(readAll(theirs), QByteArray("Theirs\r\nContact\r\n"));
         QCOMPARE(readAll(f.dataPath(QStringLiteral("mine.rpt"))), mine);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
 
         f.platform.clear();
         QVERIFY(makeReport(w, {QStringLiteral("fresh2")}));

@@ -51,10 +51,10 @@ QStringList entriesOf(const QListWidget* list)
 QList<QStringList> widths(const TFrmCReport& w)
 {
     QList<QStringList> out;
-    for (int r = 0; r < w.sgCol->rowCount(); ++r) {
+    for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < 4; ++c)
-            row << (w.sgCol->item(r, c) ? w.sgCol->item(r, c)->text() : QString());
+            row << (control<QTableWidget>(w, "sgCol")->item(r, c) ? control<QTableWidget>(w, "sgCol")->item(r, c)->text() : QString());
         out << row;
     }
     return out;
@@ -62,7 +62,7 @@ QList<QStringList> widths(const TFrmCReport& w)
 
 void nextUntil(TFrmCReport& w, QWidget* page)
 {
-    for (int i = 0; i < 12 && w.Notebook1->currentWidget() != page; ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != page; ++i)
         next(w);
 }
 
@@ -70,25 +70,25 @@ void nextUntil(TFrmCReport& w, QWidget* page)
 // the given contact fields, on to Page6.
 void newReportToSelection(TFrmCReport& w, const QString& description = QStringLiteral("Staff"))
 {
-    WizardFixture::clickRadio(w.RBCreate);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
     next(w); // Page2
-    WizardFixture::clickRadio(w.RbContactOrdered);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
     next(w); // Page3
-    WizardFixture::clickRadio(w.RBContact);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RBContact"));
     next(w); // Page4
-    w.EdDescription->selectAll();
-    QTest::keyClicks(w.EdDescription, description);
+    control<QLineEdit>(w, "EdDescription")->selectAll();
+    QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), description);
     next(w); // Page5
-    WizardFixture::clickRadio(w.RBAmPor);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "RBAmPor"));
     next(w); // Page4_5
-    WizardFixture::clickRadio(w.rbCustNo);
+    WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
     next(w); // Page6
 }
 
 void selectFields(TFrmCReport& w, const QStringList& fields)
 {
     for (const QString& f : fields)
-        clickPick(w.PickContactField, f);
+        clickPick(control<TPickList>(w, "PickContactField"), f);
 }
 
 // Types into a cell of sgCol and confirms with Enter.
@@ -163,23 +163,23 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         selectFields(w, {"Company", "LastName", "City"});
-        nextUntil(w, w.Page10);
-        QCOMPARE(entriesOf(w.LBFieldDefs), (QStringList{"Company", "LastName", "City"}));
-        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 1));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("LastName"));
+        nextUntil(w, control<QWidget>(w, "Page10"));
+        QCOMPARE(entriesOf(control<QListWidget>(w, "LBFieldDefs")), (QStringList{"Company", "LastName", "City"}));
+        QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("LastName"));
 
         QVERIFY(makeReport(w, {QStringLiteral("staff")}));
         QCOMPARE(f.platform.texts().last(), QStringLiteral("Report successfully created."));
-        QCOMPARE(w.LBFieldDefs->currentRow(), 1);
+        QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 1);
         QCOMPARE(w.TblCRData.asString(QStringLiteral("Field")), QStringLiteral("LastName"));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("LastName"));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("LastName"));
 
         // What the user now types and ticks goes to the highlighted field.
-        w.DBEdit1->setFocus();
-        w.DBEdit1->selectAll();
-        QTest::keyClicks(w.DBEdit1, QStringLiteral("Surname"));
-        QTest::keyClick(w.DBEdit1, Qt::Key_Tab);
-        clickCheck(w.cbDotLead);
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "DBEdit1"), QStringLiteral("Surname"));
+        QTest::keyClick(control<QLineEdit>(w, "DBEdit1"), Qt::Key_Tab);
+        clickCheck(control<QCheckBox>(w, "cbDotLead"));
         QCOMPARE(rowOf(QStringLiteral("LastName")).f.header, QStringLiteral("Surname"));
         QVERIFY(rowOf(QStringLiteral("LastName")).f.lDots);
         QCOMPARE(rowOf(QStringLiteral("City")).f.header, QStringLiteral("City"));
@@ -187,7 +187,7 @@ private slots:
 
         // "Check Columns" on the way back leaves the highlight's row too.
         prior(w);
-        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnCheck"), Qt::LeftButton);
         QCOMPARE(w.TblCRData.asString(QStringLiteral("Field")), QStringLiteral("LastName"));
     }
 
@@ -200,13 +200,13 @@ private slots:
         createWorkingTable();
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport()));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("old.rpt")).done);
-        nextUntil(w, w.Page6);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        clickPick(w.PickContactField, QStringLiteral("LastName")); // added
-        clickPick(w.PickContactField, QStringLiteral("Birthday")); // deselected
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
+        nextUntil(w, control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("LastName")); // added
+        clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Birthday")); // deselected
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
 
         QStringList fields;
         for (const TableRow& r : workingRows())
@@ -226,10 +226,10 @@ private slots:
 
         // The layout changed, so "Column Widths" computes fresh positions;
         // the written report still carries the loaded headers and flags.
-        nextUntil(w, w.Page10);
+        nextUntil(w, control<QWidget>(w, "Page10"));
         QCOMPARE(widths(w).value(0), (QStringList{"Company", "1", "1", "37"}));
         f.platform.queueAnswer(Answer::Yes);
-        w.btMakeReport->click();
+        control<QPushButton>(w, "btMakeReport")->click();
         const QByteArray written = readAll(f.dataPath(QStringLiteral("old.rpt")));
         QVERIFY(written.contains("\r\nFirm\r\nCompany\r\n"));
         QVERIFY(written.contains("\r\nTown\r\nCity\r\n"));
@@ -245,10 +245,10 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         selectFields(w, {"Company", "LastName", "City"});
-        nextUntil(w, w.Page9);
+        nextUntil(w, control<QWidget>(w, "Page9"));
         QCOMPARE(widths(w).value(1), (QStringList{"LastName", "1", "25", "48"}));
-        typeCell(w.sgCol, 1, 2, QStringLiteral("30"));
-        typeCell(w.sgCol, 1, 3, QStringLiteral("44"));
+        typeCell(control<QTableWidget>(w, "sgCol"), 1, 2, QStringLiteral("30"));
+        typeCell(control<QTableWidget>(w, "sgCol"), 1, 3, QStringLiteral("44"));
         const QList<QStringList> typed = widths(w);
         next(w); // Page10 stores them
 
@@ -263,9 +263,9 @@ private slots:
         // Another column count: the defaults for the new layout.
         prior(w);
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
-        w.SpinCol->setFocus();
-        QTest::keyClick(w.SpinCol, Qt::Key_Down);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Down);
         next(w);
         QCOMPARE(widths(w).value(1), (QStringList{"LastName", "1", "38", "74"}));
     }
@@ -286,21 +286,21 @@ private slots:
         createWorkingTable();
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport()));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("old.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
         QVERIFY(!w.FieldsChanged);
-        nextUntil(w, w.Page8);
-        QCOMPARE(w.SpinCol->value(), 2);
+        nextUntil(w, control<QWidget>(w, "Page8"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
         if (byKeyboard) {
             // The selection dialog has gone; the wizard is the active window.
             w.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&w));
-            w.SpinCol->setFocus();
-            QTest::keyClick(w.SpinCol, Qt::Key_Up);
-            QCOMPARE(w.SpinCol->value(), 3);
+            control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+            QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Up);
+            QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
         }
         QCOMPARE(w.FieldsChanged, byKeyboard);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         if (byKeyboard) {
             QCOMPARE(widths(w), (QList<QStringList>{{"Company", "1", "1", "24"},
                                                     {"City", "1", "25", "48"},
@@ -330,22 +330,22 @@ private slots:
         createWorkingTable();
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport(longText)));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, copy ? w.RbCopy : w.RbModify, QStringLiteral("old.rpt")).done);
-        QCOMPARE(w.EdDescription->text(), longText);
+        QVERIFY(startOperation(w, copy ? control<QRadioButton>(w, "RbCopy") : control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), longText);
 
         // Typing at the end does not lengthen it.
-        nextUntil(w, w.Page4);
-        w.EdDescription->setFocus();
-        w.EdDescription->end(false);
-        QTest::keyClicks(w.EdDescription, QStringLiteral("xyz"));
-        QCOMPARE(w.EdDescription->text(), longText);
+        nextUntil(w, control<QWidget>(w, "Page4"));
+        control<QLineEdit>(w, "EdDescription")->setFocus();
+        control<QLineEdit>(w, "EdDescription")->end(false);
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("xyz"));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), longText);
 
-        nextUntil(w, w.Page10);
+        nextUntil(w, control<QWidget>(w, "Page10"));
         if (!copy)
             f.platform.queueAnswer(Answer::No);
         QString inDialog;
         bool named = false;
-        WizardFixture::withModal([&] { w.btMakeReport->click(); }, [&](QWidget* modal) {
+        WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); }, [&](QWidget* modal) {
             if (!modal)
                 return;
             inDialog = modal->findChild<QLineEdit*>(QStringLiteral("EdDescription"))->text();
@@ -356,14 +356,14 @@ private slots:
         });
         QVERIFY(named);
         QCOMPARE(inDialog, longText);
-        QCOMPARE(w.EdDescription->text(), longText);
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), longText);
         const QByteArray written = readAll(f.dataPath(QStringLiteral("copy1.rpt")));
         QVERIFY(written.startsWith(longText.toLatin1() + "\r\n"));
 
         // A new report afterwards: a typed description is at most 30. (Back
         // past Page3 the selection dialog opens again; it is cancelled.)
-        for (int i = 0; i < 12 && w.Notebook1->currentWidget() != w.Page1; ++i) {
-            if (w.Notebook1->currentWidget() == w.Page3) {
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i) {
+            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page3")) {
                 WizardFixture::withModal([&] { prior(w); }, [](QWidget* modal) {
                     if (modal)
                         QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
@@ -372,9 +372,9 @@ private slots:
                 prior(w);
             }
         }
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         newReportToSelection(w, QString(40, QLatin1Char('d')));
-        QCOMPARE(w.EdDescription->text(), QString(30, QLatin1Char('d')));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QString(30, QLatin1Char('d')));
     }
 
     // Text that a report file cannot hold is refused where it is typed,
@@ -384,22 +384,22 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RBCreate);
-        nextUntil(w, w.Page4);
-        typeText(w.EdDescription, kCyrillic);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
+        nextUntil(w, control<QWidget>(w, "Page4"));
+        typeText(control<QLineEdit>(w, "EdDescription"), kCyrillic);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         QCOMPARE(w.CurrentPage, 3);
         QCOMPARE(f.platform.texts(),
                  QStringList{*ReportFile::checkDescription(kCyrillic)});
         QVERIFY(f.platform.texts().first().contains(QStringLiteral("Windows-1252")));
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
-        QVERIFY(w.EdDescription->hasFocus());
+        QVERIFY(control<QLineEdit>(w, "EdDescription")->hasFocus());
 
-        w.EdDescription->selectAll();
-        typeText(w.EdDescription, QStringLiteral("Caf\u00e9 \u20ac report"));
+        control<QLineEdit>(w, "EdDescription")->selectAll();
+        typeText(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Caf\u00e9 \u20ac report"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page5);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
         QCOMPARE(f.platform.boxes.size(), 1);
     }
 
@@ -410,19 +410,19 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         selectFields(w, {"Company", "City"});
-        nextUntil(w, w.Page10);
-        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 1));
-        w.DBEdit1->setFocus();
-        w.DBEdit1->selectAll();
-        typeText(w.DBEdit1, kCyrillic);
-        QTest::keyClick(w.DBEdit1, Qt::Key_Tab);
+        nextUntil(w, control<QWidget>(w, "Page10"));
+        QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        typeText(control<QLineEdit>(w, "DBEdit1"), kCyrillic);
+        QTest::keyClick(control<QLineEdit>(w, "DBEdit1"), Qt::Key_Tab);
         QTRY_COMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.texts().first(),
                  *ReportFile::checkHeader(QStringLiteral("City"), kCyrillic));
         QVERIFY(f.platform.texts().first().startsWith(
             QStringLiteral("The column header of field \"City\" contains")));
         // The stored header is shown again, and nothing was stored.
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("City"));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("City"));
         QCOMPARE(rowOf(QStringLiteral("City")).f.header, QStringLiteral("City"));
         QCOMPARE(w.TblCRData.state(), Table::State::Browse);
     }
@@ -450,16 +450,16 @@ private slots:
         ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")), fields, 0, {});
         TFrmCReport& w = f.open();
         newReportToSelection(w);
-        for (int i = 0; i < w.PickContactField->count(); ++i) {
-            if (w.PickContactField->item(i)->text().startsWith(QLatin1Char('F')))
-                w.PickContactField->setItemSelected(i, true);
+        for (int i = 0; i < control<TPickList>(w, "PickContactField")->count(); ++i) {
+            if (control<TPickList>(w, "PickContactField")->item(i)->text().startsWith(QLatin1Char('F')))
+                control<TPickList>(w, "PickContactField")->setItemSelected(i, true);
         }
-        nextUntil(w, w.Page8);
-        w.SpinCol->setFocus();
-        w.SpinCol->selectAll();
-        QTest::keyClicks(w.SpinCol, QString::number(columns));
+        nextUntil(w, control<QWidget>(w, "Page8"));
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        control<BoundedSpinBox>(w, "SpinCol")->selectAll();
+        QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QString::number(columns));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         QTRY_VERIFY(f.platform.texts().contains(QStringLiteral("You cannot have more than 18 fields!")));
         const QList<QStringList> rows = widths(w);
         QCOMPARE(rows.size(), count);
@@ -481,24 +481,24 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         selectFields(w, {"Company", "City"});
-        nextUntil(w, w.Page10);
+        nextUntil(w, control<QWidget>(w, "Page10"));
         RealMessageBoxes boxes;
-        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 1));
-        w.DBEdit1->setFocus();
-        w.DBEdit1->selectAll();
-        typeText(w.DBEdit1, kCyrillic);
+        QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        typeText(control<QLineEdit>(w, "DBEdit1"), kCyrillic);
         // Leaving by a click on another field.
-        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 0));
+        QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 0));
         QVERIFY(boxes.waitFor(1));
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
         QCOMPARE(boxes.texts().first(), *ReportFile::checkHeader(QStringLiteral("City"), kCyrillic));
-        QCOMPARE(w.LBFieldDefs->currentRow(), 0);
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Company"));
-        w.DBEdit1->setFocus();
-        w.DBEdit1->selectAll();
-        QTest::keyClicks(w.DBEdit1, QStringLiteral("Firm"));
-        QTest::keyClick(w.DBEdit1, Qt::Key_Return);
+        QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Company"));
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "DBEdit1"), QStringLiteral("Firm"));
+        QTest::keyClick(control<QLineEdit>(w, "DBEdit1"), Qt::Key_Return);
         QCOMPARE(rowOf(QStringLiteral("Company")).f.header, QStringLiteral("Firm"));
         QCOMPARE(rowOf(QStringLiteral("City")).f.header, QStringLiteral("City"));
         QCOMPARE(boxes.seen.size(), 1);
@@ -512,31 +512,31 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RBCreate);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
         next(w);
-        WizardFixture::clickRadio(w.RbContactOrdered);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
         next(w);
-        WizardFixture::clickRadio(w.RbCall);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
         next(w);
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Calls"));
-        nextUntil(w, w.Page4_5);
-        WizardFixture::clickRadio(w.rbCustNo);
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Calls"));
+        nextUntil(w, control<QWidget>(w, "Page4_5"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
 
         RealMessageBoxes boxes;
-        clickPick(w.PickEventField, QStringLiteral("Phone call notes"));
-        clickPick(w.PickContactField, QStringLiteral("Memo"));
+        clickPick(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes"));
+        clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo"));
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You cannot choose both memo fields (1)")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
-        QVERIFY(!WizardRoad::selected(w.PickContactField).contains(QStringLiteral("Memo")));
-        clickPick(w.PickContactField, QStringLiteral("Company"));
-        QCOMPARE(WizardRoad::selected(w.PickContactField), QStringList{"Company"});
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QVERIFY(!WizardRoad::selected(control<TPickList>(w, "PickContactField")).contains(QStringLiteral("Memo")));
+        clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Company"));
+        QCOMPARE(WizardRoad::selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
-        QCOMPARE(entriesOf(w.lbAllFields), (QStringList{"Company", "Phone call notes"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(entriesOf(control<QListWidget>(w, "lbAllFields")), (QStringList{"Company", "Phone call notes"}));
     }
 
     // The layout's message from the column count box, set with a click on
@@ -554,41 +554,41 @@ private slots:
         ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")), fields, 0, {});
         TFrmCReport& w = f.open();
         newReportToSelection(w);
-        for (int i = 0; i < w.PickContactField->count(); ++i) {
-            if (w.PickContactField->item(i)->text().startsWith(QLatin1Char('F')))
-                w.PickContactField->setItemSelected(i, true);
+        for (int i = 0; i < control<TPickList>(w, "PickContactField")->count(); ++i) {
+            if (control<TPickList>(w, "PickContactField")->item(i)->text().startsWith(QLatin1Char('F')))
+                control<TPickList>(w, "PickContactField")->setItemSelected(i, true);
         }
-        nextUntil(w, w.Page8);
-        QCOMPARE(w.SpinCol->value(), 19);
-        w.SpinCol->setValue(2);
+        nextUntil(w, control<QWidget>(w, "Page8"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 19);
+        control<BoundedSpinBox>(w, "SpinCol")->setValue(2);
 
         RealMessageBoxes boxes;
         // A click on the down arrow: 2 -> 1 column, 19 rows.
         QStyleOptionSpinBox option;
-        option.initFrom(w.SpinCol);
+        option.initFrom(control<BoundedSpinBox>(w, "SpinCol"));
         option.subControls = QStyle::SC_SpinBoxDown;
         option.stepEnabled = QAbstractSpinBox::StepDownEnabled | QAbstractSpinBox::StepUpEnabled;
-        const QRect down = w.SpinCol->style()->subControlRect(QStyle::CC_SpinBox, &option,
-                                                              QStyle::SC_SpinBoxDown, w.SpinCol);
-        QTest::mouseClick(w.SpinCol, Qt::LeftButton, Qt::NoModifier, down.center());
+        const QRect down = control<BoundedSpinBox>(w, "SpinCol")->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                              QStyle::SC_SpinBoxDown, control<BoundedSpinBox>(w, "SpinCol"));
+        QTest::mouseClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::LeftButton, Qt::NoModifier, down.center());
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You cannot have more than 18 fields!")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         QTest::qWait(600); // longer than the spin box's repeat delay
-        QCOMPARE(w.SpinCol->value(), 1);
-        QCOMPARE(w.Label111->text(), QStringLiteral("18"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("18"));
 
         // From the keyboard: up to 2 (fits), back to 1 (the message again).
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.SpinCol->setFocus();
-        QTest::keyClick(w.SpinCol, Qt::Key_Up);
-        QCOMPARE(w.Label111->text(), QStringLiteral("10"));
-        QTest::keyClick(w.SpinCol, Qt::Key_Down);
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Up);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("10"));
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Down);
         QVERIFY(boxes.waitFor(2));
-        QCOMPARE(w.SpinCol->value(), 1);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         QCOMPARE(boxes.seen.size(), 2);
     }
 
@@ -598,19 +598,19 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         RealMessageBoxes boxes;
-        WizardFixture::clickRadio(w.RBCreate);
-        nextUntil(w, w.Page4);
-        w.EdDescription->clear();
-        QTest::mouseClick(w.BtnNext, Qt::LeftButton);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
+        nextUntil(w, control<QWidget>(w, "Page4"));
+        control<QLineEdit>(w, "EdDescription")->clear();
+        QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You must enter a description.")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        typeText(w.EdDescription, kCyrillic);
-        QTest::mouseClick(w.BtnNext, Qt::LeftButton);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        typeText(control<QLineEdit>(w, "EdDescription"), kCyrillic);
+        QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
         QVERIFY(boxes.waitFor(2));
         QCOMPARE(boxes.texts().last(), *ReportFile::checkDescription(kCyrillic));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
     }
 
     // With TV_SCREENSHOT_DIR set (and a real screen, as under Xvfb), saves
@@ -636,32 +636,32 @@ private slots:
             shot.clear();
         };
 
-        WizardFixture::clickRadio(w.RBCreate);
-        nextUntil(w, w.Page4);
-        w.EdDescription->clear();
-        typeText(w.EdDescription, kCyrillic);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
+        nextUntil(w, control<QWidget>(w, "Page4"));
+        control<QLineEdit>(w, "EdDescription")->clear();
+        typeText(control<QLineEdit>(w, "EdDescription"), kCyrillic);
         shot = QStringLiteral("page4-refused");
         next(w);
         QVERIFY(boxes.waitFor(1));
-        w.EdDescription->selectAll();
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Staff"));
-        nextUntil(w, w.Page4_5);
-        WizardFixture::clickRadio(w.rbCustNo);
+        control<QLineEdit>(w, "EdDescription")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Staff"));
+        nextUntil(w, control<QWidget>(w, "Page4_5"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         next(w);
         selectFields(w, {"Company", "LastName", "City"});
-        nextUntil(w, w.Page9);
-        typeCell(w.sgCol, 1, 2, QStringLiteral("30"));
+        nextUntil(w, control<QWidget>(w, "Page9"));
+        typeCell(control<QTableWidget>(w, "sgCol"), 1, 2, QStringLiteral("30"));
         next(w);
         prior(w);
         QTest::qWait(50);
         screen(QStringLiteral("page9-typed-positions-kept"));
         next(w);
-        QVERIFY(WizardRoad::clickEntry(w.LBFieldDefs, 1));
-        w.DBEdit1->setFocus();
-        w.DBEdit1->selectAll();
-        typeText(w.DBEdit1, kCyrillic);
+        QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        control<QLineEdit>(w, "DBEdit1")->selectAll();
+        typeText(control<QLineEdit>(w, "DBEdit1"), kCyrillic);
         shot = QStringLiteral("page10-header-refused");
-        QTest::keyClick(w.DBEdit1, Qt::Key_Tab);
+        QTest::keyClick(control<QLineEdit>(w, "DBEdit1"), Qt::Key_Tab);
         QVERIFY(boxes.waitFor(2));
 
         // The column editor over the loaded report, with a refused line.

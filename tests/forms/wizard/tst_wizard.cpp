@@ -45,19 +45,19 @@ class TestWizard : public QObject
 {
     Q_OBJECT
 
-    static int page(const TFrmCReport& w) { return w.Notebook1->currentIndex(); }
+    static int page(const TFrmCReport& w) { return control<QStackedWidget>(w, "Notebook1")->currentIndex(); }
 
     // Where Previous and Next stand on the page shown.
     static void verifyButtons(const TFrmCReport& w)
     {
         const int shown = page(w);
         QCOMPARE(w.CurrentPage, shown);
-        QCOMPARE(w.BtnPrior->isEnabled(), shown != 0);
-        QCOMPARE(w.BtnNext->isEnabled(), shown != 10);
+        QCOMPARE(control<QPushButton>(w, "BtnPrior")->isEnabled(), shown != 0);
+        QCOMPARE(control<QPushButton>(w, "BtnNext")->isEnabled(), shown != 10);
     }
 
-    static void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
-    static void prior(TFrmCReport& w) { QTest::mouseClick(w.BtnPrior, Qt::LeftButton); }
+    static void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
+    static void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
 
     // A report file in the data folder, in the report file layout.
     static QByteArray reportFile(const QByteArray& description, const QByteArray& order,
@@ -86,16 +86,16 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tallyvane Professional"));
-        QCOMPARE(w.Label1->text(), QStringLiteral("Tallyvane Professional"));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QLabel>(w, "Label1")->text(), QStringLiteral("Tallyvane Professional"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         verifyButtons(w);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.BtnNext));
-        QVERIFY(w.BtnNext->isDefault());
-        QVERIFY(w.RBCreate->isChecked());
-        QVERIFY(w.RbContactOrdered->isChecked());
-        QVERIFY(w.RBContact->isChecked());
-        QVERIFY(w.rbCustYes->isChecked());
-        QCOMPARE(w.SpinCol->value(), 1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")));
+        QVERIFY(control<QPushButton>(w, "BtnNext")->isDefault());
+        QVERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RbContactOrdered")->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
+        QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         QVERIFY(w.WizardMode.isEmpty());
         QVERIFY(!w.FieldsChanged);
         QVERIFY(w.GridReady);
@@ -122,9 +122,9 @@ private slots:
                                    QStringLiteral("Page6"), QStringLiteral("Page7"),
                                    QStringLiteral("Page8"), QStringLiteral("Page9"),
                                    QStringLiteral("Page10")};
-        QCOMPARE(w.Notebook1->count(), pages.size());
+        QCOMPARE(::control<QStackedWidget>(w, "Notebook1")->count(), pages.size());
         for (int i = 0; i < pages.size(); ++i)
-            QCOMPARE(w.Notebook1->widget(i)->objectName(), pages.at(i));
+            QCOMPARE(::control<QStackedWidget>(w, "Notebook1")->widget(i)->objectName(), pages.at(i));
 
         struct Expect
         {
@@ -191,7 +191,7 @@ private slots:
             {"Page10", "btMakeReport", "&Make Report"},
         };
         for (const Expect& e : controls) {
-            QWidget* pageWidget = w.Notebook1->findChild<QWidget*>(QLatin1String(e.page));
+            QWidget* pageWidget = ::control<QStackedWidget>(w, "Notebook1")->findChild<QWidget*>(QLatin1String(e.page));
             QVERIFY2(pageWidget, e.page);
             QWidget* control = pageWidget->findChild<QWidget*>(QLatin1String(e.name));
             QVERIFY2(control, e.name);
@@ -204,37 +204,37 @@ private slots:
         }
 
         // The bottom panel, left to right.
-        const QList<QWidget*> bottom = {w.LblDesc, w.BtnSlideShow, w.BtnAbout, w.BtnHelp,
-                                        w.BtnPrior, w.BtnNext, w.btExit};
+        const QList<QWidget*> bottom = {::control<QLabel>(w, "LblDesc"), ::control<QPushButton>(w, "BtnSlideShow"), ::control<QPushButton>(w, "BtnAbout"), ::control<QPushButton>(w, "BtnHelp"),
+                                        ::control<QPushButton>(w, "BtnPrior"), ::control<QPushButton>(w, "BtnNext"), ::control<QPushButton>(w, "btExit")};
         const QStringList captions = {QString(), QStringLiteral("Slideshow"),
                                       QStringLiteral("&About"), QStringLiteral("&Help"),
                                       QStringLiteral("&Previous"), QStringLiteral("&Next"),
                                       QStringLiteral("E&xit")};
         // (The slide-show button is hidden here: there is no player.)
-        w.BtnSlideShow->show();
+        ::control<QPushButton>(w, "BtnSlideShow")->show();
         QTest::qWait(0);
         for (int i = 1; i < bottom.size(); ++i) {
             QCOMPARE(qobject_cast<QPushButton*>(bottom.at(i))->text(), captions.at(i));
             QVERIFY(bottom.at(i - 1)->x() < bottom.at(i)->x());
         }
-        QVERIFY(!w.Notebook1->isAncestorOf(w.BtnNext));
+        QVERIFY(!::control<QStackedWidget>(w, "Notebook1")->isAncestorOf(::control<QPushButton>(w, "BtnNext")));
 
         // Controls of the later pages exist under their names and kinds.
-        QVERIFY(qobject_cast<TPickList*>(w.PickContactField));
-        QVERIFY(qobject_cast<TPickList*>(w.PickEventField));
-        QVERIFY(w.PickContactField->multiSelect());
-        QVERIFY(!w.PickContactField->extendedSelect());
-        QVERIFY(w.Page6->isAncestorOf(w.PickContactField));
-        QVERIFY(w.Page7->isAncestorOf(w.lbAllFields));
-        QVERIFY(w.Page8->isAncestorOf(w.StringGrid1));
-        QVERIFY(!w.StringGrid1->isEnabled());
-        QVERIFY(w.Page9->isAncestorOf(w.sgCol));
-        QCOMPARE(w.sgCol->columnCount(), 4);
-        QVERIFY(w.Page9->isAncestorOf(w.PnlPreview));
-        QVERIFY(w.Page10->isAncestorOf(w.LBFieldDefs));
-        QCOMPARE(w.EdDescription->maxLength(), 30);
-        QCOMPARE(w.SpinCol->minimum(), 1);
-        QCOMPARE(w.SpinCol->maximum(), 20);
+        QVERIFY(qobject_cast<TPickList*>(::control<TPickList>(w, "PickContactField")));
+        QVERIFY(qobject_cast<TPickList*>(::control<TPickList>(w, "PickEventField")));
+        QVERIFY(::control<TPickList>(w, "PickContactField")->multiSelect());
+        QVERIFY(!::control<TPickList>(w, "PickContactField")->extendedSelect());
+        QVERIFY(::control<QWidget>(w, "Page6")->isAncestorOf(::control<TPickList>(w, "PickContactField")));
+        QVERIFY(::control<QWidget>(w, "Page7")->isAncestorOf(::control<QListWidget>(w, "lbAllFields")));
+        QVERIFY(::control<QWidget>(w, "Page8")->isAncestorOf(::control<QTableWidget>(w, "StringGrid1")));
+        QVERIFY(!::control<QTableWidget>(w, "StringGrid1")->isEnabled());
+        QVERIFY(::control<QWidget>(w, "Page9")->isAncestorOf(::control<QTableWidget>(w, "sgCol")));
+        QCOMPARE(::control<QTableWidget>(w, "sgCol")->columnCount(), 4);
+        QVERIFY(::control<QWidget>(w, "Page9")->isAncestorOf(::control<QWidget>(w, "PnlPreview")));
+        QVERIFY(::control<QWidget>(w, "Page10")->isAncestorOf(::control<QListWidget>(w, "LBFieldDefs")));
+        QCOMPARE(::control<QLineEdit>(w, "EdDescription")->maxLength(), 30);
+        QCOMPARE(::control<BoundedSpinBox>(w, "SpinCol")->minimum(), 1);
+        QCOMPARE(::control<BoundedSpinBox>(w, "SpinCol")->maximum(), 20);
     }
 
     // A new contact-ordered report, page by page: the buttons follow the
@@ -246,81 +246,81 @@ private slots:
         TFrmCReport& w = f.open();
 
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(w.WizardMode, QStringLiteral("CREATE"));
         QVERIFY(w.FieldsChanged);
         verifyButtons(w);
 
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        QVERIFY(w.RBContact->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
         verifyButtons(w);
 
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EdDescription));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         verifyButtons(w);
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Customer list"));
-        QCOMPARE(w.LblDesc->text(), QStringLiteral("Customer list"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Customer list"));
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Customer list"));
 
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page5);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
         verifyButtons(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4_5);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
         verifyButtons(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
         verifyButtons(w);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(0 fields selected)"));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 fields selected)"));
 
         // Nothing selected: refused, Page6 stays.
         f.platform.clear();
         next(w);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("No Fields Selected.")});
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
         verifyButtons(w);
 
         // The rest of the road needs a field in the contact list.
-        if (w.PickContactField->count() == 0)
+        if (control<TPickList>(w, "PickContactField")->count() == 0)
             QSKIP("the contact pick list is not filled yet");
-        w.PickContactField->setItemSelected(0, true);
+        control<TPickList>(w, "PickContactField")->setItemSelected(0, true);
         f.platform.clear();
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
         verifyButtons(w);
-        const int fields = w.lbAllFields->count();
+        const int fields = control<QListWidget>(w, "lbAllFields")->count();
         QVERIFY(fields >= 1);
 
         // Onto Page8 by Next with one column: one column per field.
-        QCOMPARE(w.SpinCol->value(), 1);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
         verifyButtons(w);
-        QCOMPARE(w.SpinCol->value(), qMin(fields, 20));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), qMin(fields, 20));
 
         // Back onto Page8 from Page9 keeps the count the user chose.
-        w.SpinCol->setValue(2);
+        control<BoundedSpinBox>(w, "SpinCol")->setValue(2);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         verifyButtons(w);
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
-        QCOMPARE(w.SpinCol->value(), 2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
 
         next(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         verifyButtons(w);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.LBFieldDefs));
-        QCOMPARE(w.LBFieldDefs->currentRow(), 0);
-        QVERIFY(w.LBFieldDefs->item(0)->isSelected());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QListWidget>(w, "LBFieldDefs")));
+        QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
+        QVERIFY(control<QListWidget>(w, "LBFieldDefs")->item(0)->isSelected());
         // And all the way back.
-        for (QWidget* expected : {w.Page9, w.Page8, w.Page7, w.Page6, w.Page4_5, w.Page5,
-                                  w.Page4, w.Page3, w.Page2, w.Page1}) {
+        for (QWidget* expected : {control<QWidget>(w, "Page9"), control<QWidget>(w, "Page8"), control<QWidget>(w, "Page7"), control<QWidget>(w, "Page6"), control<QWidget>(w, "Page4_5"), control<QWidget>(w, "Page5"),
+                                  control<QWidget>(w, "Page4"), control<QWidget>(w, "Page3"), control<QWidget>(w, "Page2"), control<QWidget>(w, "Page1")}) {
             prior(w);
-            QCOMPARE(w.Notebook1->currentWidget(), expected);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), expected);
             verifyButtons(w);
         }
     }
@@ -333,9 +333,9 @@ private slots:
         w.CurrentPage = 7;
         w.FieldsChanged = false;
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
         verifyButtons(w);
-        QVERIFY(w.SpinCol->hasFocus() || w.SpinCol->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(control<BoundedSpinBox>(w, "SpinCol")->hasFocus() || control<BoundedSpinBox>(w, "SpinCol")->isAncestorOf(QApplication::focusWidget()));
     }
 
     // A date-ordered report skips "Report Information" both ways, and a new
@@ -345,26 +345,26 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         next(w);
-        WizardFixture::clickRadio(w.rbDateOrdered);
-        QVERIFY(w.rbDateOrdered->isChecked());
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
+        QVERIFY(control<QRadioButton>(w, "rbDateOrdered")->isChecked());
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         QCOMPARE(w.CurrentPage, 3);
-        QVERIFY(w.RBEvent->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
         verifyButtons(w);
 
         f.platform.clear();
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         verifyButtons(w);
         QVERIFY(f.platform.boxes.isEmpty());
-        QVERIFY(w.RBEvent->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
 
         // Back to contact order: Page3 shows again with contacts only.
-        WizardFixture::clickRadio(w.RbContactOrdered);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        QVERIFY(w.RBContact->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
     }
 
     // Create, contact-ordered: the information kind is forced back to
@@ -375,20 +375,20 @@ private slots:
         TFrmCReport& w = f.open();
         next(w);
         next(w);
-        WizardFixture::clickRadio(w.RbCall);
-        QVERIFY(w.RbCall->isChecked());
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
+        QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
         QCOMPARE(w.checkedEventKind(), QStringLiteral("CALL"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        QVERIFY(w.RBContact->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
 
-        WizardFixture::clickRadio(w.RbMeeting);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbMeeting"));
         prior(w); // Page2: the operation starts afresh
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         next(w);
-        QVERIFY(w.RBContact->isChecked());
+        QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
     }
 
     // Modify: the loaded information kind is left alone on the way through
@@ -400,19 +400,19 @@ private slots:
         QVERIFY(f.write(f.dataPath(QStringLiteral("calls.rpt")),
                         reportFile("Calls", "Contact", "Call")));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(QLatin1Char('|'))));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QCOMPARE(w.WizardMode, QStringLiteral("MODIFY"));
         QCOMPARE(w.ReportFile, QStringLiteral("calls.rpt"));
         QVERIFY(!w.FieldsChanged);
 
-        WizardFixture::clickRadio(w.RbCall);
-        WizardFixture::clickRadio(w.RbContactOrdered);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        QVERIFY(w.RbCall->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
 
         // Previous to Page2 picks the report again.
         bool dialogShown = false;
@@ -422,14 +422,14 @@ private slots:
                                      acceptSelection(modal);
                                  });
         QVERIFY(dialogShown);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
 
-        WizardFixture::clickRadio(w.rbDateOrdered);
-        WizardFixture::clickRadio(w.RbCall);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        QVERIFY(w.RbCall->isChecked());
-        QVERIFY(!w.RBEvent->isChecked());
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
+        QVERIFY(!control<QRadioButton>(w, "RBEvent")->isChecked());
     }
 
     // Modify with the loaded selection left alone: Page6 shows the loaded
@@ -450,20 +450,20 @@ private slots:
                         "Firms\r\nContact\r\nContact\r\n75\r\n2\r\n" + block("City", 1, 30)
                             + block("Company", 31, 60)));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(u'|')));
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Firms"));
-        QCOMPARE(w.LblDesc->text(), QStringLiteral("Firms"));
-        while (w.Notebook1->currentWidget() != w.Page6 && w.BtnNext->isEnabled())
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Firms"));
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Firms"));
+        while (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page6") && control<QPushButton>(w, "BtnNext")->isEnabled())
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
         QStringList order;
-        for (int i = 0; i < w.lbAllFields->count(); ++i)
-            order << w.lbAllFields->item(i)->text();
+        for (int i = 0; i < control<QListWidget>(w, "lbAllFields")->count(); ++i)
+            order << control<QListWidget>(w, "lbAllFields")->item(i)->text();
         QCOMPARE(order, (QStringList{QStringLiteral("City"), QStringLiteral("Company")}));
         QVERIFY(f.platform.boxes.isEmpty());
     }
@@ -502,7 +502,7 @@ private slots:
         QCOMPARE(title, operation == QLatin1String("RbDelete")
                             ? QStringLiteral("Delete an Existing Report")
                             : QStringLiteral("Modify an Existing Report"));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         verifyButtons(w);
         QVERIFY(QFileInfo::exists(f.dataPath(QStringLiteral("calls.rpt"))));
         // Delete keeps the mode it had; the others set theirs.
@@ -520,12 +520,12 @@ private slots:
         QVERIFY(f.write(f.dataPath(QStringLiteral("calls.rpt")),
                         reportFile("Calls", "Contact", "Call")));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(f.platform.boxes.first().text.contains(QStringLiteral("CONTACT.DB")));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         verifyButtons(w);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -539,12 +539,12 @@ private slots:
         QVERIFY(f.write(f.dataPath(QStringLiteral("calls.rpt")),
                         reportFile("Calls", "Contact", "Call")));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbDelete);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbDelete"));
         f.platform.queueAnswer(Answer::Yes);
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QVERIFY(f.platform.texts().contains(QStringLiteral("Do you want to delete the calls.rpt report?")));
         QVERIFY(!QFileInfo::exists(f.dataPath(QStringLiteral("calls.rpt"))));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         verifyButtons(w);
     }
 
@@ -556,7 +556,7 @@ private slots:
         QVERIFY(f.write(f.dataPath(QStringLiteral("calls.rpt")),
                         reportFile("Calls", "Contact", "Call")));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RBColumn);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBColumn"));
         WizardFixture::withModal([&] { next(w); },
                                  [&](QWidget* modal) {
                                      acceptSelection(modal);
@@ -566,7 +566,7 @@ private slots:
                                              editor->close();
                                      });
                                  });
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(w.WizardMode, QStringLiteral("COLUMN"));
         verifyButtons(w);
     }
@@ -589,22 +589,22 @@ private slots:
         next(w);
         next(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
-        QTest::keyClicks(w.EdDescription, description);
-        QCOMPARE(w.LblDesc->text(), description);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), description);
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), description);
         f.platform.clear();
         next(w);
         verifyButtons(w);
         if (accepted) {
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page5);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
             QVERIFY(f.platform.boxes.isEmpty());
         } else {
-            QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
             QCOMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You must enter a description.")});
             QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
             QCOMPARE(f.platform.m_beeps.size(), 1);
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EdDescription));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         }
     }
 
@@ -613,8 +613,8 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        QTest::keyClicks(w.EdDescription, QString(40, QLatin1Char('y')));
-        QCOMPARE(w.EdDescription->text().size(), 30);
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QString(40, QLatin1Char('y')));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text().size(), 30);
     }
 
     // An empty description met by Previous (the naming dialog can empty it)
@@ -624,10 +624,10 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         w.CurrentPage = 5;
-        w.Notebook1->setCurrentIndex(5);
-        w.BtnPrior->setEnabled(true);
+        control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(5);
+        control<QPushButton>(w, "BtnPrior")->setEnabled(true);
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         verifyButtons(w);
     }
 
@@ -643,7 +643,7 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         f.platform.queueAnswer(yes ? Answer::Yes : Answer::No);
-        QTest::mouseClick(w.btExit, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "btExit"), Qt::LeftButton);
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().text, QStringLiteral("Exit now. Are you sure?"));
         QCOMPARE(f.platform.boxes.first().buttons, Platform::Buttons::YesNo);
@@ -677,8 +677,8 @@ private slots:
         QFETCH(int, context);
         WizardFixture f;
         TFrmCReport& w = f.open();
-        w.Notebook1->setCurrentIndex(page);
-        QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+        control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(page);
+        QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
         QCOMPARE(f.platform.m_helps.size(), 1);
         QCOMPARE(f.platform.m_helps.first().context, context);
         QCOMPARE(f.platform.m_helps.first().file,
@@ -714,12 +714,12 @@ private slots:
                               {8, false, "Column and Rows"},
                               {10, true, "Field Definitions and Make Report"}};
         for (const Step& step : steps) {
-            w.Notebook1->setCurrentIndex(step.page);
+            control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(step.page);
             if (step.f1) {
                 QApplication::setActiveWindow(&w);
                 QTest::keyClick(&w, Qt::Key_F1);
             } else {
-                QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
             }
             HelpWidget* help = desktop.helpWindow();
             QVERIFY(help);
@@ -742,8 +742,8 @@ private slots:
         // With TV_SCREENSHOT_DIR set, a picture of the help window at the
         // section of "Report Description".
         if (const QString dir = qEnvironmentVariable("TV_SCREENSHOT_DIR"); !dir.isEmpty()) {
-            w.Notebook1->setCurrentIndex(3);
-            QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+            control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(3);
+            QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
             QTest::qWait(200);
             QVERIFY(desktop.helpWindow()->grab().save(QDir(dir).filePath(QStringLiteral("help.png"))));
         }
@@ -759,7 +759,7 @@ private slots:
                 box->button(QMessageBox::Ok)->click();
             }
         });
-        QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
         QCOMPARE(told, QStringLiteral("The help file %1 cannot be found.")
                            .arg(QDir::toNativeSeparators(f.exePath(QStringLiteral("creport.html")))));
         QVERIFY(!desktop.helpWindow()->isVisible());
@@ -789,7 +789,7 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         bool seen = false;
-        WizardFixture::withModal([&] { QTest::mouseClick(w.BtnAbout, Qt::LeftButton); },
+        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnAbout"), Qt::LeftButton); },
                                  [&](QWidget* modal) {
                                      seen = qobject_cast<TfrmAbout*>(modal) != nullptr;
                                      if (modal)
@@ -820,14 +820,14 @@ private slots:
         if (slides)
             QVERIFY(f.write(slidesPath, "slides"));
         TFrmCReport& w = f.open();
-        QCOMPARE(w.BtnSlideShow->isVisible(), player && slides);
+        QCOMPARE(control<QPushButton>(w, "BtnSlideShow")->isVisible(), player && slides);
         if (!(player && slides)) {
             // Even when reached by the program, nothing starts.
             w.BtnSlideShowClick();
             QVERIFY(f.platform.m_starts.isEmpty());
             return;
         }
-        QTest::mouseClick(w.BtnSlideShow, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnSlideShow"), Qt::LeftButton);
         QCOMPARE(f.platform.m_starts.size(), 1);
         QCOMPARE(QFileInfo(f.platform.m_starts.first().program).canonicalFilePath(),
                  QFileInfo(playerPath).canonicalFilePath());
@@ -855,11 +855,11 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         if (control == QLatin1String("RBCreate"))
-            WizardFixture::clickRadio(w.RbModify);
-        w.Notebook1->setCurrentIndex(pageIndex);
+            WizardFixture::clickRadio(::control<QRadioButton>(w, "RbModify"));
+        ::control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(pageIndex);
         w.RefillPickLists = false;
         if (control.isEmpty()) {
-            QWidget* pageWidget = w.Notebook1->currentWidget();
+            QWidget* pageWidget = ::control<QStackedWidget>(w, "Notebook1")->currentWidget();
             QPoint empty(-1, -1);
             for (int y = pageWidget->height() - 2; y > 0 && empty.x() < 0; y -= 4)
                 for (int x = pageWidget->width() - 2; x > 0; x -= 4)
@@ -875,7 +875,7 @@ private slots:
         QVERIFY(w.RefillPickLists);
         // Other clicks leave it alone.
         w.RefillPickLists = false;
-        QTest::mouseClick(w.BtnHelp, Qt::LeftButton);
+        QTest::mouseClick(::control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
         QVERIFY(!w.RefillPickLists);
     }
 
@@ -900,7 +900,7 @@ private slots:
         QFETCH(QString, kind);
         WizardFixture f;
         TFrmCReport& w = f.open();
-        w.Notebook1->setCurrentIndex(2);
+        ::control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(2);
         WizardFixture::clickRadio(w.findChild<QRadioButton*>(control));
         QCOMPARE(w.checkedEventKind(), kind);
     }
@@ -912,30 +912,30 @@ private slots:
         TFrmCReport& w = f.open();
         // (A shortcut presses its button with a short animation.)
         QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);
-        QTRY_VERIFY(w.RbModify->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RbModify")->isChecked());
         QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
-        QTRY_VERIFY(w.RBCreate->isChecked());
+        QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QTest::keyClick(&w, Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(w.Notebook1->currentWidget(), w.Page1);
-        w.BtnNext->setFocus();
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        control<QPushButton>(w, "BtnNext")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
 
         // Every enabled control of a page can be reached with Tab.
         w.CurrentPage = 1;
         next(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         QSet<QWidget*> reached;
         for (int i = 0; i < 40; ++i) {
             reached.insert(QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        for (QWidget* c : {static_cast<QWidget*>(w.EdDescription), static_cast<QWidget*>(w.BtnNext),
-                           static_cast<QWidget*>(w.BtnPrior), static_cast<QWidget*>(w.btExit),
-                           static_cast<QWidget*>(w.BtnHelp), static_cast<QWidget*>(w.BtnAbout)})
+        for (QWidget* c : {static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnPrior")), static_cast<QWidget*>(control<QPushButton>(w, "btExit")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnHelp")), static_cast<QWidget*>(control<QPushButton>(w, "BtnAbout"))})
             QVERIFY2(reached.contains(c), qPrintable(c->objectName()));
     }
 
@@ -945,14 +945,14 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        w.Notebook1->setCurrentIndex(4);
-        QVERIFY(w.RBAmPor->isChecked());
-        QCOMPARE(w.SpinMargin->value(), 75);
-        QVERIFY(!w.SpinMargin->isEnabled());
-        QVERIFY(!w.PnlPrint->isVisible());
-        QCOMPARE(w.LblMargin->text(), QStringLiteral("(7.5\")"));
-        QCOMPARE(w.SpinMargin->minimum(), 1);
-        QCOMPARE(w.SpinMargin->maximum(), 200);
+        control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(4);
+        QVERIFY(control<QRadioButton>(w, "RBAmPor")->isChecked());
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 75);
+        QVERIFY(!control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
+        QVERIFY(!control<QFrame>(w, "PnlPrint")->isVisible());
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), QStringLiteral("(7.5\")"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->minimum(), 1);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->maximum(), 200);
     }
 
     void paperPresets_data()
@@ -974,25 +974,25 @@ private slots:
         TFrmCReport& w = f.open();
         // The presets show a full stop even where the comma is the separator.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        w.Notebook1->setCurrentIndex(4);
-        WizardFixture::clickRadio(w.RbOther);
+        control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(4);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbOther"));
         WizardFixture::clickRadio(w.findChild<QRadioButton*>(button));
-        QCOMPARE(w.SpinMargin->value(), width);
-        QCOMPARE(w.LblMargin->text(), label);
-        QVERIFY(!w.SpinMargin->isEnabled());
-        QVERIFY(!w.PnlPrint->isVisible());
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), width);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), label);
+        QVERIFY(!control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
+        QVERIFY(!control<QFrame>(w, "PnlPrint")->isVisible());
 
         // Other keeps the width and shows it, now with the user's separator.
-        WizardFixture::clickRadio(w.RbOther);
-        QVERIFY(w.PnlPrint->isVisible());
-        QVERIFY(w.SpinMargin->isEnabled());
-        QCOMPARE(w.SpinMargin->value(), width);
-        QCOMPARE(w.LblMargin->text(), label);
-        w.SpinMargin->stepUp();
-        QCOMPARE(w.LblMargin->text(),
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbOther"));
+        QVERIFY(control<QFrame>(w, "PnlPrint")->isVisible());
+        QVERIFY(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), width);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), label);
+        control<BoundedSpinBox>(w, "SpinMargin")->stepUp();
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(),
                  QStringLiteral("(") + QLocale().toString((width + 1) / 10.0, 'f', 1)
                      + QStringLiteral("\")"));
-        QVERIFY(w.LblMargin->text().contains(QLatin1Char(',')));
+        QVERIFY(control<QLabel>(w, "LblMargin")->text().contains(QLatin1Char(',')));
         QLocale::setDefault(QLocale::c());
     }
 
@@ -1021,22 +1021,22 @@ private slots:
         TFrmCReport& w = f.open();
         QLocale::setDefault(QLocale::c());
         w.CurrentPage = 4;
-        w.Notebook1->setCurrentIndex(4);
-        WizardFixture::clickRadio(w.RBA4Lan);
-        WizardFixture::clickRadio(w.RbOther);
-        QCOMPARE(w.SpinMargin->value(), 115);
-        QCOMPARE(w.LblMargin->text(), QStringLiteral("(11.5\")"));
-        w.SpinMargin->setFocus();
-        QVERIFY(w.SpinMargin->hasFocus());
-        QTest::keyClick(w.SpinMargin, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(w.SpinMargin, Qt::Key_Delete);
-        QTest::keyClicks(w.SpinMargin, typed);
-        QCOMPARE(w.LblMargin->text(), whileTyping);
+        control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(4);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBA4Lan"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbOther"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 115);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), QStringLiteral("(11.5\")"));
+        control<BoundedSpinBox>(w, "SpinMargin")->setFocus();
+        QVERIFY(control<BoundedSpinBox>(w, "SpinMargin")->hasFocus());
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinMargin"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinMargin"), Qt::Key_Delete);
+        QTest::keyClicks(control<BoundedSpinBox>(w, "SpinMargin"), typed);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), whileTyping);
         // Leaving the field keeps a width within 1 to 200.
-        w.BtnNext->setFocus();
-        QCOMPARE(w.SpinMargin->value(), kept);
-        QCOMPARE(w.SpinMargin->text(), QString::number(kept));
-        QCOMPARE(w.LblMargin->text(), label);
+        control<QPushButton>(w, "BtnNext")->setFocus();
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), kept);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->text(), QString::number(kept));
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), label);
     }
 
     // A width set by the program is bounded too.
@@ -1045,12 +1045,12 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         QLocale::setDefault(QLocale::c());
-        w.SpinMargin->setValue(500);
-        QCOMPARE(w.SpinMargin->value(), 200);
-        QCOMPARE(w.LblMargin->text(), QStringLiteral("(20.0\")"));
-        w.SpinMargin->setValue(-4);
-        QCOMPARE(w.SpinMargin->value(), 1);
-        QCOMPARE(w.LblMargin->text(), QStringLiteral("(0.1\")"));
+        control<BoundedSpinBox>(w, "SpinMargin")->setValue(500);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 200);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), QStringLiteral("(20.0\")"));
+        control<BoundedSpinBox>(w, "SpinMargin")->setValue(-4);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 1);
+        QCOMPARE(control<QLabel>(w, "LblMargin")->text(), QStringLiteral("(0.1\")"));
     }
 
     // A radio button checked by the program runs its click handler.
@@ -1058,17 +1058,17 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        w.SpinMargin->setValue(100);
-        w.RbOther->setChecked(true);
-        QVERIFY(w.SpinMargin->isEnabled());
-        QCOMPARE(w.SpinMargin->value(), 100);
-        w.RbAmLan->setChecked(true);
-        QCOMPARE(w.SpinMargin->value(), 110);
-        QVERIFY(!w.SpinMargin->isEnabled());
-        QVERIFY(!w.RbOther->isChecked());
+        control<BoundedSpinBox>(w, "SpinMargin")->setValue(100);
+        control<QRadioButton>(w, "RbOther")->setChecked(true);
+        QVERIFY(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 100);
+        control<QRadioButton>(w, "RbAmLan")->setChecked(true);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 110);
+        QVERIFY(!control<BoundedSpinBox>(w, "SpinMargin")->isEnabled());
+        QVERIFY(!control<QRadioButton>(w, "RbOther")->isChecked());
 
         w.RefillPickLists = false;
-        w.rbQuote->setChecked(true);
+        control<QRadioButton>(w, "rbQuote")->setChecked(true);
         QVERIFY(w.RefillPickLists);
     }
 

@@ -64,11 +64,11 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w);
-        QCOMPARE(entries(w.PickContactField), kHostContactEntries);
-        QVERIFY(!w.PickEventField->isVisible());
-        QVERIFY(!w.LblEvent->isVisible());
-        QCOMPARE(w.PickEventField->count(), 0);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(0 fields selected)"));
+        QCOMPARE(entries(control<TPickList>(w, "PickContactField")), kHostContactEntries);
+        QVERIFY(!control<TPickList>(w, "PickEventField")->isVisible());
+        QVERIFY(!control<QLabel>(w, "LblEvent")->isVisible());
+        QCOMPARE(control<TPickList>(w, "PickEventField")->count(), 0);
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 fields selected)"));
         QVERIFY(f.platform.boxes.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
         // Both tables are closed again after the fill.
@@ -79,12 +79,13 @@ private slots:
     void eventKinds_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QString>("first");
         QTest::addColumn<int>("count");
-        QTest::newRow("call") << "RbCall" << "Call-related Fields" << "Phone call date" << 9;
-        QTest::newRow("meeting") << "RbMeeting" << "Meeting-related Fields" << QString() << -1;
-        QTest::newRow("quote") << "rbQuote" << "Quote-related Fields" << QString() << -1;
+        QTest::newRow("call") << "RbCall" << "CALL" << "Call-related Fields" << "Phone call date" << 9;
+        QTest::newRow("meeting") << "RbMeeting" << "MEETING" << "Meeting-related Fields" << QString() << -1;
+        QTest::newRow("quote") << "rbQuote" << "QUOTE" << "Quote-related Fields" << QString() << -1;
     }
     void eventKinds()
     {
@@ -95,21 +96,22 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
+        QFETCH(QString, keyword);
         toFieldSelection(w, control);
-        const EventKindInfo* kind = eventKindForControl(control);
+        const EventKindInfo* kind = eventKindInfo(keyword);
         QVERIFY(kind);
         QCOMPARE(w.EventKind, kind->keyword);
         QCOMPARE(w.EventKindCode, kind->code);
-        QCOMPARE(w.LblEvent->text(), heading);
-        QVERIFY(w.LblEvent->isVisible());
-        QVERIFY(w.PickEventField->isVisible());
-        QCOMPARE(entries(w.PickEventField), FillEventFieldList(kind->keyword));
+        QCOMPARE(::control<QLabel>(w, "LblEvent")->text(), heading);
+        QVERIFY(::control<QLabel>(w, "LblEvent")->isVisible());
+        QVERIFY(::control<TPickList>(w, "PickEventField")->isVisible());
+        QCOMPARE(entries(::control<TPickList>(w, "PickEventField")), FillEventFieldList(kind->keyword));
         if (count >= 0) {
-            QCOMPARE(w.PickEventField->count(), count);
-            QCOMPARE(entries(w.PickEventField), kCallCaptions);
-            QCOMPARE(w.PickEventField->item(0)->text(), first);
+            QCOMPARE(::control<TPickList>(w, "PickEventField")->count(), count);
+            QCOMPARE(entries(::control<TPickList>(w, "PickEventField")), kCallCaptions);
+            QCOMPARE(::control<TPickList>(w, "PickEventField")->item(0)->text(), first);
         }
-        QCOMPARE(entries(w.PickContactField), kHostContactEntries);
+        QCOMPARE(entries(::control<TPickList>(w, "PickContactField")), kHostContactEntries);
     }
 
     // Previous never rebuilds; Next back keeps a selection; an earlier
@@ -120,45 +122,45 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Company")));
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call who")));
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         QVERIFY(!w.RefillPickLists);
 
         // Forward and back: kept.
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        QCOMPARE(selected(w.PickContactField), QStringList{"Company"});
-        QCOMPARE(selected(w.PickEventField), QStringList{"Phone call who"});
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
+        QCOMPARE(selected(control<TPickList>(w, "PickEventField")), QStringList{"Phone call who"});
         // Back to Page5 and forward again: still kept.
         prior(w);
         prior(w);
         next(w);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        QCOMPARE(selected(w.PickContactField), QStringList{"Company"});
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
 
         // Even with RefillPickLists set, Previous never rebuilds.
         next(w);
         w.RefillPickLists = true;
         prior(w);
-        QCOMPARE(selected(w.PickEventField), QStringList{"Phone call who"});
+        QCOMPARE(selected(control<TPickList>(w, "PickEventField")), QStringList{"Phone call who"});
 
         // Back to Page3, another kind, forward: rebuilt, nothing selected.
         for (int i = 0; i < 4; ++i)
             prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        WizardFixture::clickRadio(w.RBLetter);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBLetter"));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
         QCOMPARE(w.EventKind, QStringLiteral("LETTER"));
-        QVERIFY(selected(w.PickContactField).isEmpty());
-        QCOMPARE(entries(w.PickEventField), FillEventFieldList(QStringLiteral("LETTER")));
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(0 fields selected)"));
+        QVERIFY(selected(control<TPickList>(w, "PickContactField")).isEmpty());
+        QCOMPARE(entries(control<TPickList>(w, "PickEventField")), FillEventFieldList(QStringLiteral("LETTER")));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 fields selected)"));
     }
 
     // Calls first, then contacts only: the kind stays "CALL", the event
@@ -169,18 +171,18 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
-        QCOMPARE(w.LblEvent->text(), QStringLiteral("Call-related Fields"));
+        QCOMPARE(control<QLabel>(w, "LblEvent")->text(), QStringLiteral("Call-related Fields"));
         for (int i = 0; i < 4; ++i)
             prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
-        WizardFixture::clickRadio(w.RBContact);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBContact"));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
         QCOMPARE(w.EventKind, QStringLiteral("CALL"));
-        QCOMPARE(w.LblEvent->text(), QStringLiteral("Call-related Fields"));
-        QVERIFY(!w.PickEventField->isVisible());
-        QVERIFY(!w.LblEvent->isVisible());
+        QCOMPARE(control<QLabel>(w, "LblEvent")->text(), QStringLiteral("Call-related Fields"));
+        QVERIFY(!control<TPickList>(w, "PickEventField")->isVisible());
+        QVERIFY(!control<QLabel>(w, "LblEvent")->isVisible());
     }
 
     // A contact table without "CustomID" or "Memo" just has no such entry;
@@ -197,11 +199,11 @@ private slots:
                                   0, {});
         TFrmCReport& w = f.open();
         toFieldSelection(w);
-        QCOMPARE(entries(w.PickContactField),
+        QCOMPARE(entries(control<TPickList>(w, "PickContactField")),
                  QStringList({"Name", "Phone", "salutfirstlast", "firstlast", "citystatezip"}));
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Phone")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Phone")));
         next(w);
-        QCOMPARE(entries(w.lbAllFields), QStringList({"CustomID", "Phone"}));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), QStringList({"CustomID", "Phone"}));
     }
 
     // A table that cannot be opened: the engine's error, both lists empty,
@@ -219,12 +221,12 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
-        QVERIFY(w.PickContactField->count() > 0);
+        QVERIFY(control<TPickList>(w, "PickContactField")->count() > 0);
 
         // Back to Page3, the table goes, forward again.
         for (int i = 0; i < 4; ++i)
             prior(w);
-        WizardFixture::clickRadio(w.RbMeeting);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbMeeting"));
         QVERIFY(QFile::remove(f.dataPath(missing)));
         f.platform.clear();
         for (int i = 0; i < 4; ++i)
@@ -232,8 +234,8 @@ private slots:
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(missing), qPrintable(f.platform.texts().first()));
-        QCOMPARE(w.PickContactField->count(), 0);
-        QCOMPARE(w.PickEventField->count(), 0);
+        QCOMPARE(control<TPickList>(w, "PickContactField")->count(), 0);
+        QCOMPARE(control<TPickList>(w, "PickEventField")->count(), 0);
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!w.TblContact.isActive());
         QVERIFY(!w.TblEvents.isActive());
@@ -267,7 +269,7 @@ private slots:
         const qint64 before = bytesReadSoFar();
         toFieldSelection(w);
         const qint64 after = bytesReadSoFar();
-        QCOMPARE(entries(w.PickContactField),
+        QCOMPARE(entries(control<TPickList>(w, "PickContactField")),
                  QStringList({"CustomID", "Company", "City", "Balance", "salutfirstlast",
                               "firstlast", "citystatezip"}));
         // The engine holds the table's header but has read none of its rows.
@@ -293,13 +295,13 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
         QVERIFY(f.platform.boxes.isEmpty());
-        const QStringList contacts = entries(w.PickContactField);
+        const QStringList contacts = entries(control<TPickList>(w, "PickContactField"));
         QVERIFY(contacts.size() > 30);
         QVERIFY(contacts.contains(QStringLiteral("CustomID")));
         QVERIFY(contacts.contains(QStringLiteral("Memo")));
         QCOMPARE(contacts.mid(contacts.size() - 3),
                  QStringList({"salutfirstlast", "firstlast", "citystatezip"}));
-        QCOMPARE(entries(w.PickEventField), kCallCaptions);
+        QCOMPARE(entries(control<TPickList>(w, "PickEventField")), kCallCaptions);
     }
 
     // ---- The memo rule ------------------------------------------------------
@@ -310,39 +312,39 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("City")));
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call notes")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes")));
         QVERIFY(w.EventMemoChosen);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         f.platform.clear();
 
         // The contact memo after the event memo: refused with (1).
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Memo")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo")));
         // The entry is deselected at once; the box opens once the click has
         // been handled.
-        QCOMPARE(selected(w.PickContactField), QStringList{"City"});
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"City"});
         QTRY_COMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You cannot choose both memo fields (1)")});
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
-        QCOMPARE(selected(w.PickContactField), QStringList{"City"});
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"City"});
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         QCOMPARE(w.SelectedCount, 2);
         QVERIFY(!w.ContactMemoChosen);
         QVERIFY(w.EventMemoChosen);
 
         // The other way round: refused with (2).
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call notes"))); // off
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes"))); // off
         QVERIFY(!w.EventMemoChosen);
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Memo")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo")));
         QVERIFY(w.ContactMemoChosen);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         f.platform.clear();
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call notes")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes")));
         QTRY_COMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You cannot choose both memo fields (2)")});
-        QVERIFY(selected(w.PickEventField).isEmpty());
-        QCOMPARE(selected(w.PickContactField), QStringList({"City", "Memo"}));
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
+        QVERIFY(selected(control<TPickList>(w, "PickEventField")).isEmpty());
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"City", "Memo"}));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         QVERIFY(w.FieldsChanged);
     }
 
@@ -355,10 +357,10 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w);
         QVERIFY(w.EventKind.isEmpty());
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Memo")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo")));
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(selected(w.PickContactField), QStringList{"Memo"});
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(1 fields selected)"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"Memo"});
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(1 fields selected)"));
     }
 
     // ---- The field order --------------------------------------------------
@@ -397,16 +399,16 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"), detailLevel);
         for (const QString& c : contacts)
-            QVERIFY(clickEntry(w.PickContactField, c));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), c));
         for (const QString& e : events)
-            QVERIFY(clickEntry(w.PickEventField, e));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), e));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
-        QCOMPARE(entries(w.lbAllFields), order);
-        QCOMPARE(w.lbAllFields->currentRow(), 0);
-        QCOMPARE(w.LblCustYes->isVisible(), detailLevel);
-        QCOMPARE(w.LblCustNo->isVisible(), !detailLevel);
-        QCOMPARE(w.LblCustYes2->isVisibleTo(w.Page8), detailLevel);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), order);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 0);
+        QCOMPARE(control<QLabel>(w, "LblCustYes")->isVisible(), detailLevel);
+        QCOMPARE(control<QLabel>(w, "LblCustNo")->isVisible(), !detailLevel);
+        QCOMPARE(control<QLabel>(w, "LblCustYes2")->isVisibleTo(control<QWidget>(w, "Page8")), detailLevel);
 
         // The rows: the detail level first, then the contact fields, then the
         // event fields, in pick-list order.
@@ -447,8 +449,8 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Company")));
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call date")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call date")));
         next(w);
         const QMap<QString, CrRow> rows = storedRows(f.dataPath(QStringLiteral("CRDATA.DB")));
         QCOMPARE(rows.keys(), QStringList({"Company", "CustomID", "EventDate"}));
@@ -468,71 +470,71 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
         for (const char* c : {"Company", "City", "Memo"})
-            QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
-        QVERIFY(clickEntry(w.PickEventField, QStringLiteral("Phone call who")));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
         next(w);
         const QStringList start = {"CustomID", "Company", "City", "Phone call who", "Memo"};
-        QCOMPARE(entries(w.lbAllFields), start);
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
         f.platform.clear();
 
         // The memo up: refused, order back, nothing selected.
-        QVERIFY(clickEntry(w.lbAllFields, 4));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 4));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("The Memo Field must be last.")});
-        QCOMPARE(entries(w.lbAllFields), start);
-        QVERIFY(w.lbAllFields->selectedItems().isEmpty());
-        QCOMPARE(entries(w.lbMirror), start);
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
+        QVERIFY(control<QListWidget>(w, "lbAllFields")->selectedItems().isEmpty());
+        QCOMPARE(entries(control<QListWidget>(w, "lbMirror")), start);
 
         // The entry below CustomID up: refused.
         f.platform.clear();
-        QVERIFY(clickEntry(w.lbAllFields, 1));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 1));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         QCOMPARE(f.platform.texts(),
                  QStringList{QStringLiteral("The CustomID field must appear FIRST on the list")});
-        QCOMPARE(entries(w.lbAllFields), start);
-        QVERIFY(w.lbAllFields->selectedItems().isEmpty());
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
+        QVERIFY(control<QListWidget>(w, "lbAllFields")->selectedItems().isEmpty());
 
         // CustomID down: refused the same way.
         f.platform.clear();
-        QVERIFY(clickEntry(w.lbAllFields, 0));
-        QTest::mouseClick(w.BtnDown, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 0));
+        QTest::mouseClick(control<QPushButton>(w, "BtnDown"), Qt::LeftButton);
         QCOMPARE(f.platform.texts(),
                  QStringList{QStringLiteral("The CustomID field must appear FIRST on the list")});
-        QCOMPARE(entries(w.lbAllFields), start);
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
 
         // The first up and the last down: nothing, no message.
         f.platform.clear();
-        QVERIFY(clickEntry(w.lbAllFields, 0));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
-        QVERIFY(clickEntry(w.lbAllFields, 4));
-        QTest::mouseClick(w.BtnDown, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 0));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 4));
+        QTest::mouseClick(control<QPushButton>(w, "BtnDown"), Qt::LeftButton);
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(entries(w.lbAllFields), start);
-        QCOMPARE(w.lbAllFields->currentRow(), 4);
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 4);
 
         // Nothing selected: nothing moves.
-        w.lbAllFields->clearSelection();
-        w.lbAllFields->setCurrentRow(-1);
-        QTest::mouseClick(w.BtnDown, Qt::LeftButton);
-        QCOMPARE(entries(w.lbAllFields), start);
+        control<QListWidget>(w, "lbAllFields")->clearSelection();
+        control<QListWidget>(w, "lbAllFields")->setCurrentRow(-1);
+        QTest::mouseClick(control<QPushButton>(w, "BtnDown"), Qt::LeftButton);
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
 
         // An ordinary move stands and keeps its entry selected.
-        QVERIFY(clickEntry(w.lbAllFields, 3));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 3));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         QVERIFY(f.platform.boxes.isEmpty());
         const QStringList moved = {"CustomID", "Phone call who", "Company", "City", "Memo"};
-        QCOMPARE(entries(w.lbAllFields), moved);
-        QCOMPARE(w.lbAllFields->currentRow(), 1);
-        QVERIFY(w.lbAllFields->currentItem()->isSelected());
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), moved);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 1);
+        QVERIFY(control<QListWidget>(w, "lbAllFields")->currentItem()->isSelected());
         QVERIFY(w.qOKFieldPositions());
 
         // Page8 and back with Previous: the user's order stays.
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
-        QCOMPARE(entries(w.lbAllFields), moved);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), moved);
     }
 
     // ---- Detail level ------------------------------------------------------
@@ -543,20 +545,20 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), false);
-        QVERIFY(selected(w.PickContactField).isEmpty());
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("City")));
+        QVERIFY(selected(control<TPickList>(w, "PickContactField")).isEmpty());
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4_5);
-        WizardFixture::clickRadio(w.rbCustYes);
-        QCOMPARE(selected(w.PickContactField), QStringList({"CustomID", "City"}));
-        QCOMPARE(w.PickContactField->verticalScrollBar()->value(), 0);
-        WizardFixture::clickRadio(w.rbCustNo);
-        QCOMPARE(selected(w.PickContactField), QStringList{"City"});
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"CustomID", "City"}));
+        QCOMPARE(control<TPickList>(w, "PickContactField")->verticalScrollBar()->value(), 0);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"City"});
         // Back on Page6 the count follows what is selected.
-        WizardFixture::clickRadio(w.rbCustYes);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
         next(w);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(2 fields selected)"));
-        QCOMPARE(selected(w.PickContactField), QStringList({"CustomID", "City"}));
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"CustomID", "City"}));
     }
 
     // ---- The two dialogs ------------------------------------------------------
@@ -567,13 +569,13 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w);
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("firstlast")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("firstlast")));
         w.FieldsChanged = false;
-        const QString label = w.LblSelected->text();
+        const QString label = control<QLabel>(w, "LblSelected")->text();
         bool startedChecked = false;
         bool followsOff = true;
         bool followsOn = false;
-        WizardFixture::withModal([&] { QTest::mouseClick(w.BitBtn2, Qt::LeftButton); },
+        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BitBtn2"), Qt::LeftButton); },
                                  [&](QWidget* modal) {
                                      QVERIFY(modal);
                                      auto* box = modal->findChild<QCheckBox*>(
@@ -581,24 +583,24 @@ private slots:
                                      QVERIFY(box);
                                      startedChecked = box->isChecked();
                                      QTest::mouseClick(box, Qt::LeftButton);
-                                     followsOff = selected(w.PickContactField).contains(
+                                     followsOff = selected(control<TPickList>(w, "PickContactField")).contains(
                                          QStringLiteral("firstlast"));
                                      QTest::mouseClick(box, Qt::LeftButton);
                                      QTest::mouseClick(box, Qt::LeftButton);
                                      auto* other = modal->findChild<QCheckBox*>(
                                          QStringLiteral("CheckBox3"));
                                      QTest::mouseClick(other, Qt::LeftButton);
-                                     followsOn = selected(w.PickContactField).contains(
+                                     followsOn = selected(control<TPickList>(w, "PickContactField")).contains(
                                          QStringLiteral("citystatezip"));
                                      modal->close();
                                  });
         QVERIFY(startedChecked);
         QVERIFY(!followsOff);
         QVERIFY(followsOn);
-        QCOMPARE(selected(w.PickContactField), QStringList{"citystatezip"});
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"citystatezip"});
         // Not a click in the list: no rule ran.
         QVERIFY(!w.FieldsChanged);
-        QCOMPARE(w.LblSelected->text(), label);
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), label);
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
@@ -619,7 +621,7 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w);
         QStringList heads;
-        WizardFixture::withModal([&] { QTest::mouseClick(w.BtnUser, Qt::LeftButton); },
+        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
                                  [&](QWidget* modal) {
                                      QVERIFY(modal);
                                      QVERIFY(qobject_cast<TFrmUser*>(modal));
@@ -631,11 +633,11 @@ private slots:
                                  });
         QCOMPARE(heads, QStringList({"East", "West", "Region"}));
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
 
         // Without the table: the engine's error, and no dialog.
         QVERIFY(QFile::remove(f.dataPath(QStringLiteral("DATABASE.DB"))));
-        QTest::mouseClick(w.BtnUser, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton);
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY(f.platform.texts().first().contains(QStringLiteral("DATABASE.DB")));
         QVERIFY(!QApplication::activeModalWidget());
@@ -649,17 +651,17 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), false);
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Company")));
-        QCOMPARE(w.SpinCol->value(), 1); // the order list is still empty
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1); // the order list is still empty
         for (const char* c : {"City", "LastName"})
-            QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
         next(w);
-        QCOMPARE(w.lbAllFields->count(), 3);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), 3);
         prior(w);
-        w.SpinCol->setValue(1);
-        QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Birthday")));
-        QCOMPARE(w.SpinCol->value(), 3);
-        QCOMPARE(w.Label111->text(), QStringLiteral("1"));
+        control<BoundedSpinBox>(w, "SpinCol")->setValue(1);
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Birthday")));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("1"));
     }
 };
 

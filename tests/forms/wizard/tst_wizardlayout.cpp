@@ -1,6 +1,7 @@
 // "Column and Rows" and "Column Widths" driven as a user drives them: the
 // column count set on the way in, the layout grid and its 18-row limit, the
 // default positions, and what Previous leaves alone.
+#include "Controls.h"
 #include "WizardRoad.h"
 
 #include "forms/wizard/BoundedSpinBox.h"
@@ -35,30 +36,30 @@ QString fieldName(int i) { return QStringLiteral("F%1").arg(i, 2, 10, QLatin1Cha
 void toLayout(TFrmCReport& w, int n)
 {
     for (int i = 1; i <= n; ++i)
-        w.PickContactField->setItemSelected(w.PickContactField->findItem(fieldName(i)), true);
+        control<TPickList>(w, "PickContactField")->setItemSelected(control<TPickList>(w, "PickContactField")->findItem(fieldName(i)), true);
     next(w);
-    QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
     next(w);
-    QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
 }
 
 // Types a column count of one digit into SpinCol.
 void typeColumns(TFrmCReport& w, int columns)
 {
-    w.SpinCol->setFocus();
-    QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(w.SpinCol, QString::number(columns));
-    QTest::keyClick(w.SpinCol, Qt::Key_Tab);
+    control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+    QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QString::number(columns));
+    QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Tab);
 }
 
 // The cells of the layout grid, row by row.
 QList<QStringList> cells(const TFrmCReport& w)
 {
     QList<QStringList> out;
-    for (int r = 0; r < w.StringGrid1->rowCount(); ++r) {
+    for (int r = 0; r < control<QTableWidget>(w, "StringGrid1")->rowCount(); ++r) {
         QStringList row;
-        for (int c = 0; c < w.StringGrid1->columnCount(); ++c)
-            row << (w.StringGrid1->item(r, c) ? w.StringGrid1->item(r, c)->text() : QString());
+        for (int c = 0; c < control<QTableWidget>(w, "StringGrid1")->columnCount(); ++c)
+            row << (control<QTableWidget>(w, "StringGrid1")->item(r, c) ? control<QTableWidget>(w, "StringGrid1")->item(r, c)->text() : QString());
         out << row;
     }
     return out;
@@ -67,10 +68,10 @@ QList<QStringList> cells(const TFrmCReport& w)
 QList<QStringList> widths(const TFrmCReport& w)
 {
     QList<QStringList> out;
-    for (int r = 0; r < w.sgCol->rowCount(); ++r) {
+    for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < 4; ++c)
-            row << (w.sgCol->item(r, c) ? w.sgCol->item(r, c)->text() : QString());
+            row << (control<QTableWidget>(w, "sgCol")->item(r, c) ? control<QTableWidget>(w, "sgCol")->item(r, c)->text() : QString());
         out << row;
     }
     return out;
@@ -103,16 +104,16 @@ private slots:
         makeWideContactTable(f, 8);
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), detailLevel);
-        QCOMPARE(w.SpinCol->value(), 1);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         toLayout(w, fields);
-        QCOMPARE(w.SpinCol->value(), columns);
-        QCOMPARE(w.Label111->text(), QStringLiteral("1"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), columns);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("1"));
         QCOMPARE(cells(w), QList<QStringList>{row});
         QVERIFY(w.GridReady);
         QVERIFY(f.platform.boxes.isEmpty());
         // The cells fill the grid area.
-        QTRY_COMPARE(w.StringGrid1->columnWidth(0), w.StringGrid1->viewport()->width() / columns);
-        QCOMPARE(w.StringGrid1->rowHeight(0), w.StringGrid1->viewport()->height());
+        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->columnWidth(0), control<QTableWidget>(w, "StringGrid1")->viewport()->width() / columns);
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0), control<QTableWidget>(w, "StringGrid1")->viewport()->height());
     }
 
     void threeColumns()
@@ -123,12 +124,12 @@ private slots:
         toFieldSelection(w, QStringLiteral("RBContact"), false);
         toLayout(w, 7);
         typeColumns(w, 3);
-        QCOMPARE(w.SpinCol->value(), 3);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
         QCOMPARE(cells(w), QList<QStringList>({{"F01", "F02", "F03"},
                                                {"F04", "F05", "F06"},
                                                {"F07", "BLANK", "BLANK"}}));
-        QCOMPARE(w.Label111->text(), QStringLiteral("3"));
-        QTRY_COMPARE(w.StringGrid1->rowHeight(0), w.StringGrid1->viewport()->height() / 3);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("3"));
+        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0), control<QTableWidget>(w, "StringGrid1")->viewport()->height() / 3);
     }
 
     // Past 18 rows the last row is reused and the user is told once.
@@ -139,25 +140,25 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), false);
         toLayout(w, 20);
-        QCOMPARE(w.SpinCol->value(), 20);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 20);
         QVERIFY(f.platform.boxes.isEmpty());
 
         typeColumns(w, 1);
         QTRY_COMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You cannot have more than 18 fields!")});
-        QCOMPARE(w.StringGrid1->rowCount(), 18);
-        QCOMPARE(w.Label111->text(), QStringLiteral("18"));
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowCount(), 18);
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("18"));
         for (int r = 0; r < 17; ++r)
-            QCOMPARE(w.StringGrid1->item(r, 0)->text(), fieldName(r + 1));
-        QCOMPARE(w.StringGrid1->item(17, 0)->text(), fieldName(20));
+            QCOMPARE(control<QTableWidget>(w, "StringGrid1")->item(r, 0)->text(), fieldName(r + 1));
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->item(17, 0)->text(), fieldName(20));
 
         // Page9: the lost fields start lines of their own.
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
-        QCOMPARE(w.sgCol->rowCount(), 20);
-        QCOMPARE(w.sgCol->item(19, 1)->text(), QStringLiteral("18"));
-        QCOMPARE(w.sgCol->item(19, 2)->text(), QStringLiteral("1"));
-        QCOMPARE(w.sgCol->item(19, 3)->text(), QStringLiteral("74"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 20);
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(19, 1)->text(), QStringLiteral("18"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(19, 2)->text(), QStringLiteral("1"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(19, 3)->text(), QStringLiteral("74"));
     }
 
     void twoColumnsLimit_data()
@@ -176,12 +177,12 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), false);
         toLayout(w, fields);
-        QCOMPARE(w.SpinCol->value(), 20);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 20);
         typeColumns(w, 2);
         QTest::qWait(20); // the box opens once the key has been handled
         QCOMPARE(f.platform.boxes.size(), message ? 1 : 0);
-        QCOMPARE(w.StringGrid1->rowCount(), 18);
-        QCOMPARE(w.StringGrid1->item(17, (fields - 1) % 2)->text(), fieldName(fields));
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowCount(), 18);
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->item(17, (fields - 1) % 2)->text(), fieldName(fields));
     }
 
     // Previous from Page9 leaves the count and the layout; a click in the
@@ -197,18 +198,18 @@ private slots:
         const QList<QStringList> layout = cells(w);
         QCOMPARE(layout, QList<QStringList>({{"F01", "F02"}, {"F03", "F04"}}));
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         prior(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
-        QCOMPARE(w.SpinCol->value(), 2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
         QCOMPARE(cells(w), layout);
-        QCOMPARE(w.Label111->text(), QStringLiteral("2"));
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("2"));
 
         w.FieldsChanged = false;
         w.setColumnCount(3); // by the program: not a change by the user
         QVERIFY(!w.FieldsChanged);
-        QTest::mouseClick(w.SpinCol, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(5, w.SpinCol->height() / 2));
+        QTest::mouseClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(5, control<BoundedSpinBox>(w, "SpinCol")->height() / 2));
         QVERIFY(w.FieldsChanged);
     }
 
@@ -256,24 +257,24 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), detailLevel, paper);
         toLayout(w, fields);
-        if (w.SpinCol->value() != columns)
+        if (control<BoundedSpinBox>(w, "SpinCol")->value() != columns)
             typeColumns(w, columns);
-        QCOMPARE(w.SpinCol->value(), columns);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), columns);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
-        QCOMPARE(w.sgCol->columnCount(), 4);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->columnCount(), 4);
         QStringList headers;
         for (int c = 0; c < 4; ++c)
-            headers << w.sgCol->horizontalHeaderItem(c)->text();
+            headers << control<QTableWidget>(w, "sgCol")->horizontalHeaderItem(c)->text();
         QCOMPARE(headers, QStringList({"Field", "Line", "Starting At", "Ending At"}));
         QCOMPARE(widths(w), expected);
         // Only the positions can be edited.
-        for (int r = 0; r < w.sgCol->rowCount(); ++r) {
-            QVERIFY(!(w.sgCol->item(r, 0)->flags() & Qt::ItemIsEditable));
-            QVERIFY(!(w.sgCol->item(r, 1)->flags() & Qt::ItemIsEditable));
-            QVERIFY(w.sgCol->item(r, 2)->flags() & Qt::ItemIsEditable);
+        for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r) {
+            QVERIFY(!(control<QTableWidget>(w, "sgCol")->item(r, 0)->flags() & Qt::ItemIsEditable));
+            QVERIFY(!(control<QTableWidget>(w, "sgCol")->item(r, 1)->flags() & Qt::ItemIsEditable));
+            QVERIFY(control<QTableWidget>(w, "sgCol")->item(r, 2)->flags() & Qt::ItemIsEditable);
         }
-        QCOMPARE(entries(w.LBFieldDefs), entries(w.lbAllFields));
+        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")), entries(control<QListWidget>(w, "lbAllFields")));
     }
 };
 

@@ -1,6 +1,7 @@
 // Every page of the wizard as the user sees it on the way through a new
 // report: no caption or text is cut off. With TV_SCREENSHOT_DIR set, each
 // page is also saved there as page1.png ... page10.png.
+#include "Controls.h"
 #include "Screenshots.h"
 #include "WizardFixture.h"
 
@@ -65,7 +66,7 @@ class TestWizardPages : public QObject
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QStringList result;
-        const auto widgets = w.Notebook1->currentWidget()->findChildren<QWidget*>();
+        const auto widgets = ::control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
         for (QWidget* widget : widgets) {
             if (!widget->isVisible() || !widget->isEnabled()
                 || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()
@@ -141,39 +142,39 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         TFrmCReport& w = f.open();
-        auto next = [&] { QTest::mouseClick(w.BtnNext, Qt::LeftButton); };
+        auto next = [&] { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); };
 
         shoot(w, QStringLiteral("page1"));
         next();
         shoot(w, QStringLiteral("page2"));
         next();
-        WizardFixture::clickRadio(w.RbCall);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
         shoot(w, QStringLiteral("page3"));
         next();
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Calls this week"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Calls this week"));
         shoot(w, QStringLiteral("page4"));
         next();
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page5);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
         shoot(w, QStringLiteral("page5"));
-        WizardFixture::clickRadio(w.RbOther);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbOther"));
         shoot(w, QStringLiteral("page5-other"));
-        WizardFixture::clickRadio(w.RBAmPor);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBAmPor"));
         next();
         shoot(w, QStringLiteral("page4_5"));
         next();
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page6);
-        if (w.PickContactField->count() < 3 || w.PickEventField->count() < 2)
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        if (control<TPickList>(w, "PickContactField")->count() < 3 || control<TPickList>(w, "PickEventField")->count() < 2)
             QSKIP("the pick lists are not filled yet");
         for (int row : {1, 2})
-            clickItem(w.PickContactField, row);
-        clickItem(w.PickEventField, 0);
-        clickItem(w.PickEventField, 1);
+            clickItem(control<TPickList>(w, "PickContactField"), row);
+        clickItem(control<TPickList>(w, "PickEventField"), 0);
+        clickItem(control<TPickList>(w, "PickEventField"), 1);
         shoot(w, QStringLiteral("page6"));
         for (const char* name : {"page7", "page8", "page9", "page10"}) {
             next();
             shoot(w, QLatin1String(name));
         }
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
     }
 };
 

@@ -1,6 +1,7 @@
 // The wizard and its report files: loading a stored report into the pages
 // and the working table, writing the report file from them, the refusals on
 // the way, and "Check Columns".
+#include "Controls.h"
 #include "ReportRoads.h"
 
 #include "engine/DatabaseError.h"
@@ -36,7 +37,7 @@ class TestWizardReport : public QObject
                                   const QString& name = QStringLiteral("test.rpt"))
     {
         QVERIFY(WizardFixture::write(f.dataPath(name), bytes));
-        const Seen seen = startOperation(w, w.RbModify, name);
+        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), name);
         QVERIFY(seen.done);
     }
 
@@ -47,7 +48,7 @@ class TestWizardReport : public QObject
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), "old\r\n"));
         QDir::setCurrent(f.dataFolder);
         w.WizardMode = QStringLiteral("MODIFY");
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         w.ReportFile = QStringLiteral("old.rpt");
     }
 
@@ -99,16 +100,16 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         loadThroughModify(f, w, report(QStringLiteral("Loaded"), order, kind, width, {}));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Loaded"));
-        QCOMPARE(w.LblDesc->text(), QStringLiteral("Loaded"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Loaded"));
+        QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Loaded"));
         QVERIFY(w.findChild<QRadioButton*>(orderButton)->isChecked());
         QVERIFY(w.findChild<QRadioButton*>(kindButton)->isChecked());
         QVERIFY(w.findChild<QRadioButton*>(paperButton)->isChecked());
-        QCOMPARE(w.SpinMargin->value(), margin);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), margin);
         // The custom-width panel shows exactly for a width that is no preset.
-        QCOMPARE(w.PnlPrint->isVisibleTo(w.Page5), paperButton == QLatin1String("RbOther"));
-        QCOMPARE(w.SpinMargin->isEnabled(), paperButton == QLatin1String("RbOther"));
+        QCOMPARE(control<QFrame>(w, "PnlPrint")->isVisibleTo(control<QWidget>(w, "Page5")), paperButton == QLatin1String("RbOther"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled(), paperButton == QLatin1String("RbOther"));
         QCOMPARE(f.platform.boxes.size(), 0);
     }
 
@@ -119,7 +120,7 @@ private slots:
         WizardFixture f;
         prepare(f);
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.rbCustNo);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         QList<ReportFileField> fields = {
             field(0, QStringLiteral("CustomID"), QStringLiteral("CustomID"), 1, 1, 10),
             withFlags(field(0, QStringLiteral("Company name"), QStringLiteral("Company"), 1, 12, 40),
@@ -145,18 +146,18 @@ private slots:
             QCOMPARE(rows[i].f, fields[i]);
             QCOMPARE(rows[i].order, i + 1);
         }
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(4 Fields Selected)"));
-        QVERIFY(w.rbCustYes->isChecked());
-        QVERIFY(!w.LblCustYes->isHidden());
-        QVERIFY(!w.LblCustYes2->isHidden());
-        QVERIFY(w.LblCustNo->isHidden());
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(4 Fields Selected)"));
+        QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
+        QVERIFY(!control<QLabel>(w, "LblCustYes")->isHidden());
+        QVERIFY(!control<QLabel>(w, "LblCustYes2")->isHidden());
+        QVERIFY(control<QLabel>(w, "LblCustNo")->isHidden());
         QStringList order;
-        for (int i = 0; i < w.lbAllFields->count(); ++i)
-            order << w.lbAllFields->item(i)->text();
+        for (int i = 0; i < control<QListWidget>(w, "lbAllFields")->count(); ++i)
+            order << control<QListWidget>(w, "lbAllFields")->item(i)->text();
         // Event fields stand under their field names after loading.
         QCOMPARE(order, QStringList({"CustomID", "Company", "EventDate", "City", "Memo"}));
         QCOMPARE(w.SelectedCount, 5);
-        QCOMPARE(w.SpinCol->value(), 3);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
@@ -165,15 +166,15 @@ private slots:
         WizardFixture f;
         prepare(f);
         TFrmCReport& w = f.open();
-        QVERIFY(w.rbCustYes->isChecked());
+        QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
         loadThroughModify(f, w, report(QStringLiteral("Nothing"), QStringLiteral("Contact"),
                                        QStringLiteral("Contact"), QStringLiteral("75"), {}));
         QCOMPARE(workingRows().size(), 0);
-        QCOMPARE(w.lbAllFields->count(), 0);
-        QCOMPARE(w.LblSelected->text(), QStringLiteral("(0 Fields Selected)"));
-        QVERIFY(w.rbCustNo->isChecked());
-        QVERIFY(w.LblCustYes->isHidden());
-        QVERIFY(!w.LblCustNo->isHidden());
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), 0);
+        QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 Fields Selected)"));
+        QVERIFY(control<QRadioButton>(w, "rbCustNo")->isChecked());
+        QVERIFY(control<QLabel>(w, "LblCustYes")->isHidden());
+        QVERIFY(!control<QLabel>(w, "LblCustNo")->isHidden());
         QCOMPARE(w.SelectedCount, 0);
     }
 
@@ -190,9 +191,9 @@ private slots:
                    QStringLiteral("Contact"), QStringLiteral("75"),
                    {field(0, QStringLiteral("Memo"), QStringLiteral("Memo"), 1, 1, 20),
                     field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 22, 40)}));
-        QCOMPARE(w.lbAllFields->count(), 2);
-        QCOMPARE(w.lbAllFields->item(0)->text(), QStringLiteral("City"));
-        QCOMPARE(w.lbAllFields->item(1)->text(), QStringLiteral("Memo"));
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), 2);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->item(0)->text(), QStringLiteral("City"));
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->item(1)->text(), QStringLiteral("Memo"));
         QCOMPARE(workingRows().at(0).f.field, QStringLiteral("Memo"));
     }
 
@@ -213,16 +214,16 @@ private slots:
                     field(1, QStringLiteral("Phone call date"), QStringLiteral("EventDate"), 1,
                           32, 40)}));
         QCOMPARE(w.EventKind, QStringLiteral("CALL"));
-        QCOMPARE(w.PickContactField->selectedItemCount(), 1);
-        const int city = w.PickContactField->findItem(QStringLiteral("City"));
+        QCOMPARE(control<TPickList>(w, "PickContactField")->selectedItemCount(), 1);
+        const int city = control<TPickList>(w, "PickContactField")->findItem(QStringLiteral("City"));
         QVERIFY(city >= 0);
-        QVERIFY(w.PickContactField->isItemSelected(city));
-        QCOMPARE(w.PickEventField->selectedItemCount(), 1);
-        const int date = w.PickEventField->findItem(QStringLiteral("Phone call date"));
+        QVERIFY(control<TPickList>(w, "PickContactField")->isItemSelected(city));
+        QCOMPARE(control<TPickList>(w, "PickEventField")->selectedItemCount(), 1);
+        const int date = control<TPickList>(w, "PickEventField")->findItem(QStringLiteral("Phone call date"));
         QVERIFY(date >= 0);
-        QVERIFY(w.PickEventField->isItemSelected(date));
+        QVERIFY(control<TPickList>(w, "PickEventField")->isItemSelected(date));
         QCOMPARE(workingRows().size(), 3);
-        QCOMPARE(w.lbAllFields->item(1)->text(), QStringLiteral("Vanished"));
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->item(1)->text(), QStringLiteral("Vanished"));
     }
 
     // A file that cannot be loaded: one error that names the file, the line
@@ -267,10 +268,10 @@ private slots:
         WizardFixture f;
         prepare(f);
         TFrmCReport& w = f.open();
-        w.EdDescription->setText(QStringLiteral("Before"));
+        control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Before"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("bad.rpt")), bytes));
         auto editorOpened = std::make_shared<bool>(false);
-        const Seen seen = startOperation(w, columnMode ? w.RBColumn : w.RbModify,
+        const Seen seen = startOperation(w, columnMode ? control<QRadioButton>(w, "RBColumn") : control<QRadioButton>(w, "RbModify"),
                                          QStringLiteral("bad.rpt"), [editorOpened](QWidget* modal) {
                                              *editorOpened = modal != nullptr;
                                              if (modal)
@@ -279,10 +280,10 @@ private slots:
         QVERIFY(seen.done);
         QVERIFY(!*editorOpened);
 
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
-        QVERIFY(!w.BtnPrior->isEnabled());
-        QVERIFY(w.BtnNext->isEnabled());
+        QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
+        QVERIFY(control<QPushButton>(w, "BtnNext")->isEnabled());
         QCOMPARE(f.platform.boxes.size(), 1);
         const ScriptedPlatform::Box box = f.platform.boxes.first();
         QCOMPARE(box.icon, Platform::Icon::Error);
@@ -290,7 +291,7 @@ private slots:
         QVERIFY2(box.text.contains(QStringLiteral("line %1").arg(line)), qPrintable(box.text));
         QVERIFY2(box.text.contains(column), qPrintable(box.text));
         QCOMPARE(workingRows().size(), 0);
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Before"));
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Before"));
         QCOMPARE(readAll(f.dataPath(QStringLiteral("bad.rpt"))), bytes);
         QCOMPARE(reportFiles(f), QStringList{"bad.rpt"});
         QVERIFY(!QApplication::overrideCursor());
@@ -304,7 +305,7 @@ private slots:
         prepare(f);
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RbModify);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); },
                                  [&](QWidget* modal) {
                                      if (!modal || !selectRow(modal, QStringLiteral("gone.rpt")))
@@ -312,7 +313,7 @@ private slots:
                                      QFile::remove(f.dataPath(QStringLiteral("gone.rpt")));
                                      QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
                                  });
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY2(f.platform.texts().first().contains(QStringLiteral("gone.rpt")),
                  qPrintable(f.platform.texts().first()));
@@ -336,24 +337,24 @@ private slots:
                    {field(0, "Company", "Company", 1, 1, 30),
                     field(1, "Phone call date", "EventDate", 2, 1, 30)})));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("first.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("first.rpt")).done);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page3);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
         WizardFixture::withModal([&] { prior(w); },
                                  [&](QWidget* modal) {
                                      if (modal && selectRow(modal, QStringLiteral("second.rpt")))
                                          QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
                                  });
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page2);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(w.EdDescription->text(), QStringLiteral("Second"));
-        QVERIFY(w.RbCall->isChecked());
+        QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Second"));
+        QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
         const QList<TableRow> rows = workingRows();
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].f.field, QStringLiteral("Company"));
         QCOMPARE(rows[0].f.rPosition, 30);
         QCOMPARE(rows[1].f.field, QStringLiteral("EventDate"));
-        QCOMPARE(w.SpinCol->value(), 1);
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
     }
 
     // ---- Writing --------------------------------------------------------
@@ -408,7 +409,7 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         prepareRewrite(f, w);
-        w.EdDescription->setText(QStringLiteral("Written"));
+        control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Written"));
         w.findChild<QRadioButton*>(orderButton)->setChecked(true);
         w.findChild<QRadioButton*>(kindButton)->setChecked(true);
         w.findChild<QRadioButton*>(paperButton)->setChecked(true);
@@ -418,7 +419,7 @@ private slots:
         insertRows(tableRows);
 
         f.platform.queueAnswer(Answer::Yes);
-        QVERIFY(!clickWithoutDialog(w.btMakeReport));
+        QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
         QCOMPARE(f.platform.texts(),
                  QStringList({"Do you want to overwrite the existing report?",
                               "Report successfully created."}));
@@ -436,7 +437,7 @@ private slots:
         insertRows({TableRow{field(0, "B", "B", 2, 1, 10), 1}, TableRow{field(0, "C", "C", 1, 30, 40), 3},
                     TableRow{field(0, "A", "A", 1, 1, 10), 2}});
         f.platform.queueAnswer(Answer::Yes);
-        QVERIFY(!clickWithoutDialog(w.btMakeReport));
+        QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
         const QList<QByteArray> fileLines = readAll(f.dataPath(QStringLiteral("old.rpt"))).split('\n');
         QCOMPARE(fileLines.size(), 5 + 3 * 13 + 1);
         QCOMPARE(fileLines.at(5 + 4), QByteArray("A\r"));
@@ -464,12 +465,12 @@ private slots:
         TFrmCReport& w = f.open();
         w.WizardMode = QStringLiteral("CREATE");
         const QString refused = QStringLiteral("Ω report");
-        w.EdDescription->setText(inNamingDialog ? QStringLiteral("Fine") : refused);
+        control<QLineEdit>(w, "EdDescription")->setText(inNamingDialog ? QStringLiteral("Fine") : refused);
         insertRows({TableRow{field(0, "City", "City", 1, 1, 20), 1}});
         if (inNamingDialog)
             QVERIFY(makeReport(w, {QStringLiteral("newrep")}, refused));
         else
-            QVERIFY(!clickWithoutDialog(w.btMakeReport));
+            QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         const QString text = f.platform.boxes.first().text;
@@ -485,9 +486,9 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         prepareRewrite(f, w);
-        w.EdDescription->setText(QStringLiteral("Prices in €"));
+        control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Prices in €"));
         f.platform.queueAnswer(Answer::Yes);
-        QVERIFY(!clickWithoutDialog(w.btMakeReport));
+        QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
         QVERIFY(readAll(f.dataPath(QStringLiteral("old.rpt"))).startsWith("Prices in \x80\r\n"));
     }
 
@@ -516,7 +517,7 @@ private slots:
             setrlimit(RLIMIT_FSIZE, &limit);
             f.platform.clear();
             f.platform.queueAnswer(Answer::Yes);
-            w.btMakeReport->click();
+            control<QPushButton>(w, "btMakeReport")->click();
             const QStringList texts = f.platform.texts();
             // 0: one error naming the file after the question, no success.
             int code = 0;
@@ -549,7 +550,7 @@ private slots:
         QVERIFY(QFile::remove(f.dataPath(QStringLiteral("old.rpt"))));
         QVERIFY(QDir(f.dataFolder).mkdir(QStringLiteral("old.rpt")));
         f.platform.queueAnswer(Answer::Yes);
-        QVERIFY(!clickWithoutDialog(w.btMakeReport));
+        QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
         QCOMPARE(f.platform.boxes.size(), 2);
         QVERIFY(f.platform.texts().at(1).contains(QStringLiteral("old.rpt")));
         QCOMPARE(f.platform.boxes.at(1).icon, Platform::Icon::Error);
@@ -570,21 +571,21 @@ private slots:
                           report("Grid", "Contact", "Contact", "75",
                                  {field(0, "City", "City", 1, 1, 20),
                                   field(0, "Company", "Company", 1, 22, 40)}));
-        for (int i = 0; i < 10 && w.Notebook1->currentWidget() != w.Page9; ++i)
+        for (int i = 0; i < 10 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page9"); ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
-        QCOMPARE(w.sgCol->rowCount(), 2);
-        QCOMPARE(w.sgCol->item(1, 2)->text(), QStringLiteral("22"));
-        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 2);
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(1, 2)->text(), QStringLiteral("22"));
+        QTest::mouseClick(control<QPushButton>(w, "BtnCheck"), Qt::LeftButton);
         QCOMPARE(f.platform.texts(), QStringList{"Columns appear OK."});
 
         f.platform.clear();
-        w.sgCol->item(1, 2)->setText(QStringLiteral("15"));
-        QTest::mouseClick(w.BtnCheck, Qt::LeftButton);
+        control<QTableWidget>(w, "sgCol")->item(1, 2)->setText(QStringLiteral("15"));
+        QTest::mouseClick(control<QPushButton>(w, "BtnCheck"), Qt::LeftButton);
         QCOMPARE(f.platform.texts(), QStringList{"There are overlaps for right margin 20"});
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Warning);
         QCOMPARE(workingRows().at(1).f.lPosition, 15);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
     }
 
     void checkColumns_data()
@@ -618,13 +619,13 @@ private slots:
         WizardFixture f;
         prepare(f);
         TFrmCReport& w = f.open();
-        WizardFixture::clickRadio(w.RBAmPor);
-        QCOMPARE(w.SpinMargin->value(), width);
+        WizardFixture::clickRadio(control<QRadioButton>(w, "RBAmPor"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), width);
         QList<TableRow> tableRows;
         for (int i = 0; i < rows.size(); ++i)
             tableRows << TableRow{rows[i], i + 1};
         insertRows(tableRows);
-        w.BtnCheck->click();
+        control<QPushButton>(w, "BtnCheck")->click();
         QCOMPARE(f.platform.texts(), QStringList{message});
         QCOMPARE(f.platform.boxes.first().icon, icon);
     }

@@ -2,6 +2,7 @@
 // filled from the selection, renumbered and positioned by the page flow,
 // edited through the controls of "Field Definitions", and never taken from
 // another wizard that works on the same data folder.
+#include "Controls.h"
 #include "Screenshots.h"
 #include "TableErrors.h"
 #include "WizardRoad.h"
@@ -64,11 +65,11 @@ void callReportToFieldOrder(TFrmCReport& w, bool detailLevel = true)
 {
     toFieldSelection(w, QStringLiteral("RbCall"), detailLevel);
     for (const char* c : {"Company", "City"})
-        QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
     for (const char* e : {"Phone call date", "Phone call notes"})
-        QVERIFY(clickEntry(w.PickEventField, QLatin1String(e)));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QLatin1String(e)));
     next(w);
-    QCOMPARE(w.Notebook1->currentWidget(), w.Page7);
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
 }
 
 } // namespace
@@ -181,19 +182,19 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         callReportToFieldOrder(w, false);
-        QCOMPARE(entries(w.lbAllFields),
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")),
                  QStringList({"Company", "City", "Phone call date", "Phone call notes"}));
         if (byFieldName) {
-            w.lbAllFields->item(2)->setText(QStringLiteral("EventDate"));
-            w.lbAllFields->item(3)->setText(QStringLiteral("Memo"));
+            control<QListWidget>(w, "lbAllFields")->item(2)->setText(QStringLiteral("EventDate"));
+            control<QListWidget>(w, "lbAllFields")->item(3)->setText(QStringLiteral("Memo"));
         }
-        QVERIFY(clickEntry(w.lbAllFields, 2));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 2));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(w.lbAllFields->currentRow(), 0);
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 0);
         next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
         const QMap<QString, CrRow> rows = storedRows(crdata(f));
         QCOMPARE(rows.value("EventDate").order.toInt(), 1);
         QCOMPARE(rows.value("Company").order.toInt(), 2);
@@ -210,13 +211,13 @@ private slots:
         TFrmCReport& w = f.open();
         callReportToFieldOrder(w);
         next(w); // Page8
-        w.SpinCol->setFocus();
-        QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w.SpinCol, QStringLiteral("2"));
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QStringLiteral("2"));
         next(w); // Page9
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
-        QCOMPARE(w.sgCol->rowCount(), 5);
-        QCOMPARE(w.sgCol->item(2, 0)->text(), QStringLiteral("City"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 5);
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(2, 0)->text(), QStringLiteral("City"));
 
         // City's row goes; its grid row brings it back.
         Table& t = w.TblCRData;
@@ -228,23 +229,23 @@ private slots:
         // A position with a letter is refused with the table's own message,
         // which names the column as the grid shows it, and nothing of that
         // row is stored.
-        typeCell(w.sgCol, 1, 2, QStringLiteral("12a"));
-        QCOMPARE(w.sgCol->item(1, 2)->text(), QStringLiteral("12a"));
+        typeCell(control<QTableWidget>(w, "sgCol"), 1, 2, QStringLiteral("12a"));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(1, 2)->text(), QStringLiteral("12a"));
         f.platform.clear();
         next(w);
         QCOMPARE(f.platform.texts(),
                  QStringList{QStringLiteral("'12a' is not a valid integer value for field 'Starting At'.")});
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         QCOMPARE(w.CurrentPage, 9);
         QVERIFY(storedRows(crdata(f)).value("Company").left.isNull());
         QCOMPARE(t.state(), Table::State::Browse);
 
         // An empty start stores a blank.
-        typeCell(w.sgCol, 1, 2, QString());
+        typeCell(control<QTableWidget>(w, "sgCol"), 1, 2, QString());
         f.platform.clear();
         next(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join('\n')));
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         const QMap<QString, CrRow> rows = storedRows(crdata(f));
         QCOMPARE(rows.size(), 5);
         QVERIFY(rows.value("Company").left.isNull());
@@ -288,26 +289,26 @@ private slots:
                                   0, {});
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"), false);
-        const bool event = w.PickEventField->findItem(entry) >= 0;
-        QVERIFY(clickEntry(event ? w.PickEventField : w.PickContactField, entry));
+        const bool event = control<TPickList>(w, "PickEventField")->findItem(entry) >= 0;
+        QVERIFY(clickEntry(event ? control<TPickList>(w, "PickEventField") : control<TPickList>(w, "PickContactField"), entry));
         // Something of the other type first, so that the boxes change.
         if (entry != QLatin1String("Balance"))
-            QVERIFY(clickEntry(w.PickContactField, QStringLiteral("Balance")));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Balance")));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
-        const int row = int(entries(w.LBFieldDefs).indexOf(entry));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        const int row = int(entries(control<QListWidget>(w, "LBFieldDefs")).indexOf(entry));
         QVERIFY(row >= 0);
-        QVERIFY(clickEntry(w.LBFieldDefs, row));
+        QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), row));
         QCOMPARE(w.TblCRData.asString(QStringLiteral("Field")),
                  CaptionToField(QStringLiteral("CALL"), entry));
-        const QList<bool> shown = {w.DBCBTotal->isVisible(), w.DBCBCount->isVisible(),
-                                   w.DBCBAverage->isVisible(), w.DBCBMin->isVisible(),
-                                   w.DBCBMax->isVisible()};
+        const QList<bool> shown = {control<QCheckBox>(w, "DBCBTotal")->isVisible(), control<QCheckBox>(w, "DBCBCount")->isVisible(),
+                                   control<QCheckBox>(w, "DBCBAverage")->isVisible(), control<QCheckBox>(w, "DBCBMin")->isVisible(),
+                                   control<QCheckBox>(w, "DBCBMax")->isVisible()};
         QCOMPARE(shown, visible);
-        QVERIFY(w.cbDotLead->isVisible());
-        QVERIFY(w.cbDotTrail->isVisible());
-        QVERIFY(w.DBEdit1->isVisible());
+        QVERIFY(control<QCheckBox>(w, "cbDotLead")->isVisible());
+        QVERIFY(control<QCheckBox>(w, "cbDotTrail")->isVisible());
+        QVERIFY(control<QLineEdit>(w, "DBEdit1")->isVisible());
     }
 
     // The whole road, by clicks: a contact-ordered call report with the
@@ -319,22 +320,22 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         callReportToFieldOrder(w);
-        QCOMPARE(entries(w.lbAllFields),
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")),
                  QStringList({"CustomID", "Company", "City", "Phone call date",
                               "Phone call notes"}));
-        QVERIFY(clickEntry(w.lbAllFields, 3));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 3));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         next(w); // Page8
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page8);
-        QCOMPARE(w.SpinCol->value(), 5);
-        w.SpinCol->setFocus();
-        QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w.SpinCol, QStringLiteral("2"));
-        QCOMPARE(w.Label111->text(), QStringLiteral("2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 5);
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QStringLiteral("2"));
+        QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("2"));
         next(w); // Page9
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
         next(w); // Page10
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page10);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
         QVERIFY(f.platform.boxes.isEmpty());
 
         struct Expect
@@ -366,31 +367,31 @@ private slots:
 
         // Page10: the first entry is chosen; the controls edit the row of the
         // entry clicked, and an edit is stored before another row is shown.
-        QCOMPARE(w.LBFieldDefs->currentRow(), 0);
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("CustomID"));
-        QVERIFY(clickEntry(w.LBFieldDefs, 2));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Phone call date"));
-        QVERIFY(w.DBCBCount->isVisible());
-        QVERIFY(w.DBCBCount->isEnabled());
-        clickCheck(w.DBCBCount);
-        QVERIFY(w.DBCBCount->isChecked());
-        clickCheck(w.cbDotTrail);
+        QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("CustomID"));
+        QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), 2));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Phone call date"));
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isVisible());
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isEnabled());
+        clickCheck(control<QCheckBox>(w, "DBCBCount"));
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isChecked());
+        clickCheck(control<QCheckBox>(w, "cbDotTrail"));
         QVERIFY(storedRows(crdata(f)).value("EventDate").flags.at(3));
-        w.DBEdit1->setFocus();
-        QTest::keyClick(w.DBEdit1, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w.DBEdit1, QStringLiteral("Call date"));
-        QVERIFY(clickEntry(w.LBFieldDefs, 1));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Company"));
-        QVERIFY(!w.DBCBCount->isChecked());
+        control<QLineEdit>(w, "DBEdit1")->setFocus();
+        QTest::keyClick(control<QLineEdit>(w, "DBEdit1"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(control<QLineEdit>(w, "DBEdit1"), QStringLiteral("Call date"));
+        QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Company"));
+        QVERIFY(!control<QCheckBox>(w, "DBCBCount")->isChecked());
         rows = storedRows(crdata(f));
         QCOMPARE(rows.value("EventDate").header, QStringLiteral("Call date"));
         QCOMPARE(rows.value("EventDate").flags,
                  QList<bool>({false, true, false, true, false, false, false}));
-        QVERIFY(clickEntry(w.LBFieldDefs, 2));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Call date"));
-        QVERIFY(w.DBCBCount->isChecked());
-        QVERIFY(w.cbDotTrail->isChecked());
-        QVERIFY(!w.cbDotLead->isChecked());
+        QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), 2));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Call date"));
+        QVERIFY(control<QCheckBox>(w, "DBCBCount")->isChecked());
+        QVERIFY(control<QCheckBox>(w, "cbDotTrail")->isChecked());
+        QVERIFY(!control<QCheckBox>(w, "cbDotLead")->isChecked());
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
@@ -415,39 +416,39 @@ private slots:
         }
         {
             TFrmCReport& w = f.open();
-            QTest::keyClicks(w.EdDescription, QStringLiteral("Customer addresses"));
+            QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Customer addresses"));
             toFieldSelection(w, QStringLiteral("RBContact"), true);
             for (const char* c : {"Company", "FirstName", "LastName", "City", "Phone1"})
-                QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
-            w.PickContactField->scrollToTop();
+                QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
+            control<TPickList>(w, "PickContactField")->scrollToTop();
             shoot(w, QStringLiteral("page6-contacts"));
         }
         TFrmCReport& w = f.open();
-        QTest::keyClicks(w.EdDescription, QStringLiteral("Calls this week"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Calls this week"));
         toFieldSelection(w, QStringLiteral("RbCall"), true, QStringLiteral("RbAmLan"));
         for (const char* c : {"Company", "LastName", "Phone1", "Revenue"})
-            QVERIFY(clickEntry(w.PickContactField, QLatin1String(c)));
+            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
         for (const char* e : {"Phone call date", "Phone call subject", "Phone call notes"})
-            QVERIFY(clickEntry(w.PickEventField, QLatin1String(e)));
-        w.PickContactField->scrollToTop();
+            QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QLatin1String(e)));
+        control<TPickList>(w, "PickContactField")->scrollToTop();
         shoot(w, QStringLiteral("page6-call"));
         next(w);
-        QVERIFY(clickEntry(w.lbAllFields, 5));
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
-        QTest::mouseClick(w.BtnMoveUp, Qt::LeftButton);
+        QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 5));
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         shoot(w, QStringLiteral("page7"));
         next(w);
-        w.SpinCol->setFocus();
-        QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w.SpinCol, QStringLiteral("3"));
+        control<BoundedSpinBox>(w, "SpinCol")->setFocus();
+        QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QStringLiteral("3"));
         shoot(w, QStringLiteral("page8"));
         next(w);
         shoot(w, QStringLiteral("page9"));
         next(w);
-        QVERIFY(clickEntry(w.LBFieldDefs, 5));
-        QCOMPARE(w.DBEdit1->text(), QStringLiteral("Revenue"));
-        clickCheck(w.DBCBTotal);
-        clickCheck(w.DBCBAverage);
+        QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), 5));
+        QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Revenue"));
+        clickCheck(control<QCheckBox>(w, "DBCBTotal"));
+        clickCheck(control<QCheckBox>(w, "DBCBAverage"));
         shoot(w, QStringLiteral("page10"));
         QVERIFY(f.platform.boxes.isEmpty());
     }

@@ -4,10 +4,11 @@
 // does: the first page, the selection, naming and column dialogs, and the
 // working table and report files behind them.
 
+#include "Controls.h"
 #include "FieldBuilders.h"
 #include "FileBytes.h"
 #include "WizardFixture.h"
-#include "WorkingTable.h"
+#include "core/store/WorkingTable.h"
 
 #include "engine/Table.h"
 #include "forms/controls/Picklist.h"
@@ -111,7 +112,7 @@ inline QList<TableRow> workingRows()
 {
     std::unique_ptr<Table> t(workingCursor());
     t->open();
-    t->setIndexName(QStringLiteral("iOrder"));
+    t->setIndexName(WorkingTable::printOrderIndex);
     QList<TableRow> rows;
     for (t->first(); !t->eof(); t->next()) {
         TableRow r;
@@ -142,8 +143,8 @@ using FieldBuilders::sampleReport;
 using FieldBuilders::withFlags;
 
 
-inline void next(TFrmCReport& w) { QTest::mouseClick(w.BtnNext, Qt::LeftButton); }
-inline void prior(TFrmCReport& w) { QTest::mouseClick(w.BtnPrior, Qt::LeftButton); }
+inline void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
+inline void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
 
 inline QPushButton* button(QWidget* modal, const char* name)
 {
@@ -223,7 +224,7 @@ inline bool makeReport(TFrmCReport& w, const QStringList& names = {},
                        const QString& description = QString())
 {
     bool seen = false;
-    WizardFixture::withModal([&] { w.btMakeReport->click(); },
+    WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); },
                              [&](QWidget* modal) {
                                  if (!modal)
                                      return;

@@ -6,6 +6,7 @@
 #include "engine/AppPaths.h"
 #include "engine/Session.h"
 #include "engine/Table.h"
+#include "forms/wizard/BoundedSpinBox.h"
 #include "forms/wizard/Crepmain.h"
 
 #include <QApplication>
