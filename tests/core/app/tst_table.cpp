@@ -5,6 +5,7 @@
 
 #include "TableErrors.h"
 #include "TempInstallation.h"
+#include "WorkingCursor.h"
 #include "core/store/WorkingTable.h"
 
 #include "engine/DatabaseError.h"

@@ -8,6 +8,7 @@
 #include "FieldBuilders.h"
 #include "FileBytes.h"
 #include "WizardFixture.h"
+#include "WorkingCursor.h"
 #include "core/store/WorkingTable.h"
 
 #include "engine/Table.h"
