@@ -106,7 +106,13 @@ TFrmCReport::TFrmCReport(QWidget* parent)
         QWidget::setTabOrder(m_ui->BtnCheck, preview);
     }
 
+    // The window is fixed at what the pages shown so far need; a page
+    // counts once it is first shown (WizardPage), and then the window
+    // grows if that page needs more room. It never shrinks, so that the
+    // buttons stay where they are.
     setFixedSize(sizeHint());
+    connect(Notebook1, &QStackedWidget::currentChanged, this,
+            [this] { setFixedSize(size().expandedTo(sizeHint())); });
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 

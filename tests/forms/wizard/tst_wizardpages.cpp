@@ -176,6 +176,35 @@ private slots:
         }
         QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
     }
+
+    // A page takes its room when it is first shown: one that needs more
+    // than the window has (here with a hint many times the designed one)
+    // makes the window grow then, every text of it fits, and the window
+    // keeps that size on the way back.
+    void aPageNeedingMoreRoomGrowsTheWindow()
+    {
+        WizardFixture f;
+        TFrmCReport& w = f.open();
+        auto* hint = w.Page4->findChild<QLabel*>(QStringLiteral("LblPage4Hint"));
+        QVERIFY(hint && hint->wordWrap());
+        hint->setText(QStringList(30, hint->text()).join(u' '));
+        const QSize start = w.size();
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(w.BtnNext, Qt::LeftButton);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+        QTest::qWait(20);
+        QVERIFY2(w.height() > start.height(), qPrintable(QString::number(w.height())));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        const QStringList cut = clipped(w);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u' ')));
+        const QSize grown = w.size();
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(w.BtnPrior, Qt::LeftButton);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+        QTest::qWait(20);
+        QCOMPARE(w.size(), grown);
+        QVERIFY(clipped(w).isEmpty());
+    }
 };
 
 QTEST_MAIN(TestWizardPages)
