@@ -34,6 +34,10 @@ TEST_PACKAGES=(
   fuse3
   libfuse3-dev
   pxlib-dev
+  at-spi2-core
+  dbus-daemon
+  python3-pyatspi
+  python3-xlib
 )
 
 packages=("${RUN_PACKAGES[@]}")

@@ -1,0 +1,184 @@
+// pageroad ROAD.json DATAFOLDER: makes the report that ROAD.json describes
+// through the wizard's pages, clicking and typing where a user does, on the
+// host tables of DATAFOLDER, and writes it there as PAGEROAD.rpt (its path
+// on standard output). The accessibility test makes the same report through
+// the accessibility bus and compares the two files byte for byte.
+#include "ReportRoads.h"
+
+#include "forms/controls/Picklist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+QString plain(QString text) { return text.remove(QLatin1Char('&')); }
+
+[[noreturn]] void stop(const QString& why) { throw std::runtime_error(why.toStdString()); }
+
+template <typename T> T* byText(QWidget* root, const QString& text)
+{
+    const auto all = root->findChildren<T*>();
+    for (T* w : all)
+        if (w->isVisible() && plain(w->text()) == text)
+            return w;
+    stop(QStringLiteral("no control %1 in view").arg(text));
+}
+
+QStringList strings(const QJsonValue& v)
+{
+    QStringList out;
+    for (const QJsonValue& s : v.toArray())
+        out << s.toString();
+    return out;
+}
+
+void clickItem(QListWidget* list, const QString& text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    if (found.isEmpty())
+        stop(QStringLiteral("%1 has no entry %2").arg(list->objectName(), text));
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(found.first()).center());
+}
+
+void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+void expectPage(TFrmCReport& w, QWidget* page)
+{
+    if (w.Notebook1->currentWidget() != page)
+        stop(QStringLiteral("not on %1 but on %2")
+                 .arg(page->objectName(), w.Notebook1->currentWidget()->objectName()));
+}
+
+QString makeReport(const QJsonObject& road, const QString& tables)
+{
+    WizardFixture f;
+    for (const QString& name : QDir(tables).entryList(
+             {QStringLiteral("*.DB"), QStringLiteral("*.MB")}, QDir::Files))
+        QFile::copy(QDir(tables).filePath(name), f.dataPath(name));
+    TFrmCReport& w = f.open();
+
+    WizardFixture::clickRadio(w.RBCreate);
+    Roads::next(w);
+    expectPage(w, w.Page2);
+    WizardFixture::clickRadio(byText<QRadioButton>(w.Page2, road[u"order"].toString()));
+    Roads::next(w);
+    expectPage(w, w.Page3);
+    WizardFixture::clickRadio(byText<QRadioButton>(w.Page3, road[u"kind"].toString()));
+    Roads::next(w);
+    expectPage(w, w.Page4);
+    QTest::keyClicks(w.EdDescription, road[u"description"].toString());
+    Roads::next(w);
+    expectPage(w, w.Page5);
+    WizardFixture::clickRadio(byText<QRadioButton>(w.Page5, road[u"paper"].toString()));
+    Roads::next(w);
+    expectPage(w, w.Page4_5);
+    WizardFixture::clickRadio(byText<QRadioButton>(w.Page4_5, road[u"detail"].toString()));
+    Roads::next(w);
+    expectPage(w, w.Page6);
+
+    for (const QString& name : strings(road[u"contactFields"]))
+        Roads::clickPick(w.PickContactField, name);
+    for (const QString& name : strings(road[u"eventFields"]))
+        Roads::clickPick(w.PickEventField, name);
+    const QStringList special = strings(road[u"specialFields"]);
+    WizardFixture::withModal([&] { click(w.BitBtn2); },
+                             [&](QWidget* modal) {
+                                 if (!modal)
+                                     return;
+                                 for (const QString& name : special)
+                                     click(byText<QCheckBox>(modal, name));
+                                 click(Roads::button(modal, "BitBtn1"));
+                             });
+    Roads::next(w);
+    expectPage(w, w.Page7);
+
+    const int moveUp = road[u"moveUp"].toInt();
+    clickItem(w.lbAllFields, w.lbAllFields->item(moveUp)->text());
+    click(w.BtnMoveUp);
+    Roads::next(w);
+    expectPage(w, w.Page8);
+
+    w.SpinCol->setFocus();
+    QTest::keyClick(w.SpinCol, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w.SpinCol, QString::number(road[u"columns"].toInt()));
+    Roads::next(w);
+    expectPage(w, w.Page9);
+    click(w.BtnCheck);
+    Roads::next(w);
+    expectPage(w, w.Page10);
+
+    const QJsonObject headers = road[u"headers"].toObject();
+    const QStringList dots = strings(road[u"dotLeaders"]);
+    const QStringList counted = strings(road[u"counted"]);
+    for (int row = 0; row < w.LBFieldDefs->count(); ++row) {
+        const QString field = w.LBFieldDefs->item(row)->text();
+        if (!headers.contains(field) && !dots.contains(field) && !counted.contains(field))
+            continue;
+        clickItem(w.LBFieldDefs, field);
+        if (headers.contains(field)) {
+            w.DBEdit1->setFocus();
+            w.DBEdit1->selectAll();
+            QTest::keyClick(w.DBEdit1, Qt::Key_Delete);
+            QTest::keyClicks(w.DBEdit1, headers.value(field).toString());
+            w.LBFieldDefs->setFocus(); // leaving the box stores the header
+        }
+        if (dots.contains(field))
+            click(w.cbDotLead);
+        if (counted.contains(field))
+            click(w.DBCBCount);
+    }
+
+    const QString fileName = QStringLiteral("PAGEROAD");
+    if (!Roads::makeReport(w, {fileName}))
+        stop(QStringLiteral("no naming dialog"));
+    for (const QString& name : QDir(f.dataFolder).entryList(QDir::Files)) {
+        if (name.compare(fileName + QStringLiteral(".rpt"), Qt::CaseInsensitive) == 0) {
+            const QString target = QDir(tables).filePath(fileName + QStringLiteral(".rpt"));
+            QFile::remove(target);
+            if (!QFile::copy(f.dataPath(name), target))
+                stop(QStringLiteral("cannot write %1").arg(target));
+            return target;
+        }
+    }
+    stop(QStringLiteral("the report was not written; boxes: %1").arg(f.platform.texts().join(u'|')));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 3) {
+        std::fputs("usage: pageroad ROAD.json DATAFOLDER\n", stderr);
+        return 2;
+    }
+    QFile file(args.at(1));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "pageroad: cannot read %s\n", qPrintable(args.at(1)));
+        return 2;
+    }
+    const QJsonObject road = QJsonDocument::fromJson(file.readAll()).object();
+    try {
+        const QString made = makeReport(road, QDir(args.at(2)).absolutePath());
+        std::printf("%s\n", qPrintable(made));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pageroad: %s\n", e.what());
+        return 1;
+    }
+}
