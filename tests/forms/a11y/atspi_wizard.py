@@ -185,7 +185,7 @@ def find_all(root, want_role=None, name=None, showing_only=True, pred=None):
     for o in walk(root, showing_only):
         if want_role and role(o) != want_role:
             continue
-        if name is not None and o.name != name:
+        if name is not None and (o.name or "").strip() != name:
             continue
         if pred and not pred(o):
             continue
@@ -440,14 +440,21 @@ def check_pick_list(wiz, list_name, picked):
     lst = wiz.control("list", list_name)
     items = children(lst)
     p.expect(len(items) > 0, list_name, "no entries")
+    wrong = {"not a list item": [], "selected state wrong": [], "no check box announced": [],
+             "check mark wrong": []}
     for it in items:
         st = states(it)
         on = it.name in picked
-        where = "%s entry %r" % (list_name, it.name)
-        p.expect(role(it) == "list item", where, "role %s" % role(it))
-        p.expect(("selected" in st) == on, where, "selected should be %s" % on)
-        p.expect("checkable" in st, where, "its check box is not announced")
-        p.expect(("checked" in st) == on, where, "check mark should be %s" % on)
+        if role(it) != "list item":
+            wrong["not a list item"].append(it.name)
+        if ("selected" in st) != on:
+            wrong["selected state wrong"].append(it.name)
+        if "checkable" not in st:
+            wrong["no check box announced"].append(it.name)
+        if ("checked" in st) != on:
+            wrong["check mark wrong"].append(it.name)
+    for what, names in wrong.items():
+        p.expect(not names, list_name, "%s: %s" % (what, ", ".join(names)))
 
 
 def check_grid(wiz, where, table, headers, first_column=None):
