@@ -6,6 +6,7 @@
 #include "core/app/SharedRoutines.h"
 #include "core/store/ReportList.h"
 #include "core/wizard/DatabaseAlias.h"
+#include "forms/app/SelectionFollow.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -72,6 +73,8 @@ TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     connect(ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
     connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
     connect(ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
+    // A report chosen through an assistive tool is the one OK takes.
+    followSelection(ui->grid);
 
     FormCreate();
 }

@@ -8,6 +8,7 @@
 #include "core/app/SharedRoutines.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
+#include "forms/app/SelectionFollow.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
 #include "forms/store/ColumnPreviewWidget.h"
@@ -268,6 +269,10 @@ void TFrmCReport::connectHandlers()
 
     on(BtnCheck, &QPushButton::clicked, &TFrmCReport::BtnCheckClick);
     on(LBFieldDefs, &QListWidget::currentRowChanged, &TFrmCReport::LBFieldDefsClick);
+    // An entry chosen through an assistive tool becomes the current one, as
+    // a click makes it: Move Up and Down, and the field's controls, act on it.
+    followSelection(lbAllFields);
+    followSelection(LBFieldDefs);
     on(btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
 
     // Clicks on the page area itself, and on the column count box.
