@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -368,8 +369,10 @@ void TFrmCReport::bindFieldControls()
     connect(&TblCRData, &Table::dataChanged, this, [this] { showCurrentFieldRow(); });
 
     // Typing in the header edits the row; the edit is stored when the user
-    // leaves the box, or before the cursor moves to another row.
-    connect(DBEdit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+    // leaves the box, or before the cursor moves to another row. Text set
+    // through an assistive tool (a screen reader's "set text") counts as
+    // typed; only the row's own header, shown below, does not.
+    connect(DBEdit1, &QLineEdit::textChanged, this, [this](const QString& text) {
         guarded([&] {
             if (!hasCurrentRow(TblCRData))
                 return;
@@ -406,8 +409,10 @@ void TFrmCReport::showCurrentFieldRow()
     try {
         if (hasCurrentRow(TblCRData)) {
             const QString header = TblCRData.asString(QStringLiteral("Header"));
-            if (DBEdit1->text() != header)
+            if (DBEdit1->text() != header) {
+                const QSignalBlocker showing(DBEdit1);
                 DBEdit1->setText(header);
+            }
             for (const BoundBox& bound : kBoundBoxes)
                 (this->*bound.box)->setChecked(TblCRData.asBoolean(QLatin1String(bound.field)));
             shown = true;
@@ -416,6 +421,7 @@ void TFrmCReport::showCurrentFieldRow()
         shown = false;
     }
     if (!shown) {
+        const QSignalBlocker showing(DBEdit1);
         DBEdit1->clear();
         for (const BoundBox& bound : kBoundBoxes)
             (this->*bound.box)->setChecked(false);
