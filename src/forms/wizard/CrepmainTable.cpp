@@ -383,11 +383,13 @@ void TFrmCReport::bindFieldControls()
     connect(DBEdit1, &QLineEdit::editingFinished, this,
             [this] { guarded([this] { DBEdit1Exit(); }); });
 
-    // A tick is stored at once.
+    // A tick is stored at once, whether a click or an assistive tool (whose
+    // toggle makes no click) made it; the row's own values, shown below,
+    // are not ticks.
     for (const BoundBox& bound : kBoundBoxes) {
         QCheckBox* box = this->*bound.box;
         const QString field = QLatin1String(bound.field);
-        connect(box, &QCheckBox::clicked, this, [this, field](bool checked) {
+        connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
             guarded([&] {
                 if (!hasCurrentRow(TblCRData))
                     return;
@@ -413,8 +415,10 @@ void TFrmCReport::showCurrentFieldRow()
                 const QSignalBlocker showing(DBEdit1);
                 DBEdit1->setText(header);
             }
-            for (const BoundBox& bound : kBoundBoxes)
+            for (const BoundBox& bound : kBoundBoxes) {
+                const QSignalBlocker showing(this->*bound.box);
                 (this->*bound.box)->setChecked(TblCRData.asBoolean(QLatin1String(bound.field)));
+            }
             shown = true;
         }
     } catch (const DatabaseError&) {
@@ -423,8 +427,10 @@ void TFrmCReport::showCurrentFieldRow()
     if (!shown) {
         const QSignalBlocker showing(DBEdit1);
         DBEdit1->clear();
-        for (const BoundBox& bound : kBoundBoxes)
+        for (const BoundBox& bound : kBoundBoxes) {
+            const QSignalBlocker showing(this->*bound.box);
             (this->*bound.box)->setChecked(false);
+        }
     }
     DBEdit1->setEnabled(shown);
     for (const BoundBox& bound : kBoundBoxes)

@@ -55,6 +55,19 @@ void clickItem(QListWidget* list, const QString& text)
 
 void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
+// A check box is clicked on its box: a box stretched across the page is not
+// hit at its centre.
+void tick(QCheckBox* box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
+    if (!box->isChecked())
+        stop(QStringLiteral("%1 was not ticked").arg(box->objectName()));
+}
+
 void expectPage(TFrmCReport& w, QWidget* page)
 {
     if (w.Notebook1->currentWidget() != page)
@@ -99,7 +112,7 @@ QString makeReport(const QJsonObject& road, const QString& tables)
                                  if (!modal)
                                      return;
                                  for (const QString& name : special)
-                                     click(byText<QCheckBox>(modal, name));
+                                     tick(byText<QCheckBox>(modal, name));
                                  click(Roads::button(modal, "BitBtn1"));
                              });
     Roads::next(w);
@@ -136,9 +149,9 @@ QString makeReport(const QJsonObject& road, const QString& tables)
             w.LBFieldDefs->setFocus(); // leaving the box stores the header
         }
         if (dots.contains(field))
-            click(w.cbDotLead);
+            tick(w.cbDotLead);
         if (counted.contains(field))
-            click(w.DBCBCount);
+            tick(w.DBCBCount);
     }
 
     const QString fileName = QStringLiteral("PAGEROAD");
