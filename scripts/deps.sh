@@ -35,6 +35,10 @@ TEST_PACKAGES=(
   libfuse3-dev
   pxlib-dev
   clang-format
+  at-spi2-core
+  dbus-daemon
+  python3-pyatspi
+  python3-xlib
 )
 
 packages=("${RUN_PACKAGES[@]}")

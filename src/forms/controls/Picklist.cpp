@@ -1,7 +1,9 @@
 #include "forms/controls/Picklist.h"
 
 #include "core/controls/PickListGeometry.h"
+#include "forms/controls/PicklistAccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -48,6 +50,7 @@ TPickList::TPickList(QWidget* parent) : QListWidget(parent)
     setItemDelegate(new ItemDelegate(this));
     setUniformItemSizes(true);
     updateSelectionMode();
+    installPickListAccessible();
 }
 
 TPickList::~TPickList() = default;
@@ -197,11 +200,37 @@ template <typename Handler> void TPickList::trackUserInput(Handler handler)
     }
 }
 
+void TPickList::toggleByUser(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    trackUserInput([&] {
+        const QModelIndex index = model()->index(row, 0);
+        selectionModel()->setCurrentIndex(index, selectionMode() == SingleSelection
+                                                     ? QItemSelectionModel::ClearAndSelect
+                                                     : QItemSelectionModel::Toggle);
+    });
+}
+
 void TPickList::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
 {
     QListWidget::selectionChanged(selected, deselected);
     if (m_inputDepth > 0)
         m_selectionTouched = true;
+    // The check mark comes and goes with the selection: tell screen readers.
+    if (QAccessible::isActive() && m_selectedStyle == psCheckbox) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+        QAccessible::State changed;
+        changed.checked = true;
+        for (const QModelIndexList& rows : {selected.indexes(), deselected.indexes()}) {
+            for (const QModelIndex& index : rows) {
+                if (QAccessibleInterface* item = list ? list->child(index.row()) : nullptr) {
+                    QAccessibleStateChangeEvent event(item, changed);
+                    QAccessible::updateAccessibility(&event);
+                }
+            }
+        }
+    }
 }
 
 void TPickList::mousePressEvent(QMouseEvent* event)

@@ -76,6 +76,11 @@ public:
     void setItemSelected(int row, bool selected);
     int selectedItemCount() const;
 
+    // A user's click on item `row`, made through an assistive tool: the item
+    // becomes current and its selection toggles (in a single-selection list
+    // it is selected), and OnClick and OnChange follow as after a click.
+    void toggleByUser(int row);
+
     // The current item at the last OnChange (-1 before the first).
     int lastItemIndex() const { return m_lastItemIndex; }
 

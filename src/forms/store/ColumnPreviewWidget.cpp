@@ -38,6 +38,14 @@ QScrollArea* enclosingScrollArea(QWidget* widget)
     return viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
 }
 
+QString keyHelp()
+{
+    return ColumnPreviewWidget::tr(
+        "The columns on the page. Up and Down choose a field; Left and Right move its column "
+        "a tenth of an inch, with Ctrl an inch; Shift with Left or Right moves its right edge, "
+        "Alt with Left or Right its left edge.");
+}
+
 } // namespace
 
 ColumnPreviewWidget::ColumnPreviewWidget(QWidget* parent) : QWidget(parent)
@@ -48,11 +56,8 @@ ColumnPreviewWidget::ColumnPreviewWidget(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(tr("Page preview"));
-    setAccessibleDescription(
-        tr("The columns on the page. Up and Down choose a field; Left and Right move its column "
-           "a tenth of an inch, with Ctrl an inch; Shift with Left or Right moves its right edge, "
-           "Alt with Left or Right its left edge."));
-    setToolTip(accessibleDescription());
+    setAccessibleDescription(keyHelp());
+    setToolTip(keyHelp());
 }
 
 ColumnPreviewWidget::~ColumnPreviewWidget()
@@ -196,6 +201,29 @@ void ColumnPreviewWidget::invalidate()
                 updateGeometry();
             }
             updateWarningLabel();
+            // The picture says nothing to a screen reader: its description
+            // says in words what the boxes show, then the warnings, then the
+            // keys. A long report names its first boxes and counts the rest.
+            constexpr qsizetype kSpokenBoxes = 40;
+            const PreviewLayout& l = previewLayout();
+            QStringList words;
+            for (qsizetype i = 0; i < l.boxes.size() && i < kSpokenBoxes; ++i) {
+                const PreviewBox& box = l.boxes.at(i);
+                words << tr("%1, line %2, from %3 to %4.")
+                             .arg(box.label)
+                             .arg(box.line)
+                             .arg(box.left)
+                             .arg(box.right);
+            }
+            if (l.boxes.size() > kSpokenBoxes)
+                words << tr("And %1 more fields.").arg(l.boxes.size() - kSpokenBoxes);
+            const QString warnings = warningText();
+            if (!warnings.isEmpty())
+                words << warnings;
+            words << keyHelp();
+            const QString said = words.join(QLatin1Char(' '));
+            if (accessibleDescription() != said)
+                setAccessibleDescription(said);
         },
         Qt::QueuedConnection);
 }

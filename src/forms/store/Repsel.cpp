@@ -6,6 +6,7 @@
 #include "core/app/SharedRoutines.h"
 #include "core/store/ReportList.h"
 #include "core/wizard/DatabaseAlias.h"
+#include "forms/app/SelectionFollow.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -70,6 +71,8 @@ TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     connect(m_ui->BtnOk, &QPushButton::clicked, this, &TFrmSelect::BtnOkClick);
     connect(m_ui->BtnCancel, &QPushButton::clicked, this, &TFrmSelect::BtnCancelClick);
     connect(m_ui->grid, &QTableWidget::cellDoubleClicked, this, [this] { BtnOkClick(); });
+    // A report chosen through an assistive tool is the one OK takes.
+    followSelection(m_ui->grid);
 
     FormCreate();
 }

@@ -8,6 +8,7 @@
 #include "core/app/SharedRoutines.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
+#include "forms/app/SelectionFollow.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
 #include "forms/store/ColumnPreviewWidget.h"
@@ -111,7 +112,7 @@ TFrmCReport::TFrmCReport(QWidget* parent)
     // grows if that page needs more room. It never shrinks, so that the
     // buttons stay where they are.
     setFixedSize(sizeHint());
-    connect(Notebook1, &QStackedWidget::currentChanged, this,
+    connect(m_ui->Notebook1, &QStackedWidget::currentChanged, this,
             [this] { setFixedSize(size().expandedTo(sizeHint())); });
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -179,6 +180,10 @@ void TFrmCReport::connectHandlers()
 
     on(m_ui->BtnCheck, &QPushButton::clicked, &TFrmCReport::BtnCheckClick);
     on(m_ui->LBFieldDefs, &QListWidget::currentRowChanged, &TFrmCReport::LBFieldDefsClick);
+    // An entry chosen through an assistive tool becomes the current one, as
+    // a click makes it: Move Up and Down, and the field's controls, act on it.
+    followSelection(m_ui->lbAllFields);
+    followSelection(m_ui->LBFieldDefs);
     on(m_ui->btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
 
     // Clicks on the page area itself, and on the column count box.

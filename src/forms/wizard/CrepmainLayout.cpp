@@ -81,13 +81,25 @@ void TFrmCReport::SetGrid()
     m_ui->StringGrid1->clearContents();
     m_ui->StringGrid1->setColumnCount(m_layoutGrid.columns);
     m_ui->StringGrid1->setRowCount(m_layoutGrid.rows);
+    // The grid is display only, and so disabled; a screen reader reads it
+    // from its description, one print line after the other, and hears an
+    // empty place as what it is rather than the word drawn in it.
+    QStringList spoken;
     for (int r = 0; r < m_layoutGrid.rows; ++r) {
+        QStringList line;
         for (int c = 0; c < m_layoutGrid.columns; ++c) {
-            auto* item = new QTableWidgetItem(m_layoutGrid.text(c, r));
+            const QString text = m_layoutGrid.text(c, r);
+            auto* item = new QTableWidgetItem(text);
             item->setTextAlignment(Qt::AlignCenter);
+            if (text == Layout::blankCell())
+                item->setData(Qt::AccessibleTextRole, tr("no field"));
+            else
+                line << text;
             m_ui->StringGrid1->setItem(r, c, item);
         }
+        spoken << tr("Line %1: %2.").arg(r + 1).arg(line.join(QStringLiteral(", ")));
     }
+    m_ui->StringGrid1->setAccessibleDescription(spoken.join(QLatin1Char(' ')));
     m_ui->Label111->setText(QString::number(m_layoutGrid.rows));
     LayoutCellSizer::of(m_ui->StringGrid1)->apply();
 

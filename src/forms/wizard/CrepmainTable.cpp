@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 void TFrmCReport::CreateDataTable() { WorkingTable::create(TblCRData, DatabaseAlias); }
@@ -129,8 +130,10 @@ void TFrmCReport::bindFieldControls()
     connect(&TblCRData, &Table::dataChanged, this, [this] { showCurrentFieldRow(); });
 
     // Typing in the header edits the row; the edit is stored when the user
-    // leaves the box, or before the cursor moves to another row.
-    connect(m_ui->DBEdit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+    // leaves the box, or before the cursor moves to another row. Text set
+    // through an assistive tool (a screen reader's "set text") counts as
+    // typed; only the row's own header, shown below, does not.
+    connect(m_ui->DBEdit1, &QLineEdit::textChanged, this, [this](const QString& text) {
         guarded([&] {
             if (!WorkingTable::hasCurrentRow(TblCRData))
                 return;
@@ -141,11 +144,13 @@ void TFrmCReport::bindFieldControls()
     connect(m_ui->DBEdit1, &QLineEdit::editingFinished, this,
             [this] { guarded([this] { DBEdit1Exit(); }); });
 
-    // A tick is stored at once.
+    // A tick is stored at once, whether a click or an assistive tool (whose
+    // toggle makes no click) made it; the row's own values, shown below,
+    // are not ticks.
     for (const BoundBox& bound : kBoundBoxes) {
         QCheckBox* box = (*m_ui).*bound.box;
         const QString field = *bound.field;
-        connect(box, &QCheckBox::clicked, this, [this, field](bool checked) {
+        connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
             guarded([&] {
                 if (!WorkingTable::hasCurrentRow(TblCRData))
                     return;
@@ -167,19 +172,26 @@ void TFrmCReport::showCurrentFieldRow()
     try {
         if (WorkingTable::hasCurrentRow(TblCRData)) {
             const QString header = TblCRData.asString(WorkingTable::Header);
-            if (m_ui->DBEdit1->text() != header)
+            if (m_ui->DBEdit1->text() != header) {
+                const QSignalBlocker showing(m_ui->DBEdit1);
                 m_ui->DBEdit1->setText(header);
-            for (const BoundBox& bound : kBoundBoxes)
+            }
+            for (const BoundBox& bound : kBoundBoxes) {
+                const QSignalBlocker showing((*m_ui).*bound.box);
                 ((*m_ui).*bound.box)->setChecked(TblCRData.asBoolean(*bound.field));
+            }
             shown = true;
         }
     } catch (const DatabaseError&) {
         shown = false;
     }
     if (!shown) {
+        const QSignalBlocker showing(m_ui->DBEdit1);
         m_ui->DBEdit1->clear();
-        for (const BoundBox& bound : kBoundBoxes)
+        for (const BoundBox& bound : kBoundBoxes) {
+            const QSignalBlocker showing((*m_ui).*bound.box);
             ((*m_ui).*bound.box)->setChecked(false);
+        }
     }
     m_ui->DBEdit1->setEnabled(shown);
     for (const BoundBox& bound : kBoundBoxes)

@@ -185,13 +185,13 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        auto* hint = w.Page4->findChild<QLabel*>(QStringLiteral("LblPage4Hint"));
+        auto* hint = control<QWidget>(w, "Page4")->findChild<QLabel*>(QStringLiteral("LblPage4Hint"));
         QVERIFY(hint && hint->wordWrap());
         hint->setText(QStringList(30, hint->text()).join(u' '));
         const QSize start = w.size();
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(w.BtnNext, Qt::LeftButton);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page4);
+            QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
         QTest::qWait(20);
         QVERIFY2(w.height() > start.height(), qPrintable(QString::number(w.height())));
         QCOMPARE(w.minimumSize(), w.maximumSize());
@@ -199,8 +199,8 @@ private slots:
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u' ')));
         const QSize grown = w.size();
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(w.BtnPrior, Qt::LeftButton);
-        QCOMPARE(w.Notebook1->currentWidget(), w.Page1);
+            QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
         QTest::qWait(20);
         QCOMPARE(w.size(), grown);
         QVERIFY(clipped(w).isEmpty());
