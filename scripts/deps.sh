@@ -34,6 +34,7 @@ TEST_PACKAGES=(
   fuse3
   libfuse3-dev
   pxlib-dev
+  poppler-utils
 )
 
 packages=("${RUN_PACKAGES[@]}")
