@@ -356,7 +356,16 @@ public:
     Accumulator(const ReportPlan& plan, ScanResult& result) : m_plan(plan), m_result(result)
     {
         result.fit.resize(plan.fields.size());
+        for (FieldFit& fit : result.fit)
+            fit.lengths.resize(FieldFit::maxCounted + 1);
         result.summary.resize(plan.fields.size());
+    }
+
+    void finish()
+    {
+        for (int i = 0; i < m_plan.fields.size(); ++i)
+            if (m_plan.fields[i].placed)
+                m_result.fit[i].tooLong = m_result.fit[i].beyond(m_plan.fields[i].width);
     }
 
     // Adds the fields of one source (contact or event fields) of a record,
@@ -375,15 +384,11 @@ public:
                 continue;
             FieldFit& fit = m_result.fit[i];
             fit.values += weight;
-            if (f.placed) {
-                const int n = textReader->characters(v);
-                if (n > f.width) {
-                    fit.tooLong += weight;
-                    if (n > fit.longest) {
-                        fit.longest = n;
-                        fit.example = textReader->text(v);
-                    }
-                }
+            const int n = textReader->characters(v);
+            fit.lengths[qMin(n, FieldFit::maxCounted)] += weight;
+            if (n > fit.longest) {
+                fit.longest = n;
+                fit.example = textReader->text(v);
             }
             FieldSummary& s = m_result.summary[i];
             s.count += weight;
@@ -541,9 +546,34 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
         return result;
     if (progress)
         progress(1.0);
+    acc.finish();
     result.records = std::move(records);
     result.finished = true;
     return result;
+}
+
+qint64 FieldFit::beyond(int width) const
+{
+    qint64 n = 0;
+    for (int len = qMax(0, width + 1); len < lengths.size(); ++len)
+        n += lengths[len];
+    return n;
+}
+
+QString fitMessage(const FieldFit& fit, int width)
+{
+    const qint64 n = fit.beyond(width);
+    if (n == 0 || width <= 0)
+        return QString();
+    QString example = fit.example;
+    if (example.size() > 60)
+        example = example.left(57) + QStringLiteral("...");
+    return QStringLiteral("%1 of %2 values do not fit %3 characters; the longest has %4: %5")
+        .arg(n)
+        .arg(fit.values)
+        .arg(width)
+        .arg(fit.longest)
+        .arg(example);
 }
 
 // ---- Rows for the pages -----------------------------------------------------

@@ -77,11 +77,24 @@ struct RecordRef
 // The fit of one field over all rows.
 struct FieldFit
 {
+    static constexpr int maxCounted = 400; // longer values are counted together
+
     qint64 values = 0;  // rows with a value
-    qint64 tooLong = 0; // of them, longer than the column
-    int longest = 0;    // characters of the longest value that does not fit
+    qint64 tooLong = 0; // of them, longer than the field's column
+    int longest = 0;    // characters of the longest value
     QString example;    // that value
+    // lengths[n]: values of n characters (the last entry: maxCounted or more),
+    // so that the fit of any other width needs no second reading.
+    QList<qint64> lengths;
+
+    // Values longer than `width` characters.
+    qint64 beyond(int width) const;
 };
+
+// What the fit check says about a field of `width` characters: empty when
+// every value fits, otherwise how many do not and the longest of them, e.g.
+// "1 of 3 values do not fit 10 characters; the longest has 24: Borealis...".
+QString fitMessage(const FieldFit& fit, int width);
 
 struct FieldSummary
 {

@@ -95,6 +95,15 @@ private slots:
         QCOMPARE(p.scan.fit[0].example, QStringLiteral("Borealis Trading Company"));
         QCOMPARE(p.scan.fit[1].tooLong, 0);
         QCOMPARE(p.scan.fit[2].tooLong, 0);
+        QCOMPARE(fitMessage(p.scan.fit[0], 10),
+                 QStringLiteral("1 of 3 values do not fit 10 characters; the longest has 24: "
+                                "Borealis Trading Company"));
+        // Other widths from the same reading: "Acme" and "Cyan" have 4.
+        QCOMPARE(p.scan.fit[0].beyond(3), 3);
+        QCOMPARE(p.scan.fit[0].beyond(4), 1);
+        QCOMPARE(p.scan.fit[0].beyond(24), 0);
+        QVERIFY(fitMessage(p.scan.fit[0], 24).isEmpty());
+        QCOMPARE(p.scan.fit[2].beyond(7), 2); // "Ada Lane", "Di Stone"
 
         QCOMPARE(p.scan.summary[1].count, 3);
         QCOMPARE(p.scan.summary[1].sum, 400.0);
