@@ -278,7 +278,13 @@ void PagePainter::paint(QPainter& painter, const PreviewPage& page, const PageMo
     const int pixels = qMax(1, int(std::floor(100.0 * cw / qMax(1.0, advance100) * 0.98)));
     font.setPixelSize(qMin(pixels, int(lh)));
     const double advance = QFontMetricsF(font, painter.device()).horizontalAdvance(QLatin1Char('M'));
-    font.setLetterSpacing(QFont::AbsoluteSpacing, cw - advance);
+    // Letter spacing is scaled with the device's resolution on some
+    // devices (printers, PDF): measure how far one unit moves ten letters.
+    const QString ten(10, u'M');
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
+    const double perUnit =
+        (QFontMetricsF(font, painter.device()).horizontalAdvance(ten) - 10 * advance) / 10;
+    font.setLetterSpacing(QFont::AbsoluteSpacing, perUnit > 0 ? (cw - advance) / perUnit : 0.0);
     painter.setFont(font);
     const QFontMetricsF metrics(font, painter.device());
     const double baseline = (lh - metrics.height()) / 2 + metrics.ascent();
