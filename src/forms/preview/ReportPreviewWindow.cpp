@@ -1,6 +1,8 @@
 #include "forms/preview/ReportPreviewWindow.h"
 
 #include "core/app/SharedRoutines.h"
+#include "core/app/StartUp.h"
+#include "core/wizard/DatabaseAlias.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -129,6 +131,13 @@ ReportPreviewWindow::~ReportPreviewWindow()
 {
     m_cancel = true;
     waitForScan();
+}
+
+void ReportPreviewWindow::showFor(const ReportFileContent& report, QWidget* parent)
+{
+    const QStringList passwords{StartUp::tablePassword(0), StartUp::tablePassword(1)};
+    ReportPreviewWindow window(report, AliasPath(DatabaseAlias), passwords, parent);
+    window.exec();
 }
 
 QString ReportPreviewWindow::hostNote()

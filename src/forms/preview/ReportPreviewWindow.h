@@ -39,6 +39,10 @@ public:
                         const QStringList& passwords, QWidget* parent = nullptr);
     ~ReportPreviewWindow() override;
 
+    // Opens the preview of a report on the data folder of the alias, with
+    // the session's table passwords, modally over `parent`.
+    static void showFor(const ReportFileContent& report, QWidget* parent);
+
     // The host's note, shown in one line.
     static QString hostNote();
 
