@@ -269,6 +269,15 @@ void TFrmCReport::connectHandlers()
     on(BtnCheck, &QPushButton::clicked, &TFrmCReport::BtnCheckClick);
     on(LBFieldDefs, &QListWidget::currentRowChanged, &TFrmCReport::LBFieldDefsClick);
     on(btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
+    // "Pre&view" stands above "&Make Report" on Page10.
+    QWidget* page10 = btMakeReport->parentWidget();
+    if (auto* box = page10->findChild<QBoxLayout*>(QStringLiteral("Page10Attributes"))) {
+        auto* preview = new QPushButton(QStringLiteral("Pre&view"), page10);
+        preview->setObjectName(QStringLiteral("BtnPreview"));
+        preview->setAutoDefault(false);
+        box->insertWidget(box->indexOf(btMakeReport), preview);
+        on(preview, &QPushButton::clicked, &TFrmCReport::BtnPreviewClick);
+    }
 
     // Clicks on the page area itself, and on the column count box.
     for (int i = 0; i < Notebook1->count(); ++i)

@@ -305,6 +305,8 @@ public:
     void LoadConfig();
     void WriteTheReportFile(Table& table);
     void btMakeReportClick();
+    // "Pre&view" on Page10: the report's pages from the host's tables.
+    void BtnPreviewClick();
     void BtnCheckClick();
     // The selection dialog with a title and "MODIFY" or "DELETE"; true on OK
     // (in "MODIFY" ReportFile then holds the picked file).

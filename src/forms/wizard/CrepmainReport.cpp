@@ -10,6 +10,7 @@
 #include "forms/controls/Picklist.h"
 #include "core/store/ColumnCheck.h"
 #include "forms/store/Getfilr.h"
+#include "forms/preview/ReportPreviewWindow.h"
 #include "forms/store/Repcol.h"
 #include "core/store/DiskName.h"
 #include "core/store/ReportFile.h"
@@ -490,6 +491,12 @@ void TFrmCReport::btMakeReportClick()
     }
     writeReportFile(*this, TblCRData, newName);
     showInformation(QStringLiteral("Report successfully created."));
+}
+
+void TFrmCReport::BtnPreviewClick()
+{
+    postPendingFieldEdit();
+    ReportPreviewWindow::showFor(contentOf(*this, TblCRData), this);
 }
 
 void TFrmCReport::BtnCheckClick()
