@@ -40,7 +40,7 @@ QStringList passwords()
     return {QStringLiteral("other"), password()};
 }
 
-void write(const QString& folder, int moreContacts, bool linked)
+void write(const QString& folder, int moreContacts, bool linked, const QString& tablePassword)
 {
     QDir().mkpath(folder);
     const QList<FieldDef> contacts = {
@@ -62,7 +62,7 @@ void write(const QString& folder, int moreContacts, bool linked)
         rows << Row{QStringLiteral("C%1").arg(100 + i), QStringLiteral("Filler %1").arg(i),
                     QVariant(), QVariant(), 1.0, QVariant(), QVariant()};
     ParadoxWriter::writeTable(QDir(folder).filePath(QStringLiteral("CONTACT.DB")), contacts, 1,
-                              rows, 1252, password());
+                              rows, 1252, tablePassword.isEmpty() ? password() : tablePassword);
 
     QList<FieldDef> events = {def("EventID", FieldType::Long), def("CustomID", FieldType::Alpha, 12),
                               def("Kind", FieldType::Alpha, 1), def("EventDate", FieldType::Date),

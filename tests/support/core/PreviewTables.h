@@ -27,8 +27,10 @@ QString password();
 QStringList passwords();
 // Writes the tables into folder; `contacts` more contacts (C101, C102, ...,
 // company "Filler N") are appended when asked for, for reports of several
-// pages. `linked` false leaves CustomID out of the event table.
-void write(const QString& folder, int moreContacts = 0, bool linked = true);
+// pages. `linked` false leaves CustomID out of the event table. The contact
+// table is protected with `tablePassword` (by default password()).
+void write(const QString& folder, int moreContacts = 0, bool linked = true,
+           const QString& tablePassword = QString());
 
 // A contact-ordered report on 7.5 inches: Company 1-10 (header "Company"),
 // Revenue 12-20 with a dot leader, total, average and max (header
