@@ -79,7 +79,8 @@ ReportPreviewWindow::ReportPreviewWindow(const ReportFileContent& report, const 
     m_pageView->setObjectName(QStringLiteral("PreviewPage"));
     m_scroll->setWidget(m_pageView);
     m_scroll->setAlignment(Qt::AlignHCenter);
-    m_scroll->setMinimumSize(760, 460);
+    m_scroll->setMinimumSize(760, 420);
+    resize(900, 860);
     box->addWidget(m_scroll, 1);
 
     auto* nav = new QHBoxLayout;
@@ -103,7 +104,15 @@ ReportPreviewWindow::ReportPreviewWindow(const ReportFileContent& report, const 
     box->addLayout(nav);
 
     m_fit = label(QStringLiteral("LblFit"), this);
-    box->addWidget(m_fit);
+    m_fit->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_fit->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* fitScroll = new QScrollArea(this);
+    fitScroll->setObjectName(QStringLiteral("FitScroll"));
+    fitScroll->setWidgetResizable(true);
+    fitScroll->setFrameShape(QFrame::NoFrame);
+    fitScroll->setWidget(m_fit);
+    fitScroll->setMinimumHeight(5 * fontMetrics().height() + 8);
+    box->addWidget(fitScroll);
 
     auto* buttons = new QHBoxLayout;
     m_pdf = button(QStringLiteral("Save as &PDF\u2026"), QStringLiteral("BtnPdf"), this);
