@@ -13,6 +13,7 @@
 #include <QAbstractItemDelegate>
 #include <QBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <climits>
@@ -105,6 +106,15 @@ TFrmColumn::TFrmColumn(QWidget* parent)
     connect(ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
     connect(ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
     connect(ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
+    // "Pre&view" beside "Check for Errors", shown once a preview action is set.
+    if (auto* buttons = findChild<QBoxLayout*>(QStringLiteral("buttonLayout"))) {
+        m_previewButton = new QPushButton(QStringLiteral("Pre&view"), this);
+        m_previewButton->setObjectName(QStringLiteral("BtnPreview"));
+        m_previewButton->setAutoDefault(false);
+        m_previewButton->hide();
+        buttons->insertWidget(buttons->indexOf(ui->BtnCheck) + 1, m_previewButton);
+        connect(m_previewButton, &QPushButton::clicked, this, &TFrmColumn::BtnPreviewClick);
+    }
     // The live page preview under the grid; it edits through the grid's cells.
     if (auto* mainBox = qobject_cast<QBoxLayout*>(layout())) {
         ColumnPreviewWidget* preview =
@@ -382,6 +392,28 @@ void TFrmColumn::BtnOKClick()
 }
 
 void TFrmColumn::BtnCancelClick() { reject(); }
+
+void TFrmColumn::setPreviewAction(std::function<void()> action)
+{
+    m_previewAction = std::move(action);
+    if (m_previewButton)
+        m_previewButton->setVisible(bool(m_previewAction));
+}
+
+void TFrmColumn::BtnPreviewClick()
+{
+    // The pages show the positions as typed, so they are stored first; a
+    // refused value keeps the preview closed.
+    if (!storePendingCells() || !m_previewAction)
+        return;
+    try {
+        m_previewAction();
+    } catch (const DatabaseError& e) {
+        ShowError(e.message());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
 
 void TFrmColumn::reject()
 {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QPushButton;
 class QTableWidgetItem;
 class Table;
 
@@ -46,12 +47,16 @@ public:
     // as refreshing the wizard's cursor and rewriting the report file. If it
     // throws, the error is shown and the dialog stays open.
     void setSaveAction(std::function<void()> action) { m_saveAction = std::move(action); }
+    // Work that "Pre&view" runs once the typed values are stored: showing the
+    // report's pages. Without one the button is hidden.
+    void setPreviewAction(std::function<void()> action);
 
     // Runs the position check over a cursor on the working table and shows
     // its warning; true when the positions are acceptable.
     static bool CheckColumnPositions(int maxMargin, Table& table);
 
     void BtnCheckClick();
+    void BtnPreviewClick();
     void BtnOKClick();
     void BtnCancelClick();
 
@@ -83,6 +88,8 @@ private:
     std::unique_ptr<Ui::TFrmColumn> ui;
     std::unique_ptr<Table> m_table;
     std::function<void()> m_saveAction;
+    std::function<void()> m_previewAction;
+    QPushButton* m_previewButton = nullptr;
     // Line, LPosition and RPosition of each field as the dialog found them.
     QHash<QString, QVariantList> m_original;
     QList<PendingCell> m_pendingCells;
