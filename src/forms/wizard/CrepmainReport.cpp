@@ -553,5 +553,10 @@ bool TFrmCReport::editColumnPositions()
         TblCRData.refresh();
         WriteTheReportFile(TblCRData);
     });
+    // The editor's positions, through the wizard's refreshed cursor.
+    dialog.setPreviewAction([this, &dialog] {
+        TblCRData.refresh();
+        ReportPreviewWindow::showFor(contentOf(*this, TblCRData), &dialog);
+    });
     return dialog.exec() == QDialog::Accepted;
 }
