@@ -11,6 +11,7 @@
 #include "core/wizard/DatabaseAlias.h"
 
 #include <QAbstractItemDelegate>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -402,8 +403,11 @@ void TFrmColumn::setPreviewAction(std::function<void()> action)
 
 void TFrmColumn::BtnPreviewClick()
 {
-    // The pages show the positions as typed, so they are stored first; a
-    // refused value keeps the preview closed.
+    // The pages show the positions as typed, so they are stored first (a
+    // cell still open is committed by taking the focus from it); a refused
+    // value keeps the preview closed.
+    if (m_previewButton && ui->DBGrid1->isAncestorOf(QApplication::focusWidget()))
+        m_previewButton->setFocus();
     if (!storePendingCells() || !m_previewAction)
         return;
     try {
