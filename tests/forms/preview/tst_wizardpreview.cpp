@@ -7,9 +7,12 @@
 
 #include "core/app/StartUp.h"
 #include "forms/preview/ReportPreviewWindow.h"
+#include "forms/store/Repcol.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 using namespace Roads;
@@ -59,6 +62,57 @@ private slots:
         QCOMPARE(line.left(20), QString::fromUtf8("Boreal\u2026+18 ...250.00"));
         QVERIFY2(fit.contains("Company: 1 of 3 values do not fit 10 characters"), qPrintable(fit));
         QVERIFY(f.platform.boxes.isEmpty());
+    }
+
+    // In the column editor the preview shows the positions as typed, before
+    // OK has written anything.
+    void previewFromTheColumnEditor()
+    {
+        WizardFixture f;
+        PreviewTables::write(f.dataFolder, 0, true, StartUp::tablePassword(0));
+        createWorkingTable();
+        QString error;
+        QVERIFY(ReportFile::save(f.dataPath(QStringLiteral("revenue.rpt")),
+                                 PreviewTables::contactReport(), &error));
+        const QByteArray before = readAll(f.dataPath(QStringLiteral("revenue.rpt")));
+        TFrmCReport& w = f.open();
+        QString firstLine, companyLine;
+        bool buttonShown = false;
+        startOperation(w, w.RBColumn, QStringLiteral("revenue.rpt"), [&](QWidget* modal) {
+            auto* editor = qobject_cast<TFrmColumn*>(modal);
+            if (!editor)
+                return;
+            auto* button = editor->findChild<QPushButton*>(QStringLiteral("BtnPreview"));
+            buttonShown = button && button->isVisible();
+            // Company's right margin from 10 to 8, typed and not yet posted.
+            auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
+            for (int r = 0; r < grid->rowCount(); ++r)
+                if (grid->item(r, 0) && grid->item(r, 0)->text() == QLatin1String("Company"))
+                    grid->setCurrentCell(r, 3);
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_F2);
+            if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+                edit->selectAll();
+                QTest::keyClicks(edit, QStringLiteral("8"));
+            }
+            QTimer::singleShot(200, [&] {
+                if (auto* p = qobject_cast<ReportPreviewWindow*>(QApplication::activeModalWidget())) {
+                    p->waitForScan();
+                    firstLine = p->currentPage().lines.value(0).text;
+                    companyLine = p->currentPage().lines.value(3).text;
+                    p->accept();
+                }
+            });
+            if (button)
+                QTest::mouseClick(button, Qt::LeftButton);
+            QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BtnCancel")),
+                              Qt::LeftButton);
+        });
+        QVERIFY(buttonShown);
+        QCOMPARE(companyLine.left(20), QString::fromUtf8("Bore\u2026+20   ...250.00"));
+        QVERIFY(firstLine.startsWith(QStringLiteral("Company")));
+        // Cancel: the report file is as it was.
+        QCOMPARE(readAll(f.dataPath(QStringLiteral("revenue.rpt"))), before);
     }
 };
 
