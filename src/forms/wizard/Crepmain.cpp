@@ -6,10 +6,12 @@
 #include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/StartUp.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
+#include "forms/preview/ColumnFitWarnings.h"
 #include "forms/store/ColumnPreviewWidget.h"
 #include "forms/store/Getfilr.h"
 #include "core/store/ReportFile.h"
@@ -108,6 +110,10 @@ TFrmCReport::TFrmCReport(QWidget* parent)
         preview->setHeaderTable(DatabaseAlias);
         QWidget::setTabOrder(BtnCheck, preview);
     }
+    // The fit check beside the rows of the column grid.
+    new ColumnFitWarnings(
+        sgCol, [this] { return reportInHand(); }, [] { return AliasPath(DatabaseAlias); },
+        {StartUp::tablePassword(0), StartUp::tablePassword(1)});
 
     setFixedSize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen())

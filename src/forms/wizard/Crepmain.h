@@ -3,6 +3,7 @@
 #include "engine/DatabaseError.h"
 #include "engine/Table.h"
 #include "forms/wizard/BoundedSpinBox.h"
+#include "core/store/ReportFile.h"
 #include "core/wizard/Layout.h"
 
 #include <QChar>
@@ -307,6 +308,8 @@ public:
     void btMakeReportClick();
     // "Pre&view" on Page10: the report's pages from the host's tables.
     void BtnPreviewClick();
+    // The report in hand as the pages and the working table hold it.
+    ReportFileContent reportInHand();
     void BtnCheckClick();
     // The selection dialog with a title and "MODIFY" or "DELETE"; true on OK
     // (in "MODIFY" ReportFile then holds the picked file).

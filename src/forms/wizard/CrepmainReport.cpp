@@ -493,6 +493,8 @@ void TFrmCReport::btMakeReportClick()
     showInformation(QStringLiteral("Report successfully created."));
 }
 
+ReportFileContent TFrmCReport::reportInHand() { return contentOf(*this, TblCRData); }
+
 void TFrmCReport::BtnPreviewClick()
 {
     postPendingFieldEdit();
