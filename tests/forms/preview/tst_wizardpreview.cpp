@@ -6,6 +6,7 @@
 #include "ReportRoads.h"
 
 #include "core/app/StartUp.h"
+#include "forms/preview/ColumnFitWarnings.h"
 #include "forms/preview/ReportPreviewWindow.h"
 #include "forms/store/Repcol.h"
 
@@ -62,6 +63,58 @@ private slots:
         QCOMPARE(line.left(20), QString::fromUtf8("Boreal\u2026+18 ...250.00"));
         QVERIFY2(fit.contains("Company: 1 of 3 values do not fit 10 characters"), qPrintable(fit));
         QVERIFY(f.platform.boxes.isEmpty());
+    }
+
+    // Page9: the rows whose values do not fit are marked beside the grid, and
+    // follow the widths as they are typed.
+    void fitWarningsOnPage9()
+    {
+        WizardFixture f;
+        PreviewTables::write(f.dataFolder, 0, true, StartUp::tablePassword(0));
+        createWorkingTable();
+        QString error;
+        QVERIFY(ReportFile::save(f.dataPath(QStringLiteral("revenue.rpt")),
+                                 PreviewTables::contactReport(), &error));
+        TFrmCReport& w = f.open();
+        QVERIFY(startOperation(w, w.RbModify, QStringLiteral("revenue.rpt")).done);
+        for (int i = 0; i < 15 && w.Notebook1->currentWidget() != w.Page9; ++i)
+            next(w);
+        QCOMPARE(w.Notebook1->currentWidget(), w.Page9);
+        auto* fit = w.sgCol->findChild<ColumnFitWarnings*>();
+        QVERIFY(fit);
+        QTRY_VERIFY(fit->running() || fit->finished());
+        fit->waitForScan();
+        QVERIFY(fit->finished());
+        auto rowOf = [&](const QString& field) {
+            for (int r = 0; r < w.sgCol->rowCount(); ++r)
+                if (w.sgCol->item(r, 0) && w.sgCol->item(r, 0)->text() == field)
+                    return r;
+            return -1;
+        };
+        const int company = rowOf(QStringLiteral("Company"));
+        const int revenue = rowOf(QStringLiteral("Revenue"));
+        QVERIFY(company >= 0 && revenue >= 0);
+        const QString expected = QStringLiteral(
+            "1 of 3 values do not fit 10 characters; the longest has 24: Borealis Trading Company");
+        QCOMPARE(fit->rowWarning(company), expected);
+        QCOMPARE(w.sgCol->item(company, 0)->toolTip(), expected);
+        QCOMPARE(w.sgCol->item(company, 3)->background().color().rgb(),
+                 ColumnFitWarnings::warningColour());
+        QVERIFY(fit->rowWarning(revenue).isEmpty());
+        QCOMPARE(w.sgCol->item(revenue, 0)->data(Qt::BackgroundRole), QVariant());
+        QCOMPARE(fit->summaryLabel()->text(), QStringLiteral("Fit check: Company: ") + expected);
+        QVERIFY(fit->summaryLabel()->isVisible());
+        if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
+            w.grab().save(qEnvironmentVariable("TV_SCREENSHOTS") + QStringLiteral("/page9-fit.png"));
+
+        // Wider: 24 characters fit; narrower: Acme and Cyan (4) fit 4, not 3.
+        w.sgCol->item(company, 3)->setText(QStringLiteral("24"));
+        QTRY_VERIFY(fit->rowWarning(company).isEmpty());
+        QCOMPARE(w.sgCol->item(company, 0)->data(Qt::BackgroundRole), QVariant());
+        QCOMPARE(fit->summaryLabel()->text(), QStringLiteral("Fit check: every value fits its column."));
+        w.sgCol->item(company, 3)->setText(QStringLiteral("3"));
+        QTRY_VERIFY(fit->rowWarning(company).startsWith(QStringLiteral("3 of 3 values do not fit 3")));
+        QVERIFY(!fit->running()); // the widths need no second reading
     }
 
     // In the column editor the preview shows the positions as typed, before
