@@ -64,6 +64,7 @@ struct ParadoxReader::Private {
     // make us hold more than a few times the memo file's size.
     QHash<quint64, QByteArray> blobCache; // pointer, and bit 32 for a graphic
     qint64 blobBytes = 0;
+    bool cacheBlobs = true;
 
     [[noreturn]] void damaged(const QString& what) const
     {
@@ -373,7 +374,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where()).arg(index));
         }
         blobBytes += data.size();
-        if (blobBytes > 2 * mbSize + 65536)
+        if (cacheBlobs && blobBytes > 2 * mbSize + 65536)
             damaged(QStringLiteral("%1 overlaps other values").arg(where()));
     }
     if (graphic) {
@@ -381,7 +382,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             damaged(QStringLiteral("%1 is too short for a graphic").arg(where()));
         data.remove(0, GraphicPrefixSize);
     }
-    if (pointer != 0)
+    if (pointer != 0 && cacheBlobs)
         blobCache.insert(cacheKey, data);
     return data;
 }
@@ -564,6 +565,13 @@ void ParadoxReader::setPassword(const QString& password)
 int ParadoxReader::fieldOffset(int index) const
 {
     return d->offsets.at(index);
+}
+
+void ParadoxReader::setBlobCaching(bool on)
+{
+    d->cacheBlobs = on;
+    if (!on)
+        d->blobCache.clear();
 }
 
 bool ParadoxReader::singleByteText() const

@@ -77,6 +77,10 @@ public:
     // The bytes of a memo or blob field's value, given the record's bytes;
     // nothing when the value is empty. recordNo is named in messages only.
     std::optional<QByteArray> blobValue(int fieldIndex, const char* record, qint64 recordNo);
+    // Memo and blob values are kept once read, so that rows sharing one
+    // share its bytes. A reader that streams every row once turns that off
+    // (the values then cost no memory after their row).
+    void setBlobCaching(bool on);
     // Text in the table's code page, as the reader decodes it.
     QString decodeText(const char* p, qsizetype len) const;
     // True when every byte is one character (a single-byte code page), so a

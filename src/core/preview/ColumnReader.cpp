@@ -93,9 +93,15 @@ ColumnReader::ColumnReader(const QString& path, const QStringList& passwords)
             }
         }
     }
-    for (int i = 0; i < m_reader->fields().size(); ++i)
+    for (int i = 0; i < m_reader->fields().size(); ++i) {
         m_offsets << m_reader->fieldOffset(i);
+        const FieldDef& f = m_reader->fields().at(i);
+        m_columns.push_back({f.type, f.size, m_reader->fieldOffset(i)});
+    }
     m_singleByte = m_reader->singleByteText();
+    // Rows are streamed once or fetched a page at a time: memo values need
+    // not stay after their row.
+    m_reader->setBlobCaching(false);
 }
 
 ColumnReader::~ColumnReader() = default;
@@ -222,7 +228,8 @@ FieldValue ColumnReader::value(const char* record, int column, QByteArray& buffe
     }
     if (allZero(p, f.size))
         return v;
-    buffer.resize(64);
+    if (buffer.size() < 64)
+        buffer.resize(64);
     char* const start = buffer.data();
     char* out = start;
     char* const limit = start + 64;
@@ -312,6 +319,68 @@ FieldValue ColumnReader::value(const char* record, int column, QByteArray& buffe
     v.bytes = start;
     v.length = int(out - start);
     return v;
+}
+
+namespace {
+int digitCount(quint64 v)
+{
+    int n = 1;
+    while (v >= 10) {
+        v /= 10;
+        ++n;
+    }
+    return n;
+}
+} // namespace
+
+int ColumnReader::measure(const char* record, int column, double* number, QByteArray& buffer)
+{
+    const Column& f = m_columns[size_t(column)];
+    const char* p = record + f.offset;
+    switch (f.type) {
+    case FieldType::Alpha: {
+        int len = int(qstrnlen(p, f.size));
+        while (len > 0 && p[len - 1] == ' ')
+            --len;
+        if (len == 0 || m_singleByte)
+            return len;
+        return int(m_reader->decodeText(p, len).size());
+    }
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoInc: {
+        const int n = f.type == FieldType::Short ? 2 : 4;
+        if (allZero(p, n))
+            return 0;
+        const qint64 v = decodeInt(p, n);
+        *number = double(v);
+        return digitCount(quint64(v < 0 ? -v : v)) + (v < 0 ? 1 : 0);
+    }
+    case FieldType::Date:
+        if (allZero(p, 4))
+            return 0;
+        *number = double(decodeInt(p, 4));
+        return 10;
+    case FieldType::Time: {
+        if (allZero(p, 4))
+            return 0;
+        const qint64 ms = decodeInt(p, 4);
+        if (ms < 0 || ms >= 86400000)
+            return 0;
+        *number = double(ms);
+        return (ms / 1000) % 60 != 0 ? 8 : 5;
+    }
+    case FieldType::Logical:
+        if (p[0] == 0)
+            return 0;
+        *number = (quint8(p[0]) & 0x7F) != 0 ? 1 : 0;
+        return *number != 0 ? 3 : 2;
+    default: {
+        const FieldValue v = value(record, column, buffer);
+        *number = v.number;
+        return characters(v);
+    }
+    }
 }
 
 int ColumnReader::characters(const FieldValue& v) const

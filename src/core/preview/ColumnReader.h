@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ParadoxReader;
 
@@ -85,6 +86,12 @@ public:
     // `buffer` or in the record (or, for memos, in the reader) until the
     // next call.
     FieldValue value(const char* record, int column, QByteArray& buffer);
+    // The length in characters of the printed value (0 when empty) and, in
+    // *number, its value for summaries: what value() gives, without making
+    // the text where its length follows from the type (dates, times,
+    // logicals, whole numbers). Memo and other text values are made in
+    // `buffer` as by value().
+    int measure(const char* record, int column, double* number, QByteArray& buffer);
     // A text's length in characters (code-page text and ASCII alike).
     int characters(const FieldValue& v) const;
     QString text(const FieldValue& v) const;
@@ -92,8 +99,15 @@ public:
     qint64 bytesRead() const;
 
 private:
+    struct Column
+    {
+        FieldType type;
+        int size;
+        int offset;
+    };
     std::unique_ptr<ParadoxReader> m_reader;
     QList<int> m_offsets;
+    std::vector<Column> m_columns; // the same, flat, for the per-value paths
     bool m_singleByte = true;
     QByteArray m_block;
     int m_blockNumber = 0;

@@ -359,6 +359,12 @@ public:
         for (FieldFit& fit : result.fit)
             fit.lengths.resize(FieldFit::maxCounted + 1);
         result.summary.resize(plan.fields.size());
+        // Plain pointers for the per-value work: the lists are not resized
+        // while the rows are read.
+        m_fit = result.fit.data();
+        m_summary = result.summary.data();
+        for (FieldFit& fit : result.fit)
+            m_lengths.push_back(fit.lengths.data());
     }
 
     void finish()
@@ -377,27 +383,43 @@ public:
             const PreviewField& f = m_plan.fields[i];
             if ((f.source == PreviewField::Source::Event) != eventFields)
                 continue;
-            ColumnReader* textReader = nullptr;
-            const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
-                                                       m_buffer, m_partBuffer, &textReader);
-            if (v.empty)
-                continue;
-            FieldFit& fit = m_result.fit[i];
-            fit.values += weight;
-            const int n = textReader->characters(v);
-            fit.lengths[qMin(n, FieldFit::maxCounted)] += weight;
-            if (n > fit.longest) {
-                fit.longest = n;
-                fit.example = textReader->text(v);
+            // The length alone where the type gives it; the text only for a
+            // new longest value.
+            int n = 0;
+            double number = 0;
+            if (f.source == PreviewField::Source::Contact || f.source == PreviewField::Source::Event) {
+                ColumnReader* reader = f.source == PreviewField::Source::Contact ? contacts : events;
+                const char* record = f.source == PreviewField::Source::Contact ? contact : event;
+                if (!reader || !record)
+                    continue;
+                n = reader->measure(record, f.column, &number, m_buffer);
+            } else {
+                ColumnReader* textReader = nullptr;
+                const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
+                                                           m_buffer, m_partBuffer, &textReader);
+                n = v.empty ? 0 : textReader->characters(v);
+                number = v.number;
             }
-            FieldSummary& s = m_result.summary[i];
+            if (n == 0)
+                continue;
+            FieldFit& fit = m_fit[size_t(i)];
+            fit.values += weight;
+            m_lengths[size_t(i)][qMin(n, FieldFit::maxCounted)] += weight;
+            if (n > fit.longest) {
+                ColumnReader* textReader = nullptr;
+                const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
+                                                           m_buffer, m_partBuffer, &textReader);
+                fit.longest = n;
+                fit.example = textReader ? textReader->text(v) : QString();
+            }
+            FieldSummary& s = m_summary[size_t(i)];
             s.count += weight;
             if (f.allowed.total || f.allowed.min) {
-                s.sum += v.number * double(weight);
-                if (!s.min || v.number < *s.min)
-                    s.min = v.number;
-                if (!s.max || v.number > *s.max)
-                    s.max = v.number;
+                s.sum += number * double(weight);
+                if (!s.min || number < *s.min)
+                    s.min = number;
+                if (!s.max || number > *s.max)
+                    s.max = number;
             }
         }
     }
@@ -405,6 +427,9 @@ public:
 private:
     const ReportPlan& m_plan;
     ScanResult& m_result;
+    FieldFit* m_fit = nullptr;
+    FieldSummary* m_summary = nullptr;
+    std::vector<qint64*> m_lengths;
     QByteArray m_buffer;
     QByteArray m_partBuffer;
 };
