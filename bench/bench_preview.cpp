@@ -23,9 +23,9 @@ QStringList passwords()
     return {StartUp::tablePassword(0), StartUp::tablePassword(1)};
 }
 
-void PreviewFitCheck(benchmark::State& state)
+void fitCheck(benchmark::State& state, const char* data)
 {
-    const QString folder = BenchSupport::dataFolder("big");
+    const QString folder = BenchSupport::dataFolder(data);
     const ParadoxReader header(QDir(folder).filePath(QStringLiteral("CONTACT.DB")));
     const ReportFileContent report = PreviewBench::everyColumn(header.fields());
     qint64 rows = 0, tooLong = 0;
@@ -45,6 +45,10 @@ void PreviewFitCheck(benchmark::State& state)
     state.counters["fields"] = double(report.fields.size());
     state.counters["too_long"] = double(tooLong);
 }
+
+void PreviewFitCheck(benchmark::State& state) { fitCheck(state, "big"); }
+// The same contacts unprotected: what unscrambling the blocks costs.
+void PreviewFitCheckUnprotected(benchmark::State& state) { fitCheck(state, "bigplain"); }
 
 void PreviewFirstPage(benchmark::State& state)
 {
@@ -66,4 +70,5 @@ void PreviewFirstPage(benchmark::State& state)
 } // namespace
 
 BENCHMARK(PreviewFitCheck)->Name("Preview/FitCheckEveryColumn")->Unit(benchmark::kMillisecond);
+BENCHMARK(PreviewFitCheckUnprotected)->Name("Preview/FitCheckEveryColumnUnprotected")->Unit(benchmark::kMillisecond);
 BENCHMARK(PreviewFirstPage)->Name("Preview/FirstPage")->Unit(benchmark::kMillisecond);

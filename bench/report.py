@@ -36,7 +36,8 @@ ROWS = [
     ("Reading every row and field, table cursor", "TableRead/TableCursor",
      [("reading the file's bytes", "TableRead/FileBytes")], None, None),
     ("Fit check of every column, 200,000 rows", "Preview/FitCheckEveryColumn",
-     [("reading the file's bytes", "TableRead/FileBytes")], 3.0, None),
+     [("reading the file's bytes", "TableRead/FileBytes"),
+      ("same fit check, unprotected table", "Preview/FitCheckEveryColumnUnprotected")], 3.0, None),
     ("First preview page (address list, 200,000 rows)", "Preview/FirstPage",
      [], None, 150.0),
 ]

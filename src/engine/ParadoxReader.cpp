@@ -93,6 +93,24 @@ struct ParadoxReader::Private {
         return data;
     }
 
+    // The memo file is read through a window of a few blocks: the values of
+    // rows read in order mostly follow one another in the file, and one
+    // read of the window saves the two system calls of each small value.
+    static constexpr qint64 MbWindowSize = 64 * 1024;
+    QByteArray mbWindow;
+    qint64 mbWindowStart = -1;
+    template <typename What> QByteArray readMbAt(qint64 offset, qint64 len, const What& what)
+    {
+        if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset || len > MbWindowSize)
+            return readAt(*mb, mbSize, offset, len, what); // large, or reports the damage
+        if (mbWindowStart < 0 || offset < mbWindowStart ||
+            offset + len > mbWindowStart + mbWindow.size()) {
+            mbWindowStart = offset;
+            mbWindow = readAt(*mb, mbSize, offset, qMin(MbWindowSize, mbSize - offset), what);
+        }
+        return mbWindow.mid(offset - mbWindowStart, len);
+    }
+
     void readHeader();
     void refuseWithoutPassword() const;
     // Reads (and unscrambles) data block `block` into data; returns its
@@ -273,7 +291,7 @@ template <typename What>
 QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const What& what)
 {
     if (!cipher)
-        return readAt(*mb, mbSize, offset, len, what);
+        return readMbAt(offset, len, what);
     constexpr qint64 Piece = ParadoxCipher::PieceSize;
     if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset)
         return readAt(*mb, mbSize, offset, len, what); // reports the damage
@@ -288,12 +306,12 @@ QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const Wha
     // overlapping values) can make it grow towards the file's size.
     if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd &&
         mbPlain.size() <= MbBlockSize) {
-        QByteArray more = readAt(*mb, mbSize, cachedEnd, end - cachedEnd, what);
+        QByteArray more = readMbAt(cachedEnd, end - cachedEnd, what);
         cipher->decryptMemo(more.data(), more.size());
         mbPlain += more;
     } else {
         const qint64 start = offset / Piece * Piece;
-        mbPlain = readAt(*mb, mbSize, start, end - start, what);
+        mbPlain = readMbAt(start, end - start, what);
         mbPlainStart = start;
         cipher->decryptMemo(mbPlain.data(), mbPlain.size());
     }
