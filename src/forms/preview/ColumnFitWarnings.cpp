@@ -3,7 +3,9 @@
 #include "core/catalogue/EventFields.h"
 #include "core/store/PreviewRenderer.h"
 
+#include <QApplication>
 #include <QBoxLayout>
+#include <QBrush>
 #include <QDateTime>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -246,6 +248,9 @@ void ColumnFitWarnings::colour()
     m_warnings.clear();
     const QString kind = keywordOf(m_plan.report.kind);
     QStringList lines;
+    // A cell is being typed in when the focus is in an editor on the grid.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool editing = focus && focus != m_grid->viewport() && m_grid->viewport()->isAncestorOf(focus);
     for (int r = 0; r < m_grid->rowCount(); ++r) {
         const QString entry = cellText(m_grid, r, 0);
         const QString name = CaptionToField(kind, entry);
@@ -266,17 +271,18 @@ void ColumnFitWarnings::colour()
             m_warnings.insert(r, warning);
             lines << QStringLiteral("%1: %2").arg(entry, warning);
         }
+        // Only what changes is set: a change of a cell being typed in would
+        // put the stored text back into its editor.
+        const QVariant background =
+            warning.isEmpty() ? QVariant() : QVariant(QBrush(QColor::fromRgb(warningColour())));
         for (int c = 0; c < m_grid->columnCount(); ++c) {
             QTableWidgetItem* item = m_grid->item(r, c);
-            if (!item)
+            if (!item || (editing && item == m_grid->currentItem()))
                 continue;
-            if (warning.isEmpty()) {
-                item->setData(Qt::BackgroundRole, QVariant());
-                item->setToolTip(QString());
-            } else {
-                item->setBackground(QColor::fromRgb(warningColour()));
+            if (item->data(Qt::BackgroundRole) != background)
+                item->setData(Qt::BackgroundRole, background);
+            if (item->toolTip() != warning)
                 item->setToolTip(warning);
-            }
         }
     }
     m_colouring = false;
