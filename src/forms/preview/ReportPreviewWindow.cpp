@@ -84,7 +84,7 @@ ReportPreviewWindow::ReportPreviewWindow(const ReportFileContent& report, const 
     box->addWidget(m_scroll, 1);
 
     auto* nav = new QHBoxLayout;
-    m_prior = button(QStringLiteral("&Previous page"), QStringLiteral("BtnPrior"), this);
+    m_prior = button(QStringLiteral("P&revious page"), QStringLiteral("BtnPrior"), this);
     m_next = button(QStringLiteral("&Next page"), QStringLiteral("BtnNext"), this);
     m_pageLabel = label(QStringLiteral("LblPage"), this);
     m_pageLabel->setWordWrap(false);
