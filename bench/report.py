@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the benchmark figures beside their floors and the ratios.
 
-    report.py BENCH.json MEMORY_KB [--markdown]
+    report.py BENCH.json MEMORY_KB [PREVIEW_KB] [--markdown]
 
 BENCH.json is Google Benchmark's JSON output of tv_bench run with repetitions
 (the medians are used); MEMORY_KB is the peak resident set of
@@ -35,6 +35,11 @@ ROWS = [
      [("same contacts, unprotected", "TableRead/ParadoxReaderUnprotected")], 1.2, None),
     ("Reading every row and field, table cursor", "TableRead/TableCursor",
      [("reading the file's bytes", "TableRead/FileBytes")], None, None),
+    ("Fit check of every column, 200,000 rows", "Preview/FitCheckEveryColumn",
+     [("reading the file's bytes", "TableRead/FileBytes"),
+      ("same fit check, unprotected table", "Preview/FitCheckEveryColumnUnprotected")], 3.0, None),
+    ("First preview page (address list, 200,000 rows)", "Preview/FirstPage",
+     [], None, 150.0),
 ]
 
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -73,6 +78,7 @@ def main():
     markdown = "--markdown" in sys.argv
     figures, context = medians(args[0])
     peak_kb = int(args[1]) if len(args) > 1 and args[1].isdigit() else None
+    preview_kb = int(args[2]) if len(args) > 2 and args[2].isdigit() else None
 
     lines = []
     header = ("What", "Median", "Floor", "Floor median", "Ratio", "Target", "Holds")
@@ -98,6 +104,9 @@ def main():
     mem = "%.1f MB" % (peak_kb / 1024.0) if peak_kb else "not measured"
     lines.append(("Peak memory, wizard on the 200,000-row table", mem, "-", "-", "-", "< 80 MB",
                   ("yes" if peak_kb and peak_kb < 80 * 1024 else "NO") if peak_kb else ""))
+    if preview_kb:
+        lines.append(("Peak memory, preview of every column of it", "%.1f MB" % (preview_kb / 1024.0),
+                      "-", "-", "-", "< 80 MB", "yes" if preview_kb < 80 * 1024 else "NO"))
 
     if markdown:
         print("| " + " | ".join(header) + " |")

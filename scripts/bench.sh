@@ -22,7 +22,7 @@ done
 
 bash scripts/deps.sh --test
 cmake --preset release -DTV_BENCH=ON -DTV_BUILD_TESTS=OFF >/dev/null
-cmake --build --preset release --target sample_installation tv_bench bench_barewindow bench_wizardmemory
+cmake --build --preset release --target sample_installation tv_bench bench_barewindow bench_wizardmemory bench_previewmemory
 
 root=$PWD/build/release
 bin=$root/bin
@@ -63,8 +63,15 @@ for _ in $(seq "$reps"); do
 done
 peak=$(printf '%s\n' "${peaks[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 
+# The same for the preview: fit check and pages of every column.
+previews=()
+for _ in $(seq "$reps"); do
+  previews+=("$("$bin/bench_previewmemory" "$data/big" | awk '/^peak_rss_kb/ {print $2}')")
+done
+preview=$(printf '%s\n' "${previews[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+
 echo
-python3 bench/report.py "$results/bench.json" "$peak" $markdown
+python3 bench/report.py "$results/bench.json" "$peak" "$preview" $markdown
 echo "Peak memory on the 300-contact sample folder, for comparison: $(
   "$bin/bench_wizardmemory" "$data/small" | awk '/^peak_rss_kb/ {printf "%.1f MB", $2 / 1024}')"
 

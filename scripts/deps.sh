@@ -39,6 +39,7 @@ TEST_PACKAGES=(
   dbus-daemon
   python3-pyatspi
   python3-xlib
+  poppler-utils
 )
 
 packages=("${RUN_PACKAGES[@]}")

@@ -64,6 +64,7 @@ struct ParadoxReader::Private {
     // make us hold more than a few times the memo file's size.
     QHash<quint64, QByteArray> blobCache; // pointer, and bit 32 for a graphic
     qint64 blobBytes = 0;
+    bool cacheBlobs = true;
 
     [[noreturn]] void damaged(const QString& what) const
     {
@@ -92,7 +93,29 @@ struct ParadoxReader::Private {
         return data;
     }
 
+    // The memo file is read through a window of a few blocks: the values of
+    // rows read in order mostly follow one another in the file, and one
+    // read of the window saves the two system calls of each small value.
+    static constexpr qint64 MbWindowSize = 64 * 1024;
+    QByteArray mbWindow;
+    qint64 mbWindowStart = -1;
+    template <typename What> QByteArray readMbAt(qint64 offset, qint64 len, const What& what)
+    {
+        if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset || len > MbWindowSize)
+            return readAt(*mb, mbSize, offset, len, what); // large, or reports the damage
+        if (mbWindowStart < 0 || offset < mbWindowStart ||
+            offset + len > mbWindowStart + mbWindow.size()) {
+            mbWindowStart = offset;
+            mbWindow = readAt(*mb, mbSize, offset, qMin(MbWindowSize, mbSize - offset), what);
+        }
+        return mbWindow.mid(offset - mbWindowStart, len);
+    }
+
     void readHeader();
+    void refuseWithoutPassword() const;
+    // Reads (and unscrambles) data block `block` into data; returns its
+    // record count.
+    int loadBlock(int block, QByteArray& data);
     void openMemoFile();
     template <typename What> QByteArray readMemo(qint64 offset, qint64 len, const What& what);
     QVariant decodeField(int index, const char* p, qint64 recordNo);
@@ -268,7 +291,7 @@ template <typename What>
 QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const What& what)
 {
     if (!cipher)
-        return readAt(*mb, mbSize, offset, len, what);
+        return readMbAt(offset, len, what);
     constexpr qint64 Piece = ParadoxCipher::PieceSize;
     if (offset < 0 || len < 0 || offset > mbSize || len > mbSize - offset)
         return readAt(*mb, mbSize, offset, len, what); // reports the damage
@@ -283,12 +306,12 @@ QByteArray ParadoxReader::Private::readMemo(qint64 offset, qint64 len, const Wha
     // overlapping values) can make it grow towards the file's size.
     if (mbPlainStart >= 0 && offset >= mbPlainStart && offset < cachedEnd &&
         mbPlain.size() <= MbBlockSize) {
-        QByteArray more = readAt(*mb, mbSize, cachedEnd, end - cachedEnd, what);
+        QByteArray more = readMbAt(cachedEnd, end - cachedEnd, what);
         cipher->decryptMemo(more.data(), more.size());
         mbPlain += more;
     } else {
         const qint64 start = offset / Piece * Piece;
-        mbPlain = readAt(*mb, mbSize, start, end - start, what);
+        mbPlain = readMbAt(start, end - start, what);
         mbPlainStart = start;
         cipher->decryptMemo(mbPlain.data(), mbPlain.size());
     }
@@ -369,7 +392,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             damaged(QStringLiteral("%1 has the invalid entry number %2").arg(where()).arg(index));
         }
         blobBytes += data.size();
-        if (blobBytes > 2 * mbSize + 65536)
+        if (cacheBlobs && blobBytes > 2 * mbSize + 65536)
             damaged(QStringLiteral("%1 overlaps other values").arg(where()));
     }
     if (graphic) {
@@ -377,7 +400,7 @@ std::optional<QByteArray> ParadoxReader::Private::blobData(const FieldDef& f, co
             damaged(QStringLiteral("%1 is too short for a graphic").arg(where()));
         data.remove(0, GraphicPrefixSize);
     }
-    if (pointer != 0)
+    if (pointer != 0 && cacheBlobs)
         blobCache.insert(cacheKey, data);
     return data;
 }
@@ -557,20 +580,79 @@ void ParadoxReader::setPassword(const QString& password)
     d->mbPlainStart = -1;
 }
 
-void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
+int ParadoxReader::fieldOffset(int index) const
 {
-    if (d->encrypted && !d->cipher)
+    return d->offsets.at(index);
+}
+
+void ParadoxReader::setBlobCaching(bool on)
+{
+    d->cacheBlobs = on;
+    if (!on)
+        d->blobCache.clear();
+}
+
+bool ParadoxReader::singleByteText() const
+{
+    return d->byteTable != nullptr;
+}
+
+QString ParadoxReader::decodeText(const char* p, qsizetype len) const
+{
+    return d->decodeText(p, len);
+}
+
+std::optional<QByteArray> ParadoxReader::blobValue(int fieldIndex, const char* record,
+                                                   qint64 recordNo)
+{
+    const FieldDef& f = d->fields.at(fieldIndex);
+    if (!isBlobType(f.type))
+        return std::nullopt;
+    return d->blobData(f, record + d->offsets.at(fieldIndex), recordNo);
+}
+
+void ParadoxReader::Private::refuseWithoutPassword() const
+{
+    if (encrypted && !cipher)
         throw DatabaseError(QStringLiteral("The table \"%1\" is password-protected, and no "
                                            "password given opens it.")
-                                .arg(QDir::toNativeSeparators(d->path)));
+                                .arg(QDir::toNativeSeparators(path)));
+}
+
+int ParadoxReader::Private::loadBlock(int block, QByteArray& data)
+{
+    const qint64 blockCount = (dbSize - headerSize) / blockSize;
+    if (block < 1 || block > blockCount)
+        damaged(QStringLiteral("data block %1 lies beyond the end of the file").arg(block));
+    data = readAt(db, dbSize, headerSize + qint64(block - 1) * blockSize, blockSize,
+                  [block] { return QStringLiteral("data block %1").arg(block); });
+    if (cipher)
+        cipher->decryptDataBlock(data.data(), blockSize, block);
+    const int lastOffset = qint16(le16(data.constData() + 4));
+    if (lastOffset < 0)
+        return 0;
+    if (lastOffset % recordSize != 0 || BlockHeaderSize + lastOffset + recordSize > blockSize)
+        damaged(QStringLiteral("data block %1 has an invalid record count").arg(block));
+    return lastOffset / recordSize + 1;
+}
+
+int ParadoxReader::readBlock(int block, QByteArray* data)
+{
+    d->refuseWithoutPassword();
+    return d->loadBlock(block, *data);
+}
+
+void ParadoxReader::forEachRecord(
+    const std::function<bool(const char* record, int block, int slot)>& callback)
+{
+    d->refuseWithoutPassword();
     if (d->firstBlock == 0)
         return;
     const qint64 blockCount = (d->dbSize - d->headerSize) / d->blockSize;
     QBitArray seen(int(qMin<qint64>(blockCount + 1, 65536)));
     int block = d->firstBlock;
     int previous = 0;
-    qint64 recordNo = 0;
-    Row row;
+    QByteArray data;
     while (block != 0) {
         if (block > blockCount)
             d->damaged(QStringLiteral("data block %1 lies beyond the end of the file").arg(block));
@@ -578,36 +660,33 @@ void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
             d->damaged(
                 QStringLiteral("the chain of data blocks loops back to block %1").arg(block));
         seen.setBit(block);
-        QByteArray data =
-            d->readAt(d->db, d->dbSize, d->headerSize + qint64(block - 1) * d->blockSize,
-                      d->blockSize, [block] { return QStringLiteral("data block %1").arg(block); });
-        if (d->cipher)
-            d->cipher->decryptDataBlock(data.data(), d->blockSize, block);
+        const int count = d->loadBlock(block, data);
         const char* b = data.constData();
         const int next = le16(b);
         // Each block names the one before it in the chain. This also catches
         // a protected block that unscrambles to nonsense.
         if (le16(b + 2) != previous)
             d->damaged(QStringLiteral("the chain of data blocks is broken at block %1").arg(block));
-        const int lastOffset = qint16(le16(b + 4));
-        if (lastOffset >= 0) {
-            if (lastOffset % d->recordSize != 0 ||
-                BlockHeaderSize + lastOffset + d->recordSize > d->blockSize)
-                d->damaged(QStringLiteral("data block %1 has an invalid record count").arg(block));
-            const int count = lastOffset / d->recordSize + 1;
-            for (int r = 0; r < count; ++r) {
-                ++recordNo;
-                const char* rec = b + BlockHeaderSize + r * d->recordSize;
-                row.resize(d->fields.size());
-                for (int i = 0; i < d->fields.size(); ++i)
-                    row[i] = d->decodeField(i, rec + d->offsets.at(i), recordNo);
-                if (!callback(row))
-                    return;
-            }
+        for (int r = 0; r < count; ++r) {
+            if (!callback(b + BlockHeaderSize + r * d->recordSize, block, r))
+                return;
         }
         previous = block;
         block = next;
     }
+}
+
+void ParadoxReader::forEachRow(const std::function<bool(const Row&)>& callback)
+{
+    qint64 recordNo = 0;
+    Row row;
+    forEachRecord([&](const char* rec, int, int) {
+        ++recordNo;
+        row.resize(d->fields.size());
+        for (int i = 0; i < d->fields.size(); ++i)
+            row[i] = d->decodeField(i, rec + d->offsets.at(i), recordNo);
+        return callback(row);
+    });
 }
 
 QList<Row> ParadoxReader::readAll()

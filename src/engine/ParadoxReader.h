@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Reads a Paradox table file (.DB, versions 3.0 to 7.0) and the memo/blob
 // file (.MB) beside it. Opening reads the header and field list only; rows
@@ -60,6 +61,31 @@ public:
     // Streams the records in data-block-chain order; the callback returns
     // false to stop early. Same errors as readAll().
     void forEachRow(const std::function<bool(const Row&)>& callback);
+
+    // Raw access, for readers that decode only the fields they need.
+    // Where each field starts inside a record.
+    int fieldOffset(int index) const;
+    // Streams the records' bytes (unscrambled) in data-block-chain order,
+    // with the number of the block (from 1) and the record's place in it
+    // (from 0); the callback returns false to stop early. Same errors as
+    // forEachRow().
+    void forEachRecord(const std::function<bool(const char* record, int block, int slot)>& callback);
+    // The records of one data block, unscrambled, into *data (block header
+    // included, so record `slot` starts at 6 + slot * recordSize()). Returns
+    // the number of records in it. Throws DatabaseError on damage.
+    int readBlock(int block, QByteArray* data);
+    // The bytes of a memo or blob field's value, given the record's bytes;
+    // nothing when the value is empty. recordNo is named in messages only.
+    std::optional<QByteArray> blobValue(int fieldIndex, const char* record, qint64 recordNo);
+    // Memo and blob values are kept once read, so that rows sharing one
+    // share its bytes. A reader that streams every row once turns that off
+    // (the values then cost no memory after their row).
+    void setBlobCaching(bool on);
+    // Text in the table's code page, as the reader decodes it.
+    QString decodeText(const char* p, qsizetype len) const;
+    // True when every byte is one character (a single-byte code page), so a
+    // text's length in characters is its length in bytes.
+    bool singleByteText() const;
 
     // Bytes read from disk so far (.DB and .MB together).
     qint64 bytesRead() const;

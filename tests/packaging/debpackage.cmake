@@ -21,7 +21,7 @@ foreach(pkg libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugi
     fail("the package does not depend on ${pkg}")
   endif()
 endforeach()
-set(linked "libc6|libgcc-s1|libstdc\\+\\+6|libqt6(core|gui|widgets)6|qt6-qpa-plugins|fonts-dejavu-core")
+set(linked "libc6|libgcc-s1|libstdc\\+\\+6|libqt6(core|gui|widgets|printsupport)6|qt6-qpa-plugins|fonts-dejavu-core")
 if(TV_SANITIZE)
   # A sanitizer build links the sanitizers' run-time libraries as well, and
   # keeps the OpenGL libraries that Qt Gui names, which the other builds

@@ -3,10 +3,14 @@
 //
 //   tallyvane-check [--format text|json] [FOLDER]
 //   tallyvane-check --fields [--format text|json] [TABLE]
+//   tallyvane-check --data [--format text|json] [FOLDER]
 //
 // Exit code: 0 every report clean, 1 some report has a problem, 2 the check
-// could not run.
+// could not run. With --data: 0 every value of every report fits its
+// column, 1 some do not (or a report could not be checked).
 
+#include "core/app/StartUp.h"
+#include "core/preview/DataFitCheck.h"
 #include "core/store/FolderCheck.h"
 #include "core/wizard/DatabaseAlias.h"
 
@@ -52,8 +56,13 @@ int main(int argc, char* argv[])
         QStringLiteral("fields"),
         QStringLiteral("List the fields of TABLE (a file, or a table of the alias folder) "
                        "instead; by default CONTACT.DB and EVENT.DB of the alias folder."));
+    const QCommandLineOption data(
+        QStringLiteral("data"),
+        QStringLiteral("Check instead, for every report of FOLDER, which values of the folder's "
+                       "CONTACT.DB and EVENT.DB do not fit their columns."));
     parser.addOption(format);
     parser.addOption(fields);
+    parser.addOption(data);
     parser.addPositionalArgument(QStringLiteral("FOLDER|TABLE"),
                                  QStringLiteral("The folder to check, or with --fields the table."),
                                  QStringLiteral("[FOLDER|TABLE]"));
@@ -98,6 +107,22 @@ int main(int argc, char* argv[])
                 return 2;
         }
         return 0;
+    }
+
+    if (parser.isSet(data)) {
+        QString folder = positional.value(0);
+        if (folder.isEmpty()) {
+            QString error;
+            folder = aliasFolder(&error);
+            if (folder.isEmpty())
+                return fail(error);
+        }
+        const DataFitResult result = DataFitCheck::checkFolder(
+            folder, {StartUp::tablePassword(0), StartUp::tablePassword(1)});
+        if (!json && !result.error.isEmpty())
+            return fail(result.error);
+        print(stdout, json ? DataFitCheck::toJson(result) : DataFitCheck::toText(result).toUtf8());
+        return result.exitCode();
     }
 
     QString folder;

@@ -11,8 +11,10 @@
 #include "core/wizard/DatabaseAlias.h"
 
 #include <QAbstractItemDelegate>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <climits>
@@ -106,6 +108,15 @@ TFrmColumn::TFrmColumn(QWidget* parent)
     connect(m_ui->BtnOK, &QPushButton::clicked, this, &TFrmColumn::BtnOKClick);
     connect(m_ui->BtnCheck, &QPushButton::clicked, this, &TFrmColumn::BtnCheckClick);
     connect(m_ui->BtnCancel, &QPushButton::clicked, this, &TFrmColumn::BtnCancelClick);
+    // "Pre&view" beside "Check for Errors", shown once a preview action is set.
+    if (auto* buttons = findChild<QBoxLayout*>(QStringLiteral("buttonLayout"))) {
+        m_previewButton = new QPushButton(QStringLiteral("Pre&view"), this);
+        m_previewButton->setObjectName(QStringLiteral("BtnPreview"));
+        m_previewButton->setAutoDefault(false);
+        m_previewButton->hide();
+        buttons->insertWidget(buttons->indexOf(m_ui->BtnCheck) + 1, m_previewButton);
+        connect(m_previewButton, &QPushButton::clicked, this, &TFrmColumn::BtnPreviewClick);
+    }
     // The live page preview under the grid; it edits through the grid's cells.
     if (auto* mainBox = qobject_cast<QBoxLayout*>(layout())) {
         ColumnPreviewWidget* preview =
@@ -383,6 +394,31 @@ void TFrmColumn::BtnOKClick()
 }
 
 void TFrmColumn::BtnCancelClick() { reject(); }
+
+void TFrmColumn::setPreviewAction(std::function<void()> action)
+{
+    m_previewAction = std::move(action);
+    if (m_previewButton)
+        m_previewButton->setVisible(bool(m_previewAction));
+}
+
+void TFrmColumn::BtnPreviewClick()
+{
+    // The pages show the positions as typed, so they are stored first (a
+    // cell still open is committed by taking the focus from it); a refused
+    // value keeps the preview closed.
+    if (m_previewButton && m_ui->DBGrid1->isAncestorOf(QApplication::focusWidget()))
+        m_previewButton->setFocus();
+    if (!storePendingCells() || !m_previewAction)
+        return;
+    try {
+        m_previewAction();
+    } catch (const DatabaseError& e) {
+        ShowError(e.message());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
 
 void TFrmColumn::reject()
 {

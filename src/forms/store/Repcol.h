@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QPushButton;
 class QTableWidgetItem;
 class Table;
 
@@ -44,6 +45,9 @@ public:
     // as refreshing the wizard's cursor and rewriting the report file. If it
     // throws, the error is shown and the dialog stays open.
     void setSaveAction(std::function<void()> action) { m_saveAction = std::move(action); }
+    // Work that "Pre&view" runs once the typed values are stored: showing the
+    // report's pages. Without one the button is hidden.
+    void setPreviewAction(std::function<void()> action);
 
 protected:
     void reject() override;
@@ -54,6 +58,7 @@ private:
     static bool CheckColumnPositions(int maxMargin, Table& table);
 
     void BtnCheckClick();
+    void BtnPreviewClick();
     void BtnOKClick();
     void BtnCancelClick();
 
@@ -82,6 +87,8 @@ private:
     // the dialog.
     Table* m_table;
     std::function<void()> m_saveAction;
+    std::function<void()> m_previewAction;
+    QPushButton* m_previewButton = nullptr;
     // Line, LPosition and RPosition of each field as the dialog found them.
     QHash<QString, QVariantList> m_original;
     QList<PendingCell> m_pendingCells;

@@ -6,11 +6,13 @@
 #include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/StartUp.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
 #include "forms/app/SelectionFollow.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
+#include "forms/preview/ColumnFitWarnings.h"
 #include "forms/store/ColumnPreviewWidget.h"
 #include "forms/store/Getfilr.h"
 #include "core/store/ReportFile.h"
@@ -106,6 +108,10 @@ TFrmCReport::TFrmCReport(QWidget* parent)
         preview->setHeaderTable(DatabaseAlias);
         QWidget::setTabOrder(m_ui->BtnCheck, preview);
     }
+    // The fit check beside the rows of the column grid.
+    new ColumnFitWarnings(
+        m_ui->sgCol, [this] { return reportInHand(); }, [] { return AliasPath(DatabaseAlias); },
+        {StartUp::tablePassword(0), StartUp::tablePassword(1)});
 
     // The window is fixed at what the pages shown so far need; a page
     // counts once it is first shown (WizardPage), and then the window
@@ -185,6 +191,15 @@ void TFrmCReport::connectHandlers()
     followSelection(m_ui->lbAllFields);
     followSelection(m_ui->LBFieldDefs);
     on(m_ui->btMakeReport, &QPushButton::clicked, &TFrmCReport::btMakeReportClick);
+    // "Pre&view" stands above "&Make Report" on Page10.
+    QWidget* page10 = m_ui->btMakeReport->parentWidget();
+    if (auto* box = page10->findChild<QBoxLayout*>(QStringLiteral("Page10Attributes"))) {
+        auto* preview = new QPushButton(QStringLiteral("Pre&view"), page10);
+        preview->setObjectName(QStringLiteral("BtnPreview"));
+        preview->setAutoDefault(false);
+        box->insertWidget(box->indexOf(m_ui->btMakeReport), preview);
+        on(preview, &QPushButton::clicked, &TFrmCReport::BtnPreviewClick);
+    }
 
     // Clicks on the page area itself, and on the column count box.
     for (int i = 0; i < m_ui->Notebook1->count(); ++i)

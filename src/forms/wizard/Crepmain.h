@@ -4,6 +4,7 @@
 #include "engine/Table.h"
 #include "core/store/ReportFile.h"
 #include "core/store/WorkingTable.h"
+#include "forms/wizard/BoundedSpinBox.h"
 #include "core/wizard/Layout.h"
 
 #include <QChar>
@@ -186,6 +187,10 @@ public:
     void LoadConfig();
     void WriteTheReportFile(Table& table);
     void btMakeReportClick();
+    // "Pre&view" on Page10: the report's pages from the host's tables.
+    void BtnPreviewClick();
+    // The report in hand as the pages and the working table hold it.
+    ReportFileContent reportInHand();
     void BtnCheckClick();
     // The selection dialog with a title and "MODIFY" or "DELETE"; true on OK
     // (in "MODIFY" ReportFile then holds the picked file).

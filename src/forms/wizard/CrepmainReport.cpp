@@ -13,6 +13,7 @@
 #include "forms/controls/Picklist.h"
 #include "core/store/ColumnCheck.h"
 #include "forms/store/Getfilr.h"
+#include "forms/preview/ReportPreviewWindow.h"
 #include "forms/store/Repcol.h"
 #include "core/store/DiskName.h"
 #include "core/store/ReportFile.h"
@@ -328,6 +329,14 @@ void TFrmCReport::btMakeReportClick()
     showInformation(QStringLiteral("Report successfully created."));
 }
 
+ReportFileContent TFrmCReport::reportInHand() { return reportContent(TblCRData); }
+
+void TFrmCReport::BtnPreviewClick()
+{
+    postPendingFieldEdit();
+    ReportPreviewWindow::showFor(reportContent(TblCRData), this);
+}
+
 void TFrmCReport::BtnCheckClick()
 {
     const auto follow = followingHighlightedField();
@@ -377,6 +386,11 @@ bool TFrmCReport::editColumnPositions()
     dialog.setSaveAction([this] {
         TblCRData.refresh();
         WriteTheReportFile(TblCRData);
+    });
+    // The editor's positions, through the wizard's refreshed cursor.
+    dialog.setPreviewAction([this, &dialog] {
+        TblCRData.refresh();
+        ReportPreviewWindow::showFor(reportContent(TblCRData), &dialog);
     });
     return dialog.exec() == QDialog::Accepted;
 }
