@@ -1,8 +1,8 @@
 #include "BenchSupport.h"
 
+#include "core/app/StartUp.h"
 #include "engine/AppPaths.h"
 #include "engine/Session.h"
-#include "core/app/StartUp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,13 +64,17 @@ QString dataRoot()
 {
     const QString root = qEnvironmentVariable("TV_BENCH_DATA");
     if (root.isEmpty() || !QDir(root).exists()) {
-        std::fprintf(stderr, "TV_BENCH_DATA does not name the prepared data; run scripts/bench.sh\n");
+        std::fprintf(stderr,
+                     "TV_BENCH_DATA does not name the prepared data; run scripts/bench.sh\n");
         std::exit(2);
     }
     return root;
 }
 
-QString dataFolder(const char* name) { return QDir(dataRoot()).filePath(QString::fromLatin1(name)); }
+QString dataFolder(const char* name)
+{
+    return QDir(dataRoot()).filePath(QString::fromLatin1(name));
+}
 
 QString binFolder() { return QCoreApplication::applicationDirPath(); }
 
@@ -128,7 +132,8 @@ void writeFile(const QString& path, const QByteArray& bytes, bool durable)
         if (::fsync(fd.get()) != 0)
             fail(QStringLiteral("cannot flush"), temporary);
     }
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
+        0)
         fail(QStringLiteral("cannot rename"), temporary);
 }
 
@@ -157,7 +162,8 @@ BenchInstallation::BenchInstallation(const QString& dataFolder)
     write(QDir(exe).filePath(QStringLiteral("NETDIR.INI")),
           "[Options]\r\nNetDir=" + net.toLocal8Bit() + "\r\n");
     const QString aliases = QDir(exe).filePath(QStringLiteral("ALIASES.INI"));
-    write(aliases, "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + dataFolder.toLocal8Bit() + "\r\n");
+    write(aliases,
+          "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=" + dataFolder.toLocal8Bit() + "\r\n");
     Session::instance().reset();
     StartUp::registerTablePasswords(); // the tables are protected like the host's
     AppPaths::setExecutableFolder(exe);

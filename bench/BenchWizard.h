@@ -1,8 +1,8 @@
 #pragma once
 
-#include "forms/wizard/Crepmain.h"
 #include "forms/controls/Picklist.h"
 #include "forms/wizard/BoundedSpinBox.h"
+#include "forms/wizard/Crepmain.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -43,7 +43,8 @@ inline void walkToFieldSelection(TFrmCReport& w)
     next(); // Page4_5
     benchControl<QRadioButton>(w, "rbCustYes")->setChecked(true);
     next(); // Page6
-    if (benchControl<QStackedWidget>(w, "Notebook1")->currentWidget() != benchControl<QWidget>(w, "Page6"))
+    if (benchControl<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+        benchControl<QWidget>(w, "Page6"))
         throw std::runtime_error("the wizard did not reach the field selection page");
 }
 

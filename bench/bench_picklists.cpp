@@ -29,7 +29,8 @@ void PickListFill(benchmark::State& state, const char* folder)
     }
     for (auto _ : state)
         wizard.FillPickFields(benchControl<QPushButton>(wizard, "BtnNext"));
-    state.counters["contact_entries"] = benchControl<TPickList>(wizard, "PickContactField")->count();
+    state.counters["contact_entries"] =
+        benchControl<TPickList>(wizard, "PickContactField")->count();
     state.counters["event_entries"] = benchControl<TPickList>(wizard, "PickEventField")->count();
 }
 

@@ -18,10 +18,7 @@
 
 namespace {
 
-QStringList passwords()
-{
-    return {StartUp::tablePassword(0), StartUp::tablePassword(1)};
-}
+QStringList passwords() { return {StartUp::tablePassword(0), StartUp::tablePassword(1)}; }
 
 void fitCheck(benchmark::State& state, const char* data)
 {
@@ -70,5 +67,7 @@ void PreviewFirstPage(benchmark::State& state)
 } // namespace
 
 BENCHMARK(PreviewFitCheck)->Name("Preview/FitCheckEveryColumn")->Unit(benchmark::kMillisecond);
-BENCHMARK(PreviewFitCheckUnprotected)->Name("Preview/FitCheckEveryColumnUnprotected")->Unit(benchmark::kMillisecond);
+BENCHMARK(PreviewFitCheckUnprotected)
+    ->Name("Preview/FitCheckEveryColumnUnprotected")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PreviewFirstPage)->Name("Preview/FirstPage")->Unit(benchmark::kMillisecond);

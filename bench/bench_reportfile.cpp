@@ -7,8 +7,8 @@
 #include "BenchSupport.h"
 #include "BenchWizard.h"
 
-#include "engine/ParadoxReader.h"
 #include "core/store/ReportFile.h"
+#include "engine/ParadoxReader.h"
 
 #include <benchmark/benchmark.h>
 

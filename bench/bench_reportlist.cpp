@@ -48,8 +48,8 @@ QString reportFolder()
         content.order = i % 3 == 0 ? ReportOrder::Calendar : ReportOrder::Contact;
         content.kind = i % 3 == 0 ? InfoKind::Call : InfoKind::Contact;
         content.printableWidth = 75;
-        for (const char* name : {"Company", "LastName", "FirstName", "Phone1", "City", "State",
-                                 "Zip", "Memo"}) {
+        for (const char* name :
+             {"Company", "LastName", "FirstName", "Phone1", "City", "State", "Zip", "Memo"}) {
             ReportFileField f;
             f.dbType = 0;
             f.field = QString::fromLatin1(name);

@@ -7,8 +7,8 @@
 
 #include "BenchSupport.h"
 
-#include "engine/ParadoxReader.h"
 #include "core/app/StartUp.h"
+#include "engine/ParadoxReader.h"
 #include "engine/Table.h"
 
 #include <benchmark/benchmark.h>
@@ -17,9 +17,18 @@
 
 namespace {
 
-QString contactTable() { return QDir(BenchSupport::dataFolder("big")).filePath(QStringLiteral("CONTACT.DB")); }
-QString contactMemos() { return QDir(BenchSupport::dataFolder("big")).filePath(QStringLiteral("CONTACT.MB")); }
-QString unprotectedTable() { return QDir(BenchSupport::dataFolder("bigplain")).filePath(QStringLiteral("CONTACT.DB")); }
+QString contactTable()
+{
+    return QDir(BenchSupport::dataFolder("big")).filePath(QStringLiteral("CONTACT.DB"));
+}
+QString contactMemos()
+{
+    return QDir(BenchSupport::dataFolder("big")).filePath(QStringLiteral("CONTACT.MB"));
+}
+QString unprotectedTable()
+{
+    return QDir(BenchSupport::dataFolder("bigplain")).filePath(QStringLiteral("CONTACT.DB"));
+}
 
 void readEveryRow(benchmark::State& state, const QString& path)
 {
@@ -75,7 +84,8 @@ void TableReadFloor(benchmark::State& state)
 {
     std::int64_t bytes = 0;
     for (auto _ : state) {
-        bytes = BenchSupport::readWholeFile(contactTable()) + BenchSupport::readWholeFile(contactMemos());
+        bytes = BenchSupport::readWholeFile(contactTable()) +
+                BenchSupport::readWholeFile(contactMemos());
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["bytes"] = double(bytes);
@@ -84,6 +94,8 @@ void TableReadFloor(benchmark::State& state)
 } // namespace
 
 BENCHMARK(TableReadReader)->Name("TableRead/ParadoxReader")->Unit(benchmark::kMillisecond);
-BENCHMARK(TableReadUnprotected)->Name("TableRead/ParadoxReaderUnprotected")->Unit(benchmark::kMillisecond);
+BENCHMARK(TableReadUnprotected)
+    ->Name("TableRead/ParadoxReaderUnprotected")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(TableReadCursor)->Name("TableRead/TableCursor")->Unit(benchmark::kMillisecond);
 BENCHMARK(TableReadFloor)->Name("TableRead/FileBytes")->Unit(benchmark::kMillisecond);

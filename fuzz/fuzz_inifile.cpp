@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString section = takeName(data, size);
     const QString key = takeName(data, size);
-    const IniFile ini = IniFile::fromBytes(
-        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const IniFile ini =
+        IniFile::fromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
 
     const QString a = QString(QChar(2)) + QStringLiteral("default-a");
     const QString b = QString(QChar(2)) + QStringLiteral("default-b");

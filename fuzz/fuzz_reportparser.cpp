@@ -9,8 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const ParsedReport first = ReportParser::parse(bytes, QStringLiteral("fuzz.rpt"));
     if (!first.ok()) {
         if (first.errorMessage.isEmpty() || first.errorLine <= 0)

@@ -15,14 +15,12 @@ namespace {
 
 constexpr char16_t Unassigned = 0xFFFD;
 
-bool isWindowsPage(int page)
-{
-    return (page >= 1250 && page <= 1258) || page == 874;
-}
+bool isWindowsPage(int page) { return (page >= 1250 && page <= 1258) || page == 874; }
 
 // Bytes where Qt's converter and the Unicode mapping tables disagree, beyond
 // the general rules in SingleByte's constructor.
-struct Fix {
+struct Fix
+{
     int page;
     quint8 byte;
     char16_t character;
@@ -163,10 +161,7 @@ bool SingleByte::encode(QStringView text, QByteArray* out, qsizetype* failedAt) 
     return true;
 }
 
-QList<int> singleBytePages()
-{
-    return QList<int>(std::begin(pages), std::end(pages));
-}
+QList<int> singleBytePages() { return QList<int>(std::begin(pages), std::end(pages)); }
 
 const SingleByte* singleByte(int codePage)
 {

@@ -66,7 +66,9 @@ IniFile IniFile::fromFile(const QString& path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return IniFile();
-    struct stat st {};
+    struct stat st
+    {
+    };
     QByteArray bytes;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         char piece[4096];

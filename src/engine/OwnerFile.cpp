@@ -77,8 +77,9 @@ public:
                 .toHex()
                 .left(20);
         const QByteArray path = QFile::encodeName(
-            QDir(QDir::tempPath()).filePath(QStringLiteral("tallyvane-owner-%1.lock")
-                                                .arg(QString::fromLatin1(hash))));
+            QDir(QDir::tempPath())
+                .filePath(
+                    QStringLiteral("tallyvane-owner-%1.lock").arg(QString::fromLatin1(hash))));
         m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (m_fd >= 0)
             ::fchmod(m_fd, 0666); // every user of this computer takes it
@@ -137,10 +138,10 @@ const QRegularExpression& oldPatterns()
     // ("NAME.rpt.XXXXXX": six letters, both cases, with a capital after the
     // first letter, so that a user's own "weekly.rpt.Backup" is never taken
     // for one).
-    static const QRegularExpression re(
-        QStringLiteral("^(\\..+\\.[0-9]+-[0-9a-f]{8}\\.tmp"
-                       "|\\..+\\.(DB|MB|PX|db|mb|px)\\.[A-Za-z]{6}"
-                       "|[^.].*\\.[rR][pP][tT]\\.(?=[A-Za-z]*[a-z])(?=[A-Za-z][A-Za-z]*[A-Z])[A-Za-z]{6})$"));
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\..+\\.[0-9]+-[0-9a-f]{8}\\.tmp"
+        "|\\..+\\.(DB|MB|PX|db|mb|px)\\.[A-Za-z]{6}"
+        "|[^.].*\\.[rR][pP][tT]\\.(?=[A-Za-z]*[a-z])(?=[A-Za-z][A-Za-z]*[A-Z])[A-Za-z]{6})$"));
     return re;
 }
 

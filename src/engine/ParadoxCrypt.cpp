@@ -66,10 +66,7 @@ constexpr quint8 kShuffle[256] = {
     0xf6, 0x83, 0x75, 0x79, 0x9b, 0xeb, 0xc5, 0x85, 0x61, 0x4f, 0x69, 0x3b, 0xe5, 0x64, 0x5f, 0x3f,
 };
 
-inline quint8 low8(int v)
-{
-    return quint8(v & 0xFF);
-}
+inline quint8 low8(int v) { return quint8(v & 0xFF); }
 
 // One piece scrambled with the key bytes k0..k3: the byte at place x moves to
 // place kShuffle[x] - k3 and is mixed with kMaskA[x + k0], kMaskB[to + k1]
@@ -215,12 +212,6 @@ void ParadoxCipher::encryptDataBlock(char* block, int size, int blockNumber) con
     dataBlock<true>(block, size, blockNumber);
 }
 
-void ParadoxCipher::decryptMemo(char* data, qsizetype size) const
-{
-    memo<false>(data, size);
-}
+void ParadoxCipher::decryptMemo(char* data, qsizetype size) const { memo<false>(data, size); }
 
-void ParadoxCipher::encryptMemo(char* data, qsizetype size) const
-{
-    memo<true>(data, size);
-}
+void ParadoxCipher::encryptMemo(char* data, qsizetype size) const { memo<true>(data, size); }

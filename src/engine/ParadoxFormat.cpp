@@ -109,14 +109,8 @@ QByteArray codecName(int codePage)
 
 static const qint64 dayOneJulian = QDate(1, 1, 1).toJulianDay();
 
-qint64 dayNumber(const QDate& date)
-{
-    return date.toJulianDay() - dayOneJulian + 1;
-}
+qint64 dayNumber(const QDate& date) { return date.toJulianDay() - dayOneJulian + 1; }
 
-QDate dateFromDayNumber(qint64 days)
-{
-    return QDate::fromJulianDay(dayOneJulian + days - 1);
-}
+QDate dateFromDayNumber(qint64 days) { return QDate::fromJulianDay(dayOneJulian + days - 1); }
 
 } // namespace ParadoxFormat

@@ -73,10 +73,7 @@ QByteArray codecName(int codePage);
 // that tells the two apart.
 constexpr int DefaultCodePage = 1252;
 
-inline quint16 le16(const char* p)
-{
-    return quint16(quint8(p[0]) | (quint8(p[1]) << 8));
-}
+inline quint16 le16(const char* p) { return quint16(quint8(p[0]) | (quint8(p[1]) << 8)); }
 inline quint32 le32(const char* p)
 {
     return quint32(quint8(p[0])) | (quint32(quint8(p[1])) << 8) | (quint32(quint8(p[2])) << 16) |

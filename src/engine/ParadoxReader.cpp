@@ -21,7 +21,8 @@
 
 using namespace ParadoxFormat;
 
-struct ParadoxReader::Private {
+struct ParadoxReader::Private
+{
     QString path;
     QFile db;
     qint64 dbSize = 0;
@@ -85,7 +86,8 @@ struct ParadoxReader::Private {
             damaged(QStringLiteral("%1 lies beyond the end of %2")
                         .arg(describe(what), QFileInfo(file.fileName()).fileName()));
         if (!file.seek(offset))
-            damaged(QStringLiteral("cannot seek to %1 (%2)").arg(describe(what), file.errorString()));
+            damaged(
+                QStringLiteral("cannot seek to %1 (%2)").arg(describe(what), file.errorString()));
         QByteArray data = file.read(len);
         bytesRead += data.size();
         if (data.size() != len)
@@ -515,58 +517,19 @@ ParadoxReader::ParadoxReader(const QString& path) : d(std::make_unique<Private>(
 
 ParadoxReader::~ParadoxReader() = default;
 
-QString ParadoxReader::path() const
-{
-    return d->path;
-}
-int ParadoxReader::version() const
-{
-    return d->version;
-}
-int ParadoxReader::fileType() const
-{
-    return d->fileType;
-}
-int ParadoxReader::recordSize() const
-{
-    return d->recordSize;
-}
-int ParadoxReader::blockSize() const
-{
-    return d->blockSize;
-}
-qint64 ParadoxReader::recordCount() const
-{
-    return d->recordCount;
-}
-int ParadoxReader::keyFieldCount() const
-{
-    return d->keyFieldCount;
-}
-int ParadoxReader::codePage() const
-{
-    return d->codePage;
-}
-bool ParadoxReader::encrypted() const
-{
-    return d->encrypted;
-}
-quint32 ParadoxReader::passwordChecksum() const
-{
-    return d->checksum;
-}
-QString ParadoxReader::tableName() const
-{
-    return d->tableName;
-}
-const QList<FieldDef>& ParadoxReader::fields() const
-{
-    return d->fields;
-}
-qint64 ParadoxReader::bytesRead() const
-{
-    return d->bytesRead;
-}
+QString ParadoxReader::path() const { return d->path; }
+int ParadoxReader::version() const { return d->version; }
+int ParadoxReader::fileType() const { return d->fileType; }
+int ParadoxReader::recordSize() const { return d->recordSize; }
+int ParadoxReader::blockSize() const { return d->blockSize; }
+qint64 ParadoxReader::recordCount() const { return d->recordCount; }
+int ParadoxReader::keyFieldCount() const { return d->keyFieldCount; }
+int ParadoxReader::codePage() const { return d->codePage; }
+bool ParadoxReader::encrypted() const { return d->encrypted; }
+quint32 ParadoxReader::passwordChecksum() const { return d->checksum; }
+QString ParadoxReader::tableName() const { return d->tableName; }
+const QList<FieldDef>& ParadoxReader::fields() const { return d->fields; }
+qint64 ParadoxReader::bytesRead() const { return d->bytesRead; }
 
 void ParadoxReader::setPassword(const QString& password)
 {
@@ -580,10 +543,7 @@ void ParadoxReader::setPassword(const QString& password)
     d->mbPlainStart = -1;
 }
 
-int ParadoxReader::fieldOffset(int index) const
-{
-    return d->offsets.at(index);
-}
+int ParadoxReader::fieldOffset(int index) const { return d->offsets.at(index); }
 
 void ParadoxReader::setBlobCaching(bool on)
 {
@@ -592,10 +552,7 @@ void ParadoxReader::setBlobCaching(bool on)
         d->blobCache.clear();
 }
 
-bool ParadoxReader::singleByteText() const
-{
-    return d->byteTable != nullptr;
-}
+bool ParadoxReader::singleByteText() const { return d->byteTable != nullptr; }
 
 QString ParadoxReader::decodeText(const char* p, qsizetype len) const
 {

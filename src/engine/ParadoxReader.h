@@ -69,7 +69,8 @@ public:
     // with the number of the block (from 1) and the record's place in it
     // (from 0); the callback returns false to stop early. Same errors as
     // forEachRow().
-    void forEachRecord(const std::function<bool(const char* record, int block, int slot)>& callback);
+    void
+    forEachRecord(const std::function<bool(const char* record, int block, int slot)>& callback);
     // The records of one data block, unscrambled, into *data (block header
     // included, so record `slot` starts at 6 + slot * recordSize()). Returns
     // the number of records in it. Throws DatabaseError on damage.

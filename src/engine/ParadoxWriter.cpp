@@ -39,7 +39,8 @@ const unsigned char memoHeaderStart[] = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x7
 constexpr int memoHeaderMarkOffset = 0x29;
 const unsigned char memoHeaderMark[] = {0xA1, 0x02};
 
-struct Context {
+struct Context
+{
     QString path;
     int codePage = 1252;
     QStringEncoder encoder;
@@ -160,7 +161,8 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b)
     }
 }
 
-struct MemoFile {
+struct MemoFile
+{
     QByteArray data;
     MemoFile() : data(MbBlockSize, '\0')
     {

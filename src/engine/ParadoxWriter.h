@@ -33,7 +33,6 @@ namespace ParadoxWriter {
 // password's checksum and the data blocks and the whole .MB file are
 // scrambled (ParadoxCrypt.h); the header and field list stay readable.
 void writeTable(const QString& path, const QList<FieldDef>& fields, int keyFieldCount,
-                const QList<Row>& rows, int codePage = 1252,
-                const QString& password = QString());
+                const QList<Row>& rows, int codePage = 1252, const QString& password = QString());
 
 } // namespace ParadoxWriter

@@ -95,10 +95,7 @@ QString Session::aliasFolder(const QString& alias) const
     return folderOfAliasLines(aliasParams(alias));
 }
 
-void Session::reset()
-{
-    d = std::make_unique<Private>();
-}
+void Session::reset() { d = std::make_unique<Private>(); }
 
 std::shared_ptr<SharedTableState> Session::tableState(const QString& absolutePath)
 {

@@ -64,8 +64,7 @@ struct Table::Private
 
     DatabaseError notOpen() const
     {
-        return DatabaseError(
-            QStringLiteral("The table %1 is not open.").arg(displayName()));
+        return DatabaseError(QStringLiteral("The table %1 is not open.").arg(displayName()));
     }
 
     void requireActive() const
@@ -321,10 +320,7 @@ struct Table::Private
     void releaseLock() { lock.reset(); }
 };
 
-Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Private>())
-{
-    d->q = this;
-}
+Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Private>()) { d->q = this; }
 
 Table::~Table()
 {
@@ -593,8 +589,8 @@ bool Table::findKey(const QVariantList& values)
     d->sync();
     const IndexDef def = d->cursor.currentIndex();
     if (def.fields.isEmpty())
-        throw DatabaseError(QStringLiteral("The table %1 has no index to search.")
-                                .arg(d->displayName()));
+        throw DatabaseError(
+            QStringLiteral("The table %1 has no index to search.").arg(d->displayName()));
     const QList<int> positions = d->cursor.indexFieldPositions(def);
     const int n = int(std::min(values.size(), positions.size()));
     Row key(d->fields().size());
@@ -722,7 +718,8 @@ void Table::post()
     const QList<FieldDef>& fields = d->fields();
     for (int i = 0; i < fields.size(); ++i) {
         const QVariant& v = d->buffer.value(i);
-        const bool empty = v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+        const bool empty =
+            v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
         if (empty && d->rules.isRequired(fields.at(i)) && fields.at(i).type != FieldType::AutoInc)
             throw DatabaseError(
                 QStringLiteral("A value is required for field '%1'.").arg(d->label(i)));
@@ -795,8 +792,7 @@ void Table::post()
         d->requireWritable();
         const bool keyOrderCurrent = d->cursor.keyOrderCurrent();
         if (editIndex >= 0) {
-            const bool keyKept =
-                compareRows(stored.at(editIndex).values, values, key, false) == 0;
+            const bool keyKept = compareRows(stored.at(editIndex).values, values, key, false) == 0;
             d->shared->rows[editIndex].values = values;
             ++d->shared->generation;
             if (viewCurrent) {
@@ -947,10 +943,7 @@ void Table::setAsInteger(const QString& field, int value)
     d->assign(i, d->rules.fromInteger(d->field(i), value, QString::number(value)));
 }
 
-void Table::setAsBoolean(const QString& field, bool value)
-{
-    setValue(field, QVariant(value));
-}
+void Table::setAsBoolean(const QString& field, bool value) { setValue(field, QVariant(value)); }
 
 void Table::clearValue(const QString& field)
 {

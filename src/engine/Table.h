@@ -87,7 +87,7 @@ public:
     QVariant value(const QString& field) const;
     bool isNull(const QString& field) const;
     QString asString(const QString& field) const;
-    int asInteger(const QString& field) const; // empty reads as 0
+    int asInteger(const QString& field) const;  // empty reads as 0
     bool asBoolean(const QString& field) const; // empty reads as false
 
     // Writing the current row; needs Edit or Insert state. An empty text
@@ -125,10 +125,9 @@ public:
     // on the table sees at once, and the table file is written once, when
     // the outermost batch ends, instead of once per post. Controls bound to
     // this cursor are quiet meanwhile (as with disableControls()) and hear
-    // once at the end. Closing or destroying the cursor ends its batches. Meant for a table this program
-    // holds exclusively (the working table), which no other program reads in
-    // the meantime. endBatch() raises DatabaseError when the file cannot be
-    // written.
+    // once at the end. Closing or destroying the cursor ends its batches. Meant for a table this
+    // program holds exclusively (the working table), which no other program reads in the meantime.
+    // endBatch() raises DatabaseError when the file cannot be written.
     void beginBatch();
     void endBatch();
 

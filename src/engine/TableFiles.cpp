@@ -29,19 +29,17 @@ namespace TableFiles {
 QString resolvePath(const QString& alias, const QString& tableName)
 {
     if (alias.isEmpty())
-        throw DatabaseError(QStringLiteral("No database is set for the table %1.")
-                                .arg(tableName));
+        throw DatabaseError(QStringLiteral("No database is set for the table %1.").arg(tableName));
     if (tableName.isEmpty())
-        throw DatabaseError(QStringLiteral("No table name is set for the database %1.")
-                                .arg(alias));
+        throw DatabaseError(QStringLiteral("No table name is set for the database %1.").arg(alias));
     const QString folder = Session::instance().aliasFolder(alias);
     // Without a folder the table would land in whatever the current
     // folder happens to be; refuse instead.
     if (IsBlank(folder))
-        throw DatabaseError(QStringLiteral("The database %1 names no folder: set its PATH= "
-                                           "line in %2.")
-                                .arg(alias, QDir::toNativeSeparators(
-                                                Session::instance().aliasFile())));
+        throw DatabaseError(
+            QStringLiteral("The database %1 names no folder: set its PATH= "
+                           "line in %2.")
+                .arg(alias, QDir::toNativeSeparators(Session::instance().aliasFile())));
     const QString path = JoinPath(folder, tableName);
     if (QFileInfo::exists(path))
         return QFileInfo(path).absoluteFilePath();
@@ -96,7 +94,8 @@ void removeLeftoverCompanions(const QString& path, bool hasMemo, bool hasKey)
 {
     for (const QString& file : companionFiles(path)) {
         const QString suffix = QFileInfo(file).suffix().toUpper();
-        const bool keep = suffix == QLatin1String("DB") || (suffix == QLatin1String("MB") && hasMemo) ||
+        const bool keep = suffix == QLatin1String("DB") ||
+                          (suffix == QLatin1String("MB") && hasMemo) ||
                           (suffix == QLatin1String("PX") && hasKey);
         if (!keep)
             QFile::remove(file);

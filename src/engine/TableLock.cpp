@@ -111,7 +111,8 @@ bool lockExcludes(const QByteArray& native)
                 fl.l_type = F_UNLCK;
                 ::fcntl(fd, cmd, &fl);
                 verdict = 1;
-            } else if (errno != EACCES && errno != EAGAIN && !(cmd == F_OFD_SETLK && errno == EINVAL)) {
+            } else if (errno != EACCES && errno != EAGAIN &&
+                       !(cmd == F_OFD_SETLK && errno == EINVAL)) {
                 verdict = 2;
             }
         }
@@ -141,10 +142,7 @@ struct TableLock::Handle
 };
 #endif
 
-TableLock::~TableLock()
-{
-    registry().remove(m_lockPath);
-}
+TableLock::~TableLock() { registry().remove(m_lockPath); }
 
 QString TableLock::lockFilePath(const QString& tablePath)
 {
@@ -185,7 +183,7 @@ std::shared_ptr<TableLock> TableLock::acquire(const QString& tablePath)
     const int err = setLock(lock->m_handle->fd, F_SETLK);
     if (refusedLock(err))
         throw inUse(tablePath);
-    const LockSupport support = err != 0              ? LockSupport::None
+    const LockSupport support = err != 0               ? LockSupport::None
                                 : lockExcludes(native) ? LockSupport::Enforced
                                                        : LockSupport::NotEnforced;
 
@@ -199,7 +197,7 @@ std::shared_ptr<TableLock> TableLock::acquire(const QString& tablePath)
                              "the owner file %3 guards the table instead.")
                   .arg(folder, QString::fromLocal8Bit(std::strerror(err)),
                        QDir::toNativeSeparators(ownerPath))
-            : support == LockSupport::NotEnforced
+        : support == LockSupport::NotEnforced
             ? QStringLiteral("The file system of the folder %1 grants locks but does not enforce "
                              "them, so the owner file %2 guards the table instead.")
                   .arg(folder, QDir::toNativeSeparators(ownerPath))

@@ -40,11 +40,7 @@ bool isBinaryType(FieldType t)
 }
 
 // -1, 0 or 1 as `x` comes before, with or after `y`.
-template <typename T>
-int threeWay(const T& x, const T& y)
-{
-    return x < y ? -1 : (x > y ? 1 : 0);
-}
+template <typename T> int threeWay(const T& x, const T& y) { return x < y ? -1 : (x > y ? 1 : 0); }
 
 // Logical values as text: what a user or a report file may write.
 bool parseLogical(const QString& text, bool* ok)
@@ -340,10 +336,10 @@ QVariant ColumnRules::fromText(const FieldDef& def, const QString& text) const
 QVariant ColumnRules::fromInteger(const FieldDef& def, qint64 value, const QString& text) const
 {
     if (isIntegerType(def.type)) {
-        const qint64 lo = def.type == FieldType::Short ? kShortMin
-                                                       : qint64(std::numeric_limits<int>::min()) + 1;
-        const qint64 hi = def.type == FieldType::Short ? kShortMax
-                                                       : qint64(std::numeric_limits<int>::max());
+        const qint64 lo =
+            def.type == FieldType::Short ? kShortMin : qint64(std::numeric_limits<int>::min()) + 1;
+        const qint64 hi =
+            def.type == FieldType::Short ? kShortMax : qint64(std::numeric_limits<int>::max());
         if (value < lo || value > hi)
             throw DatabaseError(
                 QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is "

@@ -69,7 +69,7 @@ private:
     void checkRange(const FieldDef& def, qint64 value, const QString& text) const;
     void checkRangeDouble(const FieldDef& def, double value, const QString& text) const;
 
-    QHash<QString, Range> m_ranges;          // by lower-case field name
+    QHash<QString, Range> m_ranges;           // by lower-case field name
     QHash<QString, bool> m_requiredOverrides; // by lower-case field name
-    QHash<QString, QString> m_labels;        // by lower-case field name
+    QHash<QString, QString> m_labels;         // by lower-case field name
 };

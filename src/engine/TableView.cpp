@@ -43,8 +43,8 @@ int TableView::requireField(const QString& name) const
 {
     const int i = fieldIndexOf(name);
     if (i < 0)
-        throw DatabaseError(QStringLiteral("Field '%1' not found in the table %2.")
-                                .arg(name, m_tableName));
+        throw DatabaseError(
+            QStringLiteral("Field '%1' not found in the table %2.").arg(name, m_tableName));
     return i;
 }
 
@@ -57,8 +57,8 @@ IndexDef TableView::currentIndex() const
     }
     if (indexName.isEmpty())
         return IndexDef(); // no primary index: file order
-    throw DatabaseError(QStringLiteral("The table %1 has no index named '%2'.")
-                            .arg(m_tableName, indexName));
+    throw DatabaseError(
+        QStringLiteral("The table %1 has no index named '%2'.").arg(m_tableName, indexName));
 }
 
 QList<int> TableView::indexFieldPositions(const IndexDef& def) const

@@ -20,7 +20,8 @@ namespace {
 
 QByteArray ownerText(const ProcessIdentity& id)
 {
-    return QStringLiteral("Tallyvane Pro owner file\nhost=%1\npid=%2\nmachine=%3\nboot=%4\nstarted=%5\n")
+    return QStringLiteral(
+               "Tallyvane Pro owner file\nhost=%1\npid=%2\nmachine=%3\nboot=%4\nstarted=%5\n")
         .arg(id.host)
         .arg(id.pid)
         .arg(id.machine, id.boot, id.started)
@@ -57,11 +58,13 @@ private slots:
 
         ProcessIdentity reused = me;
         reused.started = QStringLiteral("1");
-        QCOMPARE(OwnerFile::stateOf(reused), me.started.isEmpty() ? OwnerState::Alive : OwnerState::Gone);
+        QCOMPARE(OwnerFile::stateOf(reused),
+                 me.started.isEmpty() ? OwnerState::Alive : OwnerState::Gone);
 
         ProcessIdentity earlierBoot = me;
         earlierBoot.boot = QStringLiteral("another boot");
-        QCOMPARE(OwnerFile::stateOf(earlierBoot), me.boot.isEmpty() ? OwnerState::Alive : OwnerState::Gone);
+        QCOMPARE(OwnerFile::stateOf(earlierBoot),
+                 me.boot.isEmpty() ? OwnerState::Alive : OwnerState::Gone);
 
         ProcessIdentity elsewhere = ended;
         elsewhere.host = QStringLiteral("faraway");
@@ -102,8 +105,9 @@ private slots:
         QVERIFY(write(path, ownerText(other)));
         OwnerFile::Claim c = OwnerFile::claim(path);
         QCOMPARE(c.result, OwnerFile::Result::HeldByOther);
-        QCOMPARE(OwnerFile::describe(c),
-                 QStringLiteral("the process %1 on the computer %2").arg(other.pid).arg(other.host));
+        QCOMPARE(
+            OwnerFile::describe(c),
+            QStringLiteral("the process %1 on the computer %2").arg(other.pid).arg(other.host));
         OwnerFile::release(path); // not ours: stays
         QVERIFY(QFile::exists(path));
         live.kill();
@@ -150,10 +154,13 @@ private slots:
                  qPrintable(name));
         QVERIFY(name.endsWith(QLatin1String(".tmp")));
         QVERIFY(OwnerFile::isOurTemporary(name));
-        QCOMPARE(ProcessIdentity::hostInName(QStringLiteral("pc 1.example~x")), QStringLiteral("pc_1_example_x"));
-        for (const char* ours : {"base.rpt.jxRJEL", ".CRDATA.DB.aBcDeF", ".x.rpt.12-0badcafe.tmp", ".x.rpt.owner"})
+        QCOMPARE(ProcessIdentity::hostInName(QStringLiteral("pc 1.example~x")),
+                 QStringLiteral("pc_1_example_x"));
+        for (const char* ours :
+             {"base.rpt.jxRJEL", ".CRDATA.DB.aBcDeF", ".x.rpt.12-0badcafe.tmp", ".x.rpt.owner"})
             QVERIFY2(OwnerFile::isOurTemporary(QLatin1String(ours)), ours);
-        for (const char* theirs : {"weekly.rpt", "weekly.rpt.backup", "weekly.rpt.BACKUP", "weekly.rpt.Backup", ".notes.tmp", "CRDATA.OWN"})
+        for (const char* theirs : {"weekly.rpt", "weekly.rpt.backup", "weekly.rpt.BACKUP",
+                                   "weekly.rpt.Backup", ".notes.tmp", "CRDATA.OWN"})
             QVERIFY2(!OwnerFile::isOurTemporary(QLatin1String(theirs)), theirs);
     }
 };

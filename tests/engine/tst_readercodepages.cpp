@@ -37,7 +37,8 @@ QByteArray convert(iconv_t cd, QByteArray in)
     return QByteArray(out, qsizetype(sizeof out - ol));
 }
 
-struct Iconv {
+struct Iconv
+{
     iconv_t cd;
     Iconv(const QByteArray& to, const QByteArray& from) : cd(iconv_open(to, from)) {}
     ~Iconv()

@@ -89,9 +89,10 @@ private slots:
         const QString file = m_root.filePath(QStringLiteral("a-file"));
         writeFile(file, "x");
         s.setNetDir(file);
-        QVERIFY(errorOf([&] { s.checkNetDir(); })
-                    .startsWith(QStringLiteral("The network control directory %1 is not a folder.")
-                                    .arg(file)));
+        QVERIFY(
+            errorOf([&] { s.checkNetDir(); })
+                .startsWith(
+                    QStringLiteral("The network control directory %1 is not a folder.").arg(file)));
         QCOMPARE(s.netDir(), file);
     }
 
@@ -124,7 +125,8 @@ private slots:
         s.rememberRequiredFields(QStringLiteral("/d/T.DB"), {QStringLiteral("Field")});
         QCOMPARE(s.rememberedIndexDefs(QStringLiteral("/d/T.DB"), &known).size(), 1);
         QVERIFY(known);
-        QCOMPARE(s.rememberedRequiredFields(QStringLiteral("/d/T.DB")), QStringList{QStringLiteral("Field")});
+        QCOMPARE(s.rememberedRequiredFields(QStringLiteral("/d/T.DB")),
+                 QStringList{QStringLiteral("Field")});
         s.forgetIndexDefs(QStringLiteral("/d/T.DB"));
         QVERIFY(s.rememberedIndexDefs(QStringLiteral("/d/T.DB"), &known).isEmpty());
         QVERIFY(s.rememberedRequiredFields(QStringLiteral("/d/T.DB")).isEmpty());
@@ -154,8 +156,9 @@ private slots:
 
         // A folder that does not exist cannot hold a lock file.
         const QString nowhere = m_root.filePath(QStringLiteral("nowhere/T.DB"));
-        QVERIFY(errorOf([&] { TableLock::acquire(nowhere); })
-                    .startsWith(QStringLiteral("The table T.DB cannot be locked: ")));
+        QVERIFY(errorOf([&] {
+                    TableLock::acquire(nowhere);
+                }).startsWith(QStringLiteral("The table T.DB cannot be locked: ")));
     }
 };
 

@@ -75,8 +75,8 @@ bool killed()
     return false;
 }
 
-#define GUARD()                                                                                  \
-    if (killed())                                                                                \
+#define GUARD()                                                                                    \
+    if (killed())                                                                                  \
     return -EIO
 
 int rc(int result) { return result < 0 ? -errno : 0; }
@@ -353,7 +353,10 @@ int main(int argc, char* argv[])
 
     // Single-threaded and in the foreground; nothing cached, so that every
     // look at a file reaches the file system (and its counting).
-    std::vector<char*> args = {argv[0], argv[2], const_cast<char*>("-f"), const_cast<char*>("-s"),
+    std::vector<char*> args = {argv[0],
+                               argv[2],
+                               const_cast<char*>("-f"),
+                               const_cast<char*>("-s"),
                                const_cast<char*>("-o"),
                                const_cast<char*>("auto_unmount,attr_timeout=0,entry_timeout=0,"
                                                  "negative_timeout=0,fsname=sharefs")};

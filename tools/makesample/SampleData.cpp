@@ -1,9 +1,9 @@
 #include "SampleData.h"
 
-#include "engine/DatabaseError.h"
-#include "engine/ParadoxWriter.h"
 #include "core/app/StartUp.h"
 #include "core/catalogue/UserFields.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxWriter.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -34,7 +34,10 @@ public:
     int below(int n) { return int(next() % quint64(n)); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
     bool chance(int percent) { return below(100) < percent; }
-    template <typename T> const T& pick(const QList<T>& list) { return list.at(below(int(list.size()))); }
+    template <typename T> const T& pick(const QList<T>& list)
+    {
+        return list.at(below(int(list.size())));
+    }
 
 private:
     quint64 m_state;
@@ -110,13 +113,13 @@ struct Place
 const QList<Place>& places()
 {
     static const QList<Place> list = {
-        {"Springfield", "IL", "USA", "627"}, {"Riverton", "WY", "USA", "825"},
-        {"Fairview", "OR", "USA", "970"},    {"Greenville", "SC", "USA", "296"},
-        {"Madison", "WI", "USA", "537"},     {"Clinton", "IA", "USA", "527"},
-        {"Georgetown", "TX", "USA", "786"},  {"Salem", "MA", "USA", "019"},
-        {"Franklin", "TN", "USA", "370"},    {"Ashland", "KY", "USA", "411"},
-        {"Burlington", "VT", "USA", "054"},  {"Miami", "FL", "USA", "332"},
-        {"Kingston", "ON", "Canada", "K7L"}, {"Halifax", "NS", "Canada", "B3H"},
+        {"Springfield", "IL", "USA", "627"},      {"Riverton", "WY", "USA", "825"},
+        {"Fairview", "OR", "USA", "970"},         {"Greenville", "SC", "USA", "296"},
+        {"Madison", "WI", "USA", "537"},          {"Clinton", "IA", "USA", "527"},
+        {"Georgetown", "TX", "USA", "786"},       {"Salem", "MA", "USA", "019"},
+        {"Franklin", "TN", "USA", "370"},         {"Ashland", "KY", "USA", "411"},
+        {"Burlington", "VT", "USA", "054"},       {"Miami", "FL", "USA", "332"},
+        {"Kingston", "ON", "Canada", "K7L"},      {"Halifax", "NS", "Canada", "B3H"},
         {"Bristol", "", "United Kingdom", "BS1"}, {"Köln", "NRW", "Germany", "506"},
         {"Zürich", "ZH", "Switzerland", "80"},    {"Lyon", "", "France", "690"},
     };
@@ -134,10 +137,10 @@ const QStringList& streets()
 
 const QStringList& titles()
 {
-    static const QStringList list = words(
-        "Owner|Managing Director|Purchasing Manager|Office Manager|Sales Director|Accountant|"
-        "Head of Operations|Project Lead|Buyer|Chief Engineer|Marketing Manager|Assistant|"
-        "Technical Director|Consultant");
+    static const QStringList list =
+        words("Owner|Managing Director|Purchasing Manager|Office Manager|Sales Director|Accountant|"
+              "Head of Operations|Project Lead|Buyer|Chief Engineer|Marketing Manager|Assistant|"
+              "Technical Director|Consultant");
     return list;
 }
 
@@ -150,8 +153,10 @@ QString phone(Dice& dice)
 
 QString asciiFold(QString text)
 {
-    text.replace(QStringLiteral("ø"), QStringLiteral("o")).replace(QStringLiteral("Ø"), QStringLiteral("O"));
-    text.replace(QStringLiteral("ü"), QStringLiteral("u")).replace(QStringLiteral("ö"), QStringLiteral("o"));
+    text.replace(QStringLiteral("ø"), QStringLiteral("o"))
+        .replace(QStringLiteral("Ø"), QStringLiteral("O"));
+    text.replace(QStringLiteral("ü"), QStringLiteral("u"))
+        .replace(QStringLiteral("ö"), QStringLiteral("o"));
     text.remove(QLatin1Char('\'')).remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
     return text.toLower();
 }
@@ -161,15 +166,15 @@ const QDate kBaseDate(2019, 3, 4);
 
 const QStringList& memoLines()
 {
-    static const QStringList list = words(
-        "Prefers to be called in the morning.|Asked for the new price list.|"
-        "Met at the spring trade fair; interested in the service plan.|"
-        "Invoices go to the head office, not to this address.|"
-        "Send the catalogue by post, not by mail.|Long-standing customer; handle with care.|"
-        "Wants a quote for the annual maintenance contract.|"
-        "Moved to a new office last year; check the address before mailing.|"
-        "Referred by a colleague from the regional association.|"
-        "Pays reliably within fourteen days.");
+    static const QStringList list =
+        words("Prefers to be called in the morning.|Asked for the new price list.|"
+              "Met at the spring trade fair; interested in the service plan.|"
+              "Invoices go to the head office, not to this address.|"
+              "Send the catalogue by post, not by mail.|Long-standing customer; handle with care.|"
+              "Wants a quote for the annual maintenance contract.|"
+              "Moved to a new office last year; check the address before mailing.|"
+              "Referred by a colleague from the regional association.|"
+              "Pays reliably within fourteen days.");
     return list;
 }
 
@@ -189,34 +194,20 @@ TableData contacts(int count)
     t.fileName = QStringLiteral("CONTACT.DB");
     t.password = StartUp::tablePassword(0);
     t.fields = {
-        field(s("CustomID"), FieldType::Alpha, 12),
-        field(s("Company"), FieldType::Alpha, 40),
-        field(s("Salutation"), FieldType::Alpha, 10),
-        field(s("FirstName"), FieldType::Alpha, 20),
-        field(s("LastName"), FieldType::Alpha, 25),
-        field(s("Title"), FieldType::Alpha, 30),
-        field(s("Address1"), FieldType::Alpha, 40),
-        field(s("Address2"), FieldType::Alpha, 40),
-        field(s("City"), FieldType::Alpha, 25),
-        field(s("State"), FieldType::Alpha, 15),
-        field(s("ZipCode"), FieldType::Alpha, 10),
-        field(s("Country"), FieldType::Alpha, 20),
-        field(s("Phone1"), FieldType::Alpha, 20),
-        field(s("Phone2"), FieldType::Alpha, 20),
-        field(s("Fax"), FieldType::Alpha, 20),
-        field(s("Email"), FieldType::Alpha, 50),
-        field(s("Status"), FieldType::Alpha, 15),
-        field(s("Created"), FieldType::Date),
-        field(s("LastContact"), FieldType::Date),
-        field(s("LastTime"), FieldType::Time),
-        field(s("Modified"), FieldType::Timestamp),
-        field(s("Revenue"), FieldType::Money),
-        field(s("CreditLimit"), FieldType::Money),
-        field(s("Employees"), FieldType::Long),
-        field(s("Rating"), FieldType::Short),
-        field(s("Discount"), FieldType::Number),
-        field(s("Active"), FieldType::Logical),
-        field(s("Memo"), FieldType::Memo, 60),
+        field(s("CustomID"), FieldType::Alpha, 12),   field(s("Company"), FieldType::Alpha, 40),
+        field(s("Salutation"), FieldType::Alpha, 10), field(s("FirstName"), FieldType::Alpha, 20),
+        field(s("LastName"), FieldType::Alpha, 25),   field(s("Title"), FieldType::Alpha, 30),
+        field(s("Address1"), FieldType::Alpha, 40),   field(s("Address2"), FieldType::Alpha, 40),
+        field(s("City"), FieldType::Alpha, 25),       field(s("State"), FieldType::Alpha, 15),
+        field(s("ZipCode"), FieldType::Alpha, 10),    field(s("Country"), FieldType::Alpha, 20),
+        field(s("Phone1"), FieldType::Alpha, 20),     field(s("Phone2"), FieldType::Alpha, 20),
+        field(s("Fax"), FieldType::Alpha, 20),        field(s("Email"), FieldType::Alpha, 50),
+        field(s("Status"), FieldType::Alpha, 15),     field(s("Created"), FieldType::Date),
+        field(s("LastContact"), FieldType::Date),     field(s("LastTime"), FieldType::Time),
+        field(s("Modified"), FieldType::Timestamp),   field(s("Revenue"), FieldType::Money),
+        field(s("CreditLimit"), FieldType::Money),    field(s("Employees"), FieldType::Long),
+        field(s("Rating"), FieldType::Short),         field(s("Discount"), FieldType::Number),
+        field(s("Active"), FieldType::Logical),       field(s("Memo"), FieldType::Memo, 60),
     };
     for (int i = 1; i <= 16; ++i)
         t.fields << field(QStringLiteral("User%1").arg(i), FieldType::Alpha, 30);
@@ -252,8 +243,9 @@ TableData contacts(int count)
         row[c++] = last;
         row[c++] = dice.pick(titles());
         row[c++] = QStringLiteral("%1 %2").arg(dice.between(1, 480)).arg(dice.pick(streets()));
-        row[c++] = dice.chance(20) ? QVariant(QStringLiteral("Suite %1").arg(dice.between(100, 950)))
-                                   : QVariant();
+        row[c++] = dice.chance(20)
+                       ? QVariant(QStringLiteral("Suite %1").arg(dice.between(100, 950)))
+                       : QVariant();
         row[c++] = s(place.city);
         row[c++] = *place.state ? QVariant(s(place.state)) : QVariant();
         row[c++] = QString::fromLatin1(place.zipPrefix) +
@@ -262,18 +254,21 @@ TableData contacts(int count)
         row[c++] = phone(dice);
         row[c++] = dice.chance(60) ? QVariant(phone(dice)) : QVariant();
         row[c++] = dice.chance(25) ? QVariant(phone(dice)) : QVariant();
-        row[c++] = dice.chance(85) ? QVariant(asciiFold(first) + QLatin1Char('.') + asciiFold(last) +
-                                              (dice.chance(50) ? QStringLiteral("@example.com")
-                                                               : QStringLiteral("@example.org")))
-                                   : QVariant();
+        row[c++] = dice.chance(85)
+                       ? QVariant(asciiFold(first) + QLatin1Char('.') + asciiFold(last) +
+                                  (dice.chance(50) ? QStringLiteral("@example.com")
+                                                   : QStringLiteral("@example.org")))
+                       : QVariant();
         row[c++] = dice.pick(statuses);
         row[c++] = created;
         row[c++] = dice.chance(90) ? QVariant(lastContact) : QVariant();
-        row[c++] = dice.chance(90) ? QVariant(QTime(dice.between(8, 17), dice.below(4) * 15))
-                                   : QVariant();
-        row[c++] = QDateTime(lastContact, QTime(dice.between(8, 18), dice.below(60), dice.below(60)));
-        row[c++] = dice.chance(80) ? QVariant(double(dice.between(500, 2500000)) + dice.below(100) / 100.0)
-                                   : QVariant();
+        row[c++] =
+            dice.chance(90) ? QVariant(QTime(dice.between(8, 17), dice.below(4) * 15)) : QVariant();
+        row[c++] =
+            QDateTime(lastContact, QTime(dice.between(8, 18), dice.below(60), dice.below(60)));
+        row[c++] = dice.chance(80)
+                       ? QVariant(double(dice.between(500, 2500000)) + dice.below(100) / 100.0)
+                       : QVariant();
         row[c++] = double(dice.between(1, 50) * 1000);
         row[c++] = dice.chance(85) ? QVariant(dice.between(1, 4800)) : QVariant();
         row[c++] = dice.chance(70) ? QVariant(dice.between(1, 5)) : QVariant();
@@ -286,8 +281,9 @@ TableData contacts(int count)
         row[c++] = dice.pick(sizes);
         row[c++] = dice.pick(firstNames()) + QLatin1Char(' ') + dice.pick(lastNames());
         for (int u = 5; u <= 16; ++u)
-            row[c++] = dice.chance(15) ? QVariant(QStringLiteral("Note %1-%2").arg(u).arg(dice.below(90) + 10))
-                                       : QVariant();
+            row[c++] = dice.chance(15)
+                           ? QVariant(QStringLiteral("Note %1-%2").arg(u).arg(dice.below(90) + 10))
+                           : QVariant();
         row[c++] = dice.chance(50) ? QVariant(created.addDays(dice.between(30, 700))) : QVariant();
         row[c++] = dice.chance(50) ? QVariant(dice.between(0, 1000) / 4.0) : QVariant();
         row[c++] = dice.chance(50) ? QVariant(double(dice.between(0, 90000))) : QVariant();
@@ -334,7 +330,8 @@ TableData events(int contactCount)
     const QStringList subjects = words(
         "Follow-up on the offer|Annual review|Delivery date|Price list|Service visit|"
         "Training session|New catalogue|Contract renewal|Complaint about packaging|Introduction");
-    const QStringList rooms = words("Their office|Our showroom|Conference room 2|Trade fair stand|Video call");
+    const QStringList rooms =
+        words("Their office|Our showroom|Conference room 2|Trade fair stand|Video call");
     const QStringList letterStates = words("Draft|Sent|Answered");
     const QStringList templates = words("Welcome letter|Price change|Thank you|Reminder");
     const QStringList types = words("Visit|Call back|Demo|Follow-up");
@@ -422,18 +419,33 @@ TableData databases()
             r[1 + names.indexOf(QString::fromLatin1(name))] = s(caption);
         t.rows << r;
     };
-    row(s("Main Office"), {{"User1", "Region"}, {"User2", "Lead source"}, {"User3", "Company size"},
-                           {"User4", "Account manager"}, {"User5", "Industry"},
-                           {"Date1", "Contract start"}, {"Date2", "Next review"},
-                           {"Num1", "Visits per year"}, {"Money1", "Open balance"},
+    row(s("Main Office"), {{"User1", "Region"},
+                           {"User2", "Lead source"},
+                           {"User3", "Company size"},
+                           {"User4", "Account manager"},
+                           {"User5", "Industry"},
+                           {"Date1", "Contract start"},
+                           {"Date2", "Next review"},
+                           {"Num1", "Visits per year"},
+                           {"Money1", "Open balance"},
                            {"Money2", "Budget"}});
-    row(s("Sales Team"), {{"User1", "Territory"}, {"User2", "Campaign"}, {"User3", "Segment"},
-                          {"User4", "Sales rep"}, {"User6", "Competitor"},
-                          {"Date1", "First order"}, {"Num1", "Win chance %"},
-                          {"Num2", "Units"}, {"Money1", "Forecast"}, {"Money8", "Commission"}});
-    row(s("Service Desk"), {{"User1", "Area"}, {"User4", "Technician"}, {"User7", "Contract level"},
-                            {"User16", "Escalation contact"}, {"Date1", "Warranty until"},
-                            {"Date16", "Last inspection"}, {"Num8", "Open tickets"}});
+    row(s("Sales Team"), {{"User1", "Territory"},
+                          {"User2", "Campaign"},
+                          {"User3", "Segment"},
+                          {"User4", "Sales rep"},
+                          {"User6", "Competitor"},
+                          {"Date1", "First order"},
+                          {"Num1", "Win chance %"},
+                          {"Num2", "Units"},
+                          {"Money1", "Forecast"},
+                          {"Money8", "Commission"}});
+    row(s("Service Desk"), {{"User1", "Area"},
+                            {"User4", "Technician"},
+                            {"User7", "Contract level"},
+                            {"User16", "Escalation contact"},
+                            {"Date1", "Warranty until"},
+                            {"Date16", "Last inspection"},
+                            {"Num8", "Open tickets"}});
     return t;
 }
 
@@ -449,7 +461,8 @@ QList<SampleReport> reports()
         f.rPosition = right;
         return f;
     };
-    auto eventField = [&](const QString& name, const QString& caption, int line, int left, int right) {
+    auto eventField = [&](const QString& name, const QString& caption, int line, int left,
+                          int right) {
         ReportFileField f = contactField(name, line, left, right);
         f.dbType = 1;
         f.header = caption;
@@ -464,8 +477,9 @@ QList<SampleReport> reports()
         r.content.order = ReportOrder::Contact;
         r.content.kind = InfoKind::Contact;
         r.content.printableWidth = 75;
-        r.content.fields = {contactField(s("Company"), 1, 1, 24), contactField(s("firstlast"), 1, 26, 45),
-                            contactField(s("Phone1"), 1, 47, 60), contactField(s("Phone2"), 1, 62, 75)};
+        r.content.fields = {
+            contactField(s("Company"), 1, 1, 24), contactField(s("firstlast"), 1, 26, 45),
+            contactField(s("Phone1"), 1, 47, 60), contactField(s("Phone2"), 1, 62, 75)};
         r.content.fields[1].header = s("Name");
         r.content.fields[2].lDots = true;
         list << r;
@@ -477,13 +491,11 @@ QList<SampleReport> reports()
         r.content.order = ReportOrder::Contact;
         r.content.kind = InfoKind::Contact;
         r.content.printableWidth = 110;
-        r.content.fields = {contactField(s("CustomID"), 1, 1, 12),
-                            contactField(s("salutfirstlast"), 1, 14, 45),
-                            contactField(s("Company"), 1, 47, 80),
-                            contactField(s("User1"), 1, 82, 110),
-                            contactField(s("Address1"), 2, 14, 45),
-                            contactField(s("citystatezip"), 2, 47, 80),
-                            contactField(s("Revenue"), 2, 82, 110)};
+        r.content.fields = {
+            contactField(s("CustomID"), 1, 1, 12),  contactField(s("salutfirstlast"), 1, 14, 45),
+            contactField(s("Company"), 1, 47, 80),  contactField(s("User1"), 1, 82, 110),
+            contactField(s("Address1"), 2, 14, 45), contactField(s("citystatezip"), 2, 47, 80),
+            contactField(s("Revenue"), 2, 82, 110)};
         r.content.fields[0].count = true;
         r.content.fields[6].total = true;
         r.content.fields[6].average = true;
@@ -576,8 +588,9 @@ QString writeInstallation(const QString& binFolder)
         error = writeText(bin.filePath(QStringLiteral("NETDIR.INI")),
                           QStringLiteral("[Options]\r\nNetDir=%1\r\n").arg(net));
     if (error.isEmpty())
-        error = writeText(bin.filePath(QStringLiteral("ALIASES.INI")),
-                          QStringLiteral("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=%1\r\n").arg(data));
+        error =
+            writeText(bin.filePath(QStringLiteral("ALIASES.INI")),
+                      QStringLiteral("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=%1\r\n").arg(data));
     return error;
 }
 

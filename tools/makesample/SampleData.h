@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ParadoxTypes.h"
 #include "core/store/ReportFile.h"
+#include "engine/ParadoxTypes.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "core/app/NetDirSetup.h"
-#include "forms/app/NetDirWidget.h"
 #include "core/app/Platform.h"
+#include "forms/app/NetDirWidget.h"
 #include "forms/app/WidgetPlatform.h"
 
 #include <QApplication>

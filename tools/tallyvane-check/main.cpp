@@ -81,7 +81,9 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("give one folder or table at most."));
 
     // The alias folder, when it is needed.
-    auto aliasFolder = [](QString* error) { return FolderCheck::aliasFolder(DatabaseAlias, error); };
+    auto aliasFolder = [](QString* error) {
+        return FolderCheck::aliasFolder(DatabaseAlias, error);
+    };
 
     if (parser.isSet(fields)) {
         QList<TableFields> tables;
@@ -93,10 +95,9 @@ int main(int argc, char* argv[])
             if (folder.isEmpty())
                 return fail(error);
             const QStringList names =
-                positional.isEmpty()
-                    ? QStringList{QLatin1String(FolderCheck::contactTableName),
-                                  QLatin1String(FolderCheck::eventTableName)}
-                    : positional;
+                positional.isEmpty() ? QStringList{QLatin1String(FolderCheck::contactTableName),
+                                                   QLatin1String(FolderCheck::eventTableName)}
+                                     : positional;
             for (const QString& name : names)
                 tables << FolderCheck::readFields(name, FolderCheck::fileInFolder(folder, name));
         }

@@ -1,8 +1,8 @@
 #include "core/app/NetDirSetup.h"
 
+#include "core/app/SharedRoutines.h"
 #include "engine/AppPaths.h"
 #include "engine/IniFile.h"
-#include "core/app/SharedRoutines.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,8 +58,8 @@ QString NetDirSetup::iniPath()
 
 QString NetDirSetup::currentFolder(const QString& path)
 {
-    const QString value = IniFile::fromFile(path).value(QStringLiteral("Options"),
-                                                        QStringLiteral("NetDir"));
+    const QString value =
+        IniFile::fromFile(path).value(QStringLiteral("Options"), QStringLiteral("NetDir"));
     if (value == QLatin1String("xx") || IsBlank(value))
         return QString();
     return value;
@@ -96,7 +96,7 @@ QByteArray NetDirSetup::updatedIni(const QByteArray& existing, const QString& fo
         if (sectionAt >= 0 && isKeyLine(t, "NetDir")) {
             QByteArray ending = lines.at(i).endsWith("\r\n") ? QByteArray("\r\n")
                                 : lines.at(i).endsWith('\n') ? QByteArray("\n")
-                                                              : QByteArray();
+                                                             : QByteArray();
             lines[i] = newLine + ending;
             return lines.join();
         }

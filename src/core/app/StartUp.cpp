@@ -1,10 +1,10 @@
 #include "core/app/StartUp.h"
 
+#include "core/app/Platform.h"
+#include "core/app/SharedRoutines.h"
 #include "engine/AppPaths.h"
 #include "engine/IniFile.h"
-#include "core/app/Platform.h"
 #include "engine/Session.h"
-#include "core/app/SharedRoutines.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,8 +12,8 @@
 bool StartUp::CheckNetDir(QString& folder)
 {
     const QString iniPath = AppPaths::executableFolder() + QStringLiteral("NETDIR.INI");
-    QString value = IniFile::fromFile(iniPath).value(QStringLiteral("Options"),
-                                                     QStringLiteral("NetDir"), QStringLiteral("xx"));
+    QString value = IniFile::fromFile(iniPath).value(
+        QStringLiteral("Options"), QStringLiteral("NetDir"), QStringLiteral("xx"));
     if (!value.isEmpty() && value.endsWith(QLatin1Char('/')))
         value.chop(1);
 

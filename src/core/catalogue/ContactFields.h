@@ -25,7 +25,8 @@ QStringList contactPickListEntries(const QList<FieldDef>& contactFields);
 int indexOfEntry(const QStringList& entries, const QString& text);
 
 // The five summary check boxes of the "Field Definitions" page.
-struct SummaryOptions {
+struct SummaryOptions
+{
     bool totaled = false;  // DBCBTotal
     bool counted = false;  // DBCBCount
     bool averaged = false; // DBCBAverage

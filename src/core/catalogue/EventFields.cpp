@@ -173,10 +173,7 @@ const EventKindInfo* eventKindForCode(QChar code)
     return nullptr;
 }
 
-bool isEventKind(const QString& kind)
-{
-    return eventKindInfo(kind) != nullptr;
-}
+bool isEventKind(const QString& kind) { return eventKindInfo(kind) != nullptr; }
 
 const QList<EventFieldEntry>& eventFieldTable(const QString& kind)
 {

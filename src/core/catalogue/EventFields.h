@@ -16,13 +16,15 @@
 enum class InfoKind { Contact, Event, Note, Call, Letter, Meeting, ToDo, Sale, Quote };
 
 // One row of a kind's field table: the column of EVENT.DB and its caption.
-struct EventFieldEntry {
+struct EventFieldEntry
+{
     QString fieldName;
     QString caption;
 };
 
 // One event kind as the "Report Information" page offers it.
-struct EventKindInfo {
+struct EventKindInfo
+{
     QString keyword;       // "GENERIC", "CALL", ...
     QChar code;            // the one-letter EventKindCode
     InfoKind infoKind;     // the information choice that selects it
@@ -45,19 +47,10 @@ bool isEventKind(const QString& kind);
 
 // The remaining choice, which selects no kind, and its keyword in a report
 // file.
-inline QString contactOnlyKeyword()
-{
-    return QStringLiteral("Contact");
-}
-inline QString contactOnlyCaption()
-{
-    return QStringLiteral("Contact Information Only");
-}
+inline QString contactOnlyKeyword() { return QStringLiteral("Contact"); }
+inline QString contactOnlyCaption() { return QStringLiteral("Contact Information Only"); }
 // Design caption of LblEvent, shown until a kind has been chosen.
-inline QString eventHeadingDefault()
-{
-    return QStringLiteral("Event Fields");
-}
+inline QString eventHeadingDefault() { return QStringLiteral("Event Fields"); }
 
 // The field table of a kind in pick-list order; empty for anything but the
 // eight keywords.

@@ -82,10 +82,7 @@ void parseTabStops(const QString& text, QStringList& entries)
     appendChecked(piece, entries);
 }
 
-QString joinTabStops(const QStringList& entries)
-{
-    return entries.join(QLatin1Char(';'));
-}
+QString joinTabStops(const QStringList& entries) { return entries.join(QLatin1Char(';')); }
 
 QList<int> tabPositions(const QStringList& entries, int averageCharWidth)
 {

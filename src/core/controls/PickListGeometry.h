@@ -60,15 +60,9 @@ QList<QRect> checkMarkStrokes(const QRect& item);
 constexpr int maxMarkHeight = 4096;
 
 // Where the text of a check-box item starts.
-inline int checkBoxTextX(const QRect& item, int itemHeight)
-{
-    return item.left() + itemHeight + 4;
-}
+inline int checkBoxTextX(const QRect& item, int itemHeight) { return item.left() + itemHeight + 4; }
 
 // Where the text of a bold-text item or a plain owner-drawn item starts.
-inline int plainTextX(const QRect& item)
-{
-    return item.left() + 2;
-}
+inline int plainTextX(const QRect& item) { return item.left() + 2; }
 
 } // namespace PickListGeometry

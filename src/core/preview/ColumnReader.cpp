@@ -106,20 +106,11 @@ ColumnReader::ColumnReader(const QString& path, const QStringList& passwords)
 
 ColumnReader::~ColumnReader() = default;
 
-const QList<FieldDef>& ColumnReader::fields() const
-{
-    return m_reader->fields();
-}
+const QList<FieldDef>& ColumnReader::fields() const { return m_reader->fields(); }
 
-qint64 ColumnReader::recordCountHint() const
-{
-    return m_reader->recordCount();
-}
+qint64 ColumnReader::recordCountHint() const { return m_reader->recordCount(); }
 
-int ColumnReader::keyFieldCount() const
-{
-    return m_reader->keyFieldCount();
-}
+int ColumnReader::keyFieldCount() const { return m_reader->keyFieldCount(); }
 
 int ColumnReader::column(const QString& name) const
 {
@@ -133,15 +124,9 @@ int ColumnReader::column(const QString& name) const
     return -1;
 }
 
-FieldType ColumnReader::type(int column) const
-{
-    return fields().at(column).type;
-}
+FieldType ColumnReader::type(int column) const { return fields().at(column).type; }
 
-qint64 ColumnReader::bytesRead() const
-{
-    return m_reader->bytesRead();
-}
+qint64 ColumnReader::bytesRead() const { return m_reader->bytesRead(); }
 
 void ColumnReader::forEach(
     const std::function<bool(const char* record, RecordLocator where)>& callback)
@@ -277,7 +262,7 @@ FieldValue ColumnReader::value(const char* record, int column, QByteArray& buffe
         v.number = ms;
         const qint64 days = qint64(std::floor(ms / 86400000.0));
         const qint64 rest = qBound(qint64(0), qint64(std::llround(ms - double(days) * 86400000.0)),
-                                           qint64(86400000 - 1));
+                                   qint64(86400000 - 1));
         out = putDate(out, days);
         *out++ = ' ';
         out = putTime(out, rest, false);

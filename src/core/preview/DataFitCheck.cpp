@@ -61,8 +61,8 @@ DataFitResult DataFitCheck::checkFolder(const QString& folder, const QStringList
     result.folder = folder;
     const QDir dir(folder);
     if (!dir.exists()) {
-        result.error = QStringLiteral("The folder %1 does not exist.")
-                           .arg(QDir::toNativeSeparators(folder));
+        result.error =
+            QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(folder));
         return result;
     }
     QStringList files;
@@ -85,7 +85,8 @@ QString DataFitCheck::toText(const DataFitResult& result)
                .arg(result.reports.size() == 1 ? QString() : QStringLiteral("s"));
     for (const DataFitReport& r : result.reports) {
         if (!r.error.isEmpty()) {
-            out += QStringLiteral("%1 \"%2\": not checked: %3\n").arg(r.fileName, r.description, r.error);
+            out += QStringLiteral("%1 \"%2\": not checked: %3\n")
+                       .arg(r.fileName, r.description, r.error);
             continue;
         }
         const int misfits = r.misfitCount();

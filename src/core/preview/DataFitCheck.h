@@ -24,7 +24,7 @@ struct DataFitReport
 {
     QString fileName;
     QString description;
-    QString error;   // the file or the tables could not be read
+    QString error; // the file or the tables could not be read
     qint64 records = 0;
     QStringList assumptions;
     QList<DataFitField> fields;

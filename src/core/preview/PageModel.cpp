@@ -64,15 +64,9 @@ PageLine PageModel::blankLine() const
     return line;
 }
 
-int PageModel::recordBlock() const
-{
-    return m_recordLines + (m_recordLines > 1 ? 1 : 0);
-}
+int PageModel::recordBlock() const { return m_recordLines + (m_recordLines > 1 ? 1 : 0); }
 
-QString PageModel::cutMark(int cut)
-{
-    return QStringLiteral("\u2026+%1").arg(cut);
-}
+QString PageModel::cutMark(int cut) { return QStringLiteral("\u2026+%1").arg(cut); }
 
 void PageModel::place(PageLine& line, int left, int width, const QString& text, bool leader,
                       bool trailer, SpanKind kind)
@@ -265,8 +259,7 @@ QRectF PagePainter::cellRect(int line, int column, double dpi)
 void PagePainter::paint(QPainter& painter, const PreviewPage& page, const PageModel& model,
                         double dpi)
 {
-    const QSizeF paper(model.columns() * dpi / PageModel::charsPerInch,
-                       model.lengthInches() * dpi);
+    const QSizeF paper(model.columns() * dpi / PageModel::charsPerInch, model.lengthInches() * dpi);
     painter.fillRect(QRectF(QPointF(0, 0), paper), Qt::white);
     const double cw = dpi / PageModel::charsPerInch;
     const double lh = dpi / PageModel::linesPerInch;
@@ -274,10 +267,12 @@ void PagePainter::paint(QPainter& painter, const PreviewPage& page, const PageMo
     // by letter spacing so that every character stands on its tenth.
     QFont font = pageFont();
     font.setPixelSize(100);
-    const double advance100 = QFontMetricsF(font, painter.device()).horizontalAdvance(QLatin1Char('M'));
+    const double advance100 =
+        QFontMetricsF(font, painter.device()).horizontalAdvance(QLatin1Char('M'));
     const int pixels = qMax(1, int(std::floor(100.0 * cw / qMax(1.0, advance100) * 0.98)));
     font.setPixelSize(qMin(pixels, int(lh)));
-    const double advance = QFontMetricsF(font, painter.device()).horizontalAdvance(QLatin1Char('M'));
+    const double advance =
+        QFontMetricsF(font, painter.device()).horizontalAdvance(QLatin1Char('M'));
     // Letter spacing is scaled with the device's resolution on some
     // devices (printers, PDF): measure how far one unit moves ten letters.
     const QString ten(10, u'M');
@@ -321,9 +316,9 @@ bool PagePainter::writePdf(const QString& path, const PageModel& model, int coun
 {
     QPdfWriter writer(path);
     writer.setResolution(300);
-    writer.setPageSize(QPageSize(QSizeF(model.columns() / double(PageModel::charsPerInch),
-                                        model.lengthInches()),
-                                 QPageSize::Inch, model.paper().name, QPageSize::ExactMatch));
+    writer.setPageSize(
+        QPageSize(QSizeF(model.columns() / double(PageModel::charsPerInch), model.lengthInches()),
+                  QPageSize::Inch, model.paper().name, QPageSize::ExactMatch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(model.paper().name);
     QPainter painter;

@@ -66,7 +66,9 @@ const QList<Combination>& combinations()
         {"salutfirstlast",
          {QStringLiteral("Salutation"), QStringLiteral("FirstName"), QStringLiteral("LastName")},
          {QStringLiteral(" "), QStringLiteral(" ")}},
-        {"firstlast", {QStringLiteral("FirstName"), QStringLiteral("LastName")}, {QStringLiteral(" ")}},
+        {"firstlast",
+         {QStringLiteral("FirstName"), QStringLiteral("LastName")},
+         {QStringLiteral(" ")}},
         {"citystatezip",
          {QStringLiteral("City"), QStringLiteral("State"), QStringLiteral("ZipCode")},
          {QStringLiteral(", "), QStringLiteral(" ")}},
@@ -79,7 +81,8 @@ int findPart(const QList<FieldDef>& fields, const QString& name)
 {
     QStringList names{name};
     if (name == QLatin1String("ZipCode"))
-        names << QStringLiteral("Zip") << QStringLiteral("PostalCode") << QStringLiteral("PostCode");
+        names << QStringLiteral("Zip") << QStringLiteral("PostalCode")
+              << QStringLiteral("PostCode");
     if (name == QLatin1String("FirstName"))
         names << QStringLiteral("First");
     if (name == QLatin1String("LastName"))
@@ -115,8 +118,7 @@ bool comparableLink(FieldType a, FieldType b)
     auto isInt = [](FieldType t) {
         return t == FieldType::Short || t == FieldType::Long || t == FieldType::AutoInc;
     };
-    return a == b || (isInt(a) && isInt(b)) ||
-           (a == FieldType::Alpha && b == FieldType::Alpha);
+    return a == b || (isInt(a) && isInt(b)) || (a == FieldType::Alpha && b == FieldType::Alpha);
 }
 
 // The link between the tables: a column of the contact table that the event
@@ -202,8 +204,9 @@ ReportPlan ReportPlan::make(const QString& dataFolder, const ReportFileContent& 
                    *def.lPosition >= 1 && *def.rPosition >= *def.lPosition;
         f.width = f.placed ? *def.rPosition - *def.lPosition + 1 : 0;
         const QString lower = def.field.toLower();
-        const auto combo = std::find_if(combinations().begin(), combinations().end(),
-                                        [&](const Combination& c) { return lower == QLatin1String(c.name); });
+        const auto combo =
+            std::find_if(combinations().begin(), combinations().end(),
+                         [&](const Combination& c) { return lower == QLatin1String(c.name); });
         if (def.dbType.value_or(0) == 1) {
             f.column = findColumn(eventFields, def.field);
             if (f.column < 0)
@@ -226,11 +229,13 @@ ReportPlan ReportPlan::make(const QString& dataFolder, const ReportFileContent& 
             }
         }
         if (f.source == PreviewField::Source::Missing)
-            plan.assumptions << QStringLiteral("The field %1 is in neither table; it is shown empty.")
+            plan.assumptions << QStringLiteral(
+                                    "The field %1 is in neither table; it is shown empty.")
                                     .arg(def.field);
         else if (!f.placed)
-            plan.assumptions << QStringLiteral("The field %1 has no complete line and positions; it "
-                                               "is not printed.")
+            plan.assumptions << QStringLiteral(
+                                    "The field %1 has no complete line and positions; it "
+                                    "is not printed.")
                                     .arg(def.field);
         f.allowed = f.source == PreviewField::Source::Missing ? SummaryRule{}
                                                               : SummaryRule::forType(f.type);
@@ -271,7 +276,7 @@ ReportPlan ReportPlan::make(const QString& dataFolder, const ReportFileContent& 
                                            "fields are shown alone.");
     const QString dateName = plan.dateColumn >= 0 ? eventFields[plan.dateColumn].name : QString();
     const QString timeName = plan.timeColumn >= 0 ? eventFields[plan.timeColumn].name : QString();
-    const QString when = dateName.isEmpty() ? QStringLiteral("table order")
+    const QString when = dateName.isEmpty()   ? QStringLiteral("table order")
                          : timeName.isEmpty() ? dateName
                                               : QStringLiteral("%1 and %2").arg(dateName, timeName);
     if (plan.contactOrdered && plan.linked())
@@ -387,8 +392,10 @@ public:
             // new longest value.
             int n = 0;
             double number = 0;
-            if (f.source == PreviewField::Source::Contact || f.source == PreviewField::Source::Event) {
-                ColumnReader* reader = f.source == PreviewField::Source::Contact ? contacts : events;
+            if (f.source == PreviewField::Source::Contact ||
+                f.source == PreviewField::Source::Event) {
+                ColumnReader* reader =
+                    f.source == PreviewField::Source::Contact ? contacts : events;
                 const char* record = f.source == PreviewField::Source::Contact ? contact : event;
                 if (!reader || !record)
                     continue;
@@ -540,7 +547,8 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
                     if (plan.contactOrdered) {
                         if (count == 0)
                             records->push_back({where, NoRecord});
-                        acc.add(&contacts, rec, events.get(), nullptr, false, qMax<qint64>(1, count));
+                        acc.add(&contacts, rec, events.get(), nullptr, false,
+                                qMax<qint64>(1, count));
                     } else if (count > 0) {
                         acc.add(&contacts, rec, events.get(), nullptr, false, count);
                     }
@@ -634,10 +642,7 @@ qint64 RowSource::recordCount() const
     return 0;
 }
 
-bool RowSource::countKnown() const
-{
-    return bool(m_records);
-}
+bool RowSource::countKnown() const { return bool(m_records); }
 
 QList<QStringList> RowSource::records(qint64 first, int count)
 {
@@ -659,7 +664,8 @@ QList<QStringList> RowSource::records(qint64 first, int count)
         for (qint64 i = first; i < qint64(m_records->size()) && out.size() < count; ++i) {
             const RecordRef& r = (*m_records)[size_t(i)];
             // Each reader keeps its own block, so both records stay valid.
-            const char* event = m_events && r.event != NoRecord ? m_events->record(r.event) : nullptr;
+            const char* event =
+                m_events && r.event != NoRecord ? m_events->record(r.event) : nullptr;
             out << texts(m_contacts->record(r.contact), event);
         }
         return out;
@@ -717,8 +723,8 @@ QList<std::pair<QString, QString>> summaryTexts(const PreviewField& field, const
     const QString notHere = QStringLiteral("not for this type");
     const bool none = s.count == 0;
     if (d.total)
-        out.append({QStringLiteral("Total"),
-                    a.total ? numberText(field.type, s.sum, false) : notHere});
+        out.append(
+            {QStringLiteral("Total"), a.total ? numberText(field.type, s.sum, false) : notHere});
     if (d.count)
         out.append({QStringLiteral("Count"), a.count ? QString::number(s.count) : notHere});
     if (d.average)
@@ -727,11 +733,11 @@ QList<std::pair<QString, QString>> summaryTexts(const PreviewField& field, const
                     : none     ? QStringLiteral("no values")
                                : numberText(field.type, s.sum / double(s.count), true)});
     if (d.min)
-        out.append({QStringLiteral("Min"), !a.min ? notHere
+        out.append({QStringLiteral("Min"), !a.min   ? notHere
                                            : !s.min ? QStringLiteral("no values")
                                                     : numberText(field.type, *s.min, false)});
     if (d.max)
-        out.append({QStringLiteral("Max"), !a.max ? notHere
+        out.append({QStringLiteral("Max"), !a.max   ? notHere
                                            : !s.max ? QStringLiteral("no values")
                                                     : numberText(field.type, *s.max, false)});
     return out;

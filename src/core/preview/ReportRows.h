@@ -31,9 +31,9 @@ struct PreviewField
 
     ReportFileField def;
     Source source = Source::Missing;
-    int column = -1;     // in its table
-    QList<int> parts;    // a combination's contact columns (-1 for one that is missing)
-    QStringList joins;   // a combination's separator before each part after the first
+    int column = -1;   // in its table
+    QList<int> parts;  // a combination's contact columns (-1 for one that is missing)
+    QStringList joins; // a combination's separator before each part after the first
     FieldType type = FieldType::Alpha;
     bool placed = false; // line and both positions hold usable values
     int width = 0;       // characters (tenths of an inch) from LPosition to RPosition
@@ -50,15 +50,15 @@ struct ReportPlan
     QList<PreviewField> fields;
 
     bool contactOrdered = true;
-    bool usesEvents = false;   // records come from events (or contacts with their events)
-    QChar kindCode;            // the kind's letter; null for contact-only reports
+    bool usesEvents = false; // records come from events (or contacts with their events)
+    QChar kindCode;          // the kind's letter; null for contact-only reports
     int linkContactColumn = -1;
     int linkEventColumn = -1;
-    int kindColumn = -1;       // in the event table
+    int kindColumn = -1; // in the event table
     int dateColumn = -1;
     int timeColumn = -1;
-    QStringList assumptions;   // said in the preview window, one sentence each
-    QString error;             // why nothing can be read (a table missing or damaged)
+    QStringList assumptions; // said in the preview window, one sentence each
+    QString error;           // why nothing can be read (a table missing or damaged)
 
     // Reads the headers of CONTACT.DB and EVENT.DB of the folder (any case
     // of the names) and resolves the report's fields.

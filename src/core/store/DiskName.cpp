@@ -8,10 +8,7 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool isEscapeUnit(char16_t u)
-{
-    return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF;
-}
+bool isEscapeUnit(char16_t u) { return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF; }
 
 // The length of the valid UTF-8 sequence at p (at most `left` bytes), or 0.
 int sequenceLength(const unsigned char* p, qsizetype left)

@@ -1,7 +1,5 @@
 #include "core/store/FolderCheck.h"
 
-#include "engine/DatabaseError.h"
-#include "engine/ParadoxReader.h"
 #include "core/app/SharedRoutines.h"
 #include "core/catalogue/ContactFields.h"
 #include "core/catalogue/EventFields.h"
@@ -10,6 +8,8 @@
 #include "core/store/ReportFile.h"
 #include "core/store/ReportList.h"
 #include "core/store/ReportParser.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,10 +31,7 @@ int blockLine(qsizetype block, int lineOfBlock)
     return kHeaderLines + int(block) * kBlockLines + lineOfBlock;
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
+QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
 // Text for a terminal: control characters (NUL, BEL, ESC and the rest of
 // C0, DEL and C1) from report files and tables would ring, move the cursor
@@ -171,10 +168,7 @@ int FolderCheckResult::cleanCount() const
                              [](const ReportCheck& r) { return r.clean(); }));
 }
 
-int FolderCheckResult::problemReportCount() const
-{
-    return int(reports.size()) - cleanCount();
-}
+int FolderCheckResult::problemReportCount() const { return int(reports.size()) - cleanCount(); }
 
 int FolderCheckResult::problemCount() const
 {

@@ -15,11 +15,11 @@
 // report's event kind does not offer. Used by the tallyvane-check tool.
 
 enum class ReportProblemKind {
-    Refused,        // loading the file stops with an error
-    Columns,        // the column position check refuses the positions
-    ContactField,   // a contact field the contact table does not have
-    EventField,     // an event field the report's event kind does not offer
-    FieldType,      // a field that is neither a contact (0) nor an event (1) field
+    Refused,      // loading the file stops with an error
+    Columns,      // the column position check refuses the positions
+    ContactField, // a contact field the contact table does not have
+    EventField,   // an event field the report's event kind does not offer
+    FieldType,    // a field that is neither a contact (0) nor an event (1) field
 };
 
 struct ReportProblem

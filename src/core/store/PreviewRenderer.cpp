@@ -3,8 +3,8 @@
 #include "core/store/ColumnCheck.h"
 
 #include <QFont>
-#include <QMap>
 #include <QFontMetrics>
+#include <QMap>
 #include <QPainter>
 #include <QPolygon>
 
@@ -26,10 +26,7 @@ void addOnce(QStringList& list, const QString& text)
         list << text;
 }
 
-QString inches(int tenths)
-{
-    return QString::number(tenths / 10.0, 'f', 1);
-}
+QString inches(int tenths) { return QString::number(tenths / 10.0, 'f', 1); }
 
 // A box is drawn when its line and both positions hold values and the line
 // is one of the bands.
@@ -51,15 +48,9 @@ void frameRect(QPainter& p, const QRect& r, QRgb frame, QRgb fill, int width)
 
 } // namespace
 
-int PreviewLayout::xFor(double tenths) const
-{
-    return origin + int(std::lround(tenths * scale));
-}
+int PreviewLayout::xFor(double tenths) const { return origin + int(std::lround(tenths * scale)); }
 
-double PreviewLayout::tenthsAt(int x) const
-{
-    return scale > 0 ? (x - origin) / scale : 0.0;
-}
+double PreviewLayout::tenthsAt(int x) const { return scale > 0 ? (x - origin) / scale : 0.0; }
 
 QRect PreviewLayout::rulerRect() const
 {
@@ -225,14 +216,15 @@ PreviewLayout PreviewRenderer::layout(const QList<PreviewColumn>& columns, int p
         const int x1 = out.xFor(lo - 1);
         const int x2 = std::max(out.xFor(hi) - 1, x1);
         const QRect band = out.bandRect(box.line);
-        box.rect = QRect(QPoint(x1, band.top() + boxInset), QPoint(x2, band.bottom() - boxInset + 1));
+        box.rect =
+            QRect(QPoint(x1, band.top() + boxInset), QPoint(x2, band.bottom() - boxInset + 1));
         out.boxes << box;
     }
     return out;
 }
 
-PreviewLayout PreviewRenderer::layoutToFit(const QList<PreviewColumn>& columns,
-                                           int printableWidth, int pixelWidth)
+PreviewLayout PreviewRenderer::layoutToFit(const QList<PreviewColumn>& columns, int printableWidth,
+                                           int pixelWidth)
 {
     const int span = spanFor(printableWidth, columns);
     const int room = std::max(pixelWidth - gutter - rightMargin, span / 4);
@@ -266,7 +258,8 @@ void PreviewRenderer::paint(QPainter& p, const PreviewLayout& l, int selectedRow
     for (int line = 1; line <= l.lineCount; ++line) {
         const QRect band = l.bandRect(line);
         const QRect paper(QPoint(l.origin, band.top()), QPoint(endX - 1, band.bottom()));
-        p.fillRect(paper, QColor::fromRgb(line % 2 ? qRgb(0xf8, 0xfa, 0xfc) : qRgb(0xef, 0xf3, 0xf8)));
+        p.fillRect(paper,
+                   QColor::fromRgb(line % 2 ? qRgb(0xf8, 0xfa, 0xfc) : qRgb(0xef, 0xf3, 0xf8)));
         if (limitX < endX)
             p.fillRect(QRect(QPoint(std::max(limitX, l.origin), band.top()),
                              QPoint(endX - 1, band.bottom())),

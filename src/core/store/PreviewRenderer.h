@@ -33,11 +33,11 @@ struct PreviewColumn
 // Where a box was drawn, and what the check says about its column.
 struct PreviewBox
 {
-    int row = -1;  // index of the column in the list given
-    int line = 0;  // print line, 1-based
-    int left = 0;  // positions as given
+    int row = -1; // index of the column in the list given
+    int line = 0; // print line, 1-based
+    int left = 0; // positions as given
     int right = 0;
-    QRect rect;    // the pixels the box covers, border included
+    QRect rect; // the pixels the box covers, border included
     QString label;
     QStringList warnings; // the check's warning texts; empty when the column is fine
 
@@ -78,16 +78,17 @@ public:
     static constexpr int rightMargin = 14; // room after the ruler's end
     static constexpr int rulerHeight = 28;
     static constexpr int bandHeight = 24;
-    static constexpr int boxInset = 3;     // between a band's edge and its boxes
-    static constexpr int maxLines = 30;    // bands beyond this are not drawn
-    static constexpr int maxSpan = 1000;   // tenths; columns further right are cut off
+    static constexpr int boxInset = 3;   // between a band's edge and its boxes
+    static constexpr int maxLines = 30;  // bands beyond this are not drawn
+    static constexpr int maxSpan = 1000; // tenths; columns further right are cut off
 
     // The check's warnings for each column, by the same rule as "Check
     // Columns": a column whose left margin is past its right, one whose right
     // margin is past the printable width, and every column of a line that
     // the check finds overlapping another one of that line. The columns must
     // come in the grid's order (by line, field order within a line).
-    static QList<QStringList> columnWarnings(int printableWidth, const QList<PreviewColumn>& columns);
+    static QList<QStringList> columnWarnings(int printableWidth,
+                                             const QList<PreviewColumn>& columns);
 
     // Tenths of an inch the ruler covers: the printable width or the
     // furthest position, whichever is larger, rounded up to a whole inch.
@@ -139,10 +140,10 @@ public:
 
     // Colours, for callers and tests that look at the picture.
     static QRgb paperColour();
-    static QRgb beyondColour();    // paper past the printable width
+    static QRgb beyondColour(); // paper past the printable width
     static QRgb boxFrameColour();
     static QRgb boxFillColour();
     static QRgb warningFrameColour();
     static QRgb warningFillColour();
-    static QRgb limitColour();     // the printable-width mark
+    static QRgb limitColour(); // the printable-width mark
 };

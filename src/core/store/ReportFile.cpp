@@ -1,9 +1,9 @@
 #include "core/store/ReportFile.h"
 
-#include "engine/DatabaseError.h"
-#include "engine/OwnerFile.h"
 #include "core/store/DiskName.h"
 #include "core/store/Windows1252.h"
+#include "engine/DatabaseError.h"
+#include "engine/OwnerFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -64,22 +64,15 @@ void addNumber(QByteArray& out, std::optional<int> value)
     out += "\r\n";
 }
 
-void addFlag(QByteArray& out, bool value)
-{
-    out += value ? "TRUE\r\n" : "FALSE\r\n";
-}
+void addFlag(QByteArray& out, bool value) { out += value ? "TRUE\r\n" : "FALSE\r\n"; }
 
 } // namespace
 
-const QString ReportFile::dotLine()
-{
-    return QString(30, QLatin1Char('.'));
-}
+const QString ReportFile::dotLine() { return QString(30, QLatin1Char('.')); }
 
 QString ReportFile::orderKeyword(ReportOrder order)
 {
-    return order == ReportOrder::Calendar ? QStringLiteral("Calendar")
-                                          : QStringLiteral("Contact");
+    return order == ReportOrder::Calendar ? QStringLiteral("Calendar") : QStringLiteral("Contact");
 }
 
 QString ReportFile::kindKeyword(InfoKind kind)
@@ -185,8 +178,8 @@ std::optional<QString> ReportFile::checkTexts(const ReportFileContent& content)
     for (qsizetype i = 0; i < content.fields.size(); ++i) {
         const ReportFileField& f = content.fields[i];
         const QString name = fieldNameInMessage(f.field, i + 1);
-        if (auto message = checkText(QStringLiteral("The field name of field %1").arg(name),
-                                     f.field))
+        if (auto message =
+                checkText(QStringLiteral("The field name of field %1").arg(name), f.field))
             return message;
         // The loader refuses a zero character in a field name or header (the
         // working table cannot store one): the writer does not write one.
@@ -249,7 +242,8 @@ int writeAll(int fd, const QByteArray& bytes, qsizetype* written)
 {
     *written = 0;
     while (*written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + *written, size_t(bytes.size() - *written));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + *written, size_t(bytes.size() - *written));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -354,7 +348,8 @@ bool ReportFile::save(const QString& path, const ReportFileContent& content, QSt
     const QString shown = QDir::toNativeSeparators(DiskName::readable(info.absoluteFilePath()));
     auto fail = [&](const QString& reason) {
         if (error)
-            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+            *error =
+                QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
         return false;
     };
 
@@ -427,7 +422,8 @@ bool ReportFile::saveNew(const QString& path, const ReportFileContent& content, 
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     auto fail = [&](const QString& reason) {
         if (error)
-            *error = QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
+            *error =
+                QStringLiteral("The report file %1 could not be written: %2").arg(shown, reason);
         return false;
     };
     auto taken = [&] {

@@ -66,8 +66,8 @@ bool isDeviceName(const QString& name)
     const QString upper = name.toUpper();
     if (devices.contains(upper))
         return true;
-    return upper.size() == 4 && (upper.startsWith(QLatin1String("COM")) ||
-                                 upper.startsWith(QLatin1String("LPT"))) &&
+    return upper.size() == 4 &&
+           (upper.startsWith(QLatin1String("COM")) || upper.startsWith(QLatin1String("LPT"))) &&
            upper[3] >= QLatin1Char('1') && upper[3] <= QLatin1Char('9');
 }
 
@@ -95,7 +95,8 @@ std::optional<QByteArray> readHead(const QString& path)
         return std::nullopt;
     char piece[kPieceBytes];
     while (head.size() < kHeadBytes && !twoLinesRead()) {
-        const ssize_t n = ::read(fd, piece, size_t(std::min(kPieceBytes, kHeadBytes - head.size())));
+        const ssize_t n =
+            ::read(fd, piece, size_t(std::min(kPieceBytes, kHeadBytes - head.size())));
         if (n < 0) {
             ::close(fd);
             return std::nullopt;
@@ -147,7 +148,8 @@ bool describeRegularFile(const QString& path, QString* description, QString* typ
     if (end1 >= text.size())
         return true;
     qsizetype start2 = end1 + 1;
-    if (text[end1] == QLatin1Char('\r') && start2 < text.size() && text[start2] == QLatin1Char('\n'))
+    if (text[end1] == QLatin1Char('\r') && start2 < text.size() &&
+        text[start2] == QLatin1Char('\n'))
         ++start2;
     *type = text.mid(start2, lineEnd(start2) - start2);
     return true;
@@ -161,7 +163,9 @@ bool ReportList::GetDescription(const QString& path, QString* description, QStri
     type->clear();
     // Pipes and devices are not read: opening one could wait for ever.
 #ifdef Q_OS_UNIX
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(DiskName::toNative(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
 #else
@@ -242,7 +246,9 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
         bool isDir = d->d_type == DT_DIR;
         bool isFile = d->d_type == DT_REG;
         if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             if (::stat(nativePath.constData(), &st) == 0) {
                 isDir = S_ISDIR(st.st_mode);
                 isFile = S_ISREG(st.st_mode);
@@ -253,17 +259,16 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
         ReportListEntry e;
         e.diskName = DiskName::fromNative(raw);
         e.name = asciiLower(DiskName::readable(e.diskName));
-        e.readable = isFile && describeRegularFile(DiskName::fromNative(nativePath),
-                                                   &e.description, &e.type);
+        e.readable = isFile &&
+                     describeRegularFile(DiskName::fromNative(nativePath), &e.description, &e.type);
         entries.append(e);
     }
     ::closedir(listing);
     // By name first, so that reports with the same description come in the
     // same order every time.
-    std::sort(entries.begin(), entries.end(),
-              [](const ReportListEntry& a, const ReportListEntry& b) {
-                  return a.diskName < b.diskName;
-              });
+    std::sort(
+        entries.begin(), entries.end(),
+        [](const ReportListEntry& a, const ReportListEntry& b) { return a.diskName < b.diskName; });
 #else
     // Sorted by name first, so that reports with the same description come
     // in the same order every time.
@@ -292,7 +297,8 @@ QList<ReportListEntry> ReportList::list(const QString& folder, QString* error)
 
 QString ReportList::noReportsText(const QString& folder)
 {
-    return QStringLiteral("There were no report files (*.rpt) found in the %1 directory").arg(folder);
+    return QStringLiteral("There were no report files (*.rpt) found in the %1 directory")
+        .arg(folder);
 }
 
 QString ReportList::deleteQuestion(const QString& name)
@@ -307,10 +313,10 @@ QString ReportList::resolve(const QString& folder, const QString& name)
     const QString plain = JoinPath(folder, name);
     if (QFileInfo::exists(plain))
         return plain;
-    const QStringList entries = QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
-                                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                   QDir::NoDotAndDotDot,
-                                               QDir::Name);
+    const QStringList entries =
+        QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
     for (const QString& entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return JoinPath(folder, entry);
@@ -327,7 +333,9 @@ bool ReportList::remove(const QString& folder, const QString& diskName)
     const QString path = JoinPath(folder, diskName);
 #ifdef Q_OS_UNIX
     const QByteArray native = DiskName::toNative(path);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     // A report marked read-only is protected: the file system would let its

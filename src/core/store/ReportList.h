@@ -8,11 +8,11 @@
 
 struct ReportListEntry
 {
-    QString description; // first line of the file
-    QString type;        // second line ("Contact" or "Calendar")
-    QString name;        // file name as shown, ASCII letters in lower case, as listed
-    QString diskName;    // the name as the folder holds it (see DiskName: a name that
-                         // is not valid UTF-8 keeps its bytes); what actions act on
+    QString description;  // first line of the file
+    QString type;         // second line ("Contact" or "Calendar")
+    QString name;         // file name as shown, ASCII letters in lower case, as listed
+    QString diskName;     // the name as the folder holds it (see DiskName: a name that
+                          // is not valid UTF-8 keeps its bytes); what actions act on
     bool readable = true; // false when the file could not be read (texts are then empty)
 };
 

@@ -43,7 +43,8 @@ public:
         while (end < size && data[end] != QLatin1Char('\r') && data[end] != QLatin1Char('\n'))
             ++end;
         QString line = m_text.mid(m_pos, end - m_pos);
-        if (end + 1 < size && data[end] == QLatin1Char('\r') && data[end + 1] == QLatin1Char('\n')) {
+        if (end + 1 < size && data[end] == QLatin1Char('\r') &&
+            data[end + 1] == QLatin1Char('\n')) {
             m_pos = end + 2;
         } else {
             if (m_otherEndsLine == 0)
@@ -274,8 +275,8 @@ private:
         if (!number("Line", &f.line) || !number("LPosition", &f.lPosition) ||
             !number("RPosition", &f.rPosition))
             return false;
-        if (!flag("Total", &f.total) || !flag("Count", &f.count) ||
-            !flag("Average", &f.average) || !flag("Min", &f.min) || !flag("Max", &f.max))
+        if (!flag("Total", &f.total) || !flag("Count", &f.count) || !flag("Average", &f.average) ||
+            !flag("Min", &f.min) || !flag("Max", &f.max))
             return false;
 
         // A name of blanks only is a name: the table takes it, and the
@@ -377,7 +378,8 @@ ParsedReport ReportParser::parse(const QByteArray& bytes, const QString& fileNam
     auto lineOf = [&](qsizetype index) {
         int line = 1;
         for (qsizetype i = 0; i < index; ++i) {
-            if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            if (bytes[i] == '\n' ||
+                (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
                 ++line;
         }
         return line;
@@ -403,7 +405,8 @@ ParsedReport ReportParser::load(const QString& path)
         ParsedReport out;
         out.fileName = path;
         out.error = error;
-        out.errorMessage = QStringLiteral("The report file %1 cannot be read: %2").arg(shown, reason);
+        out.errorMessage =
+            QStringLiteral("The report file %1 cannot be read: %2").arg(shown, reason);
         return out;
     };
 
@@ -426,7 +429,9 @@ ParsedReport ReportParser::load(const QString& path)
         int fd;
         ~Close() { ::close(fd); }
     } closeOnReturn{fd};
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0)
         return refuse(ReportParseError::CannotRead, QString::fromLocal8Bit(std::strerror(errno)));
     // Folders, pipes and devices are not report files.
@@ -443,7 +448,8 @@ ParsedReport ReportParser::load(const QString& path)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return refuse(ReportParseError::CannotRead, QString::fromLocal8Bit(std::strerror(errno)));
+            return refuse(ReportParseError::CannotRead,
+                          QString::fromLocal8Bit(std::strerror(errno)));
         if (n == 0)
             break;
         bytes.append(piece, n);

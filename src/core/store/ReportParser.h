@@ -48,20 +48,20 @@ struct ReportParseNoteEntry
 struct ParsedReport
 {
     QString fileName;
-    QString description;                // line 1
-    QString orderText;                  // line 2 as it stands
-    std::optional<ReportOrder> order;   // nothing for an unknown keyword
-    QString kindText;                   // line 3 as it stands
-    std::optional<InfoKind> kind;       // nothing for an unknown keyword
-    int printableWidth = 0;             // line 4; 0 when no whole number
-    int declaredCount = 0;              // line 5 (N); 0 when no whole number
-    QList<ReportFileField> fields;      // the blocks read, in file order
+    QString description;              // line 1
+    QString orderText;                // line 2 as it stands
+    std::optional<ReportOrder> order; // nothing for an unknown keyword
+    QString kindText;                 // line 3 as it stands
+    std::optional<InfoKind> kind;     // nothing for an unknown keyword
+    int printableWidth = 0;           // line 4; 0 when no whole number
+    int declaredCount = 0;            // line 5 (N); 0 when no whole number
+    QList<ReportFileField> fields;    // the blocks read, in file order
 
     ReportParseError error = ReportParseError::None;
-    int errorLine = 0;      // 1-based line of the failure, 0 for the whole file
-    QString errorField;     // the row field the failing line is read into
-    QString errorValue;     // the failing text (cut to 60 characters)
-    QString errorMessage;   // one sentence naming file, line and field
+    int errorLine = 0;    // 1-based line of the failure, 0 for the whole file
+    QString errorField;   // the row field the failing line is read into
+    QString errorValue;   // the failing text (cut to 60 characters)
+    QString errorMessage; // one sentence naming file, line and field
     QList<ReportParseNoteEntry> notes;
 
     bool ok() const { return error == ReportParseError::None; }

@@ -47,10 +47,7 @@ qsizetype firstUnencodable(const QString& text)
     return -1;
 }
 
-bool canEncode(const QString& text)
-{
-    return firstUnencodable(text) < 0;
-}
+bool canEncode(const QString& text) { return firstUnencodable(text) < 0; }
 
 QByteArray encode(const QString& text, bool* ok)
 {

@@ -364,10 +364,11 @@ WorkingTable::LoadResult WorkingTable::load(Table& table, const ParsedReport& re
             if (table.state() != Table::State::Browse)
                 table.cancel();
             table.endBatch();
-            result.error = QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
-                               .arg(QDir::toNativeSeparators(path))
-                               .arg(line)
-                               .arg(column, shortened(error.message()));
+            result.error =
+                QStringLiteral("The report file %1 cannot be loaded: line %2, field %3: %4")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(line)
+                    .arg(column, shortened(error.message()));
             return result;
         }
     }

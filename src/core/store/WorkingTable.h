@@ -86,8 +86,7 @@ public:
 
     // Gives the field its type; a field without a row gets a new one with
     // this header, numbered after the rows there are, all flags false.
-    static void recordField(Table& table, const QString& field, const QString& header,
-                            int dbType);
+    static void recordField(Table& table, const QString& field, const QString& header, int dbType);
     // Deletes the rows whose field is not one of `fields`.
     static void removeRowsExcept(Table& table, const QStringList& fields);
     // Numbers the rows of these fields 1, 2, ... in this order; a field

@@ -9,10 +9,7 @@ namespace {
 const QString customIdName = QStringLiteral("CustomID");
 const QString memoName = QStringLiteral("Memo");
 
-bool isCustomId(const QString& entry)
-{
-    return entry.toLower() == u"customid";
-}
+bool isCustomId(const QString& entry) { return entry.toLower() == u"customid"; }
 
 bool isMemo(const QString& entry, const QString& eventKind)
 {
@@ -89,20 +86,14 @@ QString bothMemosContactMessage()
     return QStringLiteral("You cannot choose both memo fields (1)");
 }
 
-QString bothMemosEventMessage()
-{
-    return QStringLiteral("You cannot choose both memo fields (2)");
-}
+QString bothMemosEventMessage() { return QStringLiteral("You cannot choose both memo fields (2)"); }
 
 QString customIdFirstMessage()
 {
     return QStringLiteral("The CustomID field must appear FIRST on the list");
 }
 
-QString memoLastMessage()
-{
-    return QStringLiteral("The Memo Field must be last.");
-}
+QString memoLastMessage() { return QStringLiteral("The Memo Field must be last."); }
 
 QStringList PickContactFieldClick(PickState& state, const QString& eventKind)
 {
@@ -148,10 +139,7 @@ QStringList PickContactFieldClick(PickState& state, const QString& eventKind)
     return messages;
 }
 
-QString selectedCountLabel(int count)
-{
-    return QStringLiteral("(%1 fields selected)").arg(count);
-}
+QString selectedCountLabel(int count) { return QStringLiteral("(%1 fields selected)").arg(count); }
 
 std::optional<FieldOrder> FillFullList(const QStringList& selectedContacts,
                                        const QStringList& selectedEvents, const QString& eventKind,

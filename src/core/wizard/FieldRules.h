@@ -18,7 +18,8 @@ QString customIdFirstMessage();    // "The CustomID field must appear FIRST on t
 QString memoLastMessage();         // "The Memo Field must be last."
 
 // The two pick lists with their selection, and the wizard's memo flags and count.
-struct PickState {
+struct PickState
+{
     QStringList contactEntries;
     QList<bool> contactSelected; // one per contact entry (missing ones read as false)
     QStringList eventEntries;
@@ -38,7 +39,8 @@ QString selectedCountLabel(int count);
 
 // One RecordDBType call: the layout row's Field, its Header and its DbType
 // (0 contact field or "CustomID", 1 event field).
-struct RecordedField {
+struct RecordedField
+{
     QString field;
     QString header;
     int dbType = 0;
@@ -47,7 +49,8 @@ struct RecordedField {
 };
 
 // What entering the "Field Order" page builds from the selection.
-struct FieldOrder {
+struct FieldOrder
+{
     QStringList entries;          // lbAllFields, top to bottom
     QList<RecordedField> records; // RecordDBType calls, in this order
 };
@@ -66,7 +69,8 @@ bool qOKFieldPositions(const QStringList& order, const QString& eventKind,
                        QString* message = nullptr);
 
 // Result of a press of "Move Up" or "Move Down".
-struct MoveResult {
+struct MoveResult
+{
     QStringList order; // the new order, or the order before the press when refused
     int selected = -1; // selected entry afterwards; -1 after a refusal
     QString message;   // the refusal message; empty when the move stands

@@ -8,27 +8,15 @@ namespace Layout {
 
 namespace {
 
-bool isCustomId(const QString& entry)
-{
-    return entry.toLower() == u"customid";
-}
+bool isCustomId(const QString& entry) { return entry.toLower() == u"customid"; }
 
 } // namespace
 
-QString blankCell()
-{
-    return QStringLiteral("BLANK");
-}
+QString blankCell() { return QStringLiteral("BLANK"); }
 
-QString tooManyFieldsMessage()
-{
-    return QStringLiteral("You cannot have more than 18 fields!");
-}
+QString tooManyFieldsMessage() { return QStringLiteral("You cannot have more than 18 fields!"); }
 
-int clampColumns(int columns)
-{
-    return std::clamp(columns, MinColumns, MaxColumns);
-}
+int clampColumns(int columns) { return std::clamp(columns, MinColumns, MaxColumns); }
 
 QString Grid::text(int column, int row) const
 {

@@ -24,7 +24,8 @@ QString tooManyFieldsMessage(); // "You cannot have more than 18 fields!"
 int clampColumns(int columns);
 
 // The layout of the fields in C columns and R rows.
-struct Grid {
+struct Grid
+{
     int columns = 1;
     int rows = 1;
     // cells[row][column]: the entry laid there, or a null string where none fell.

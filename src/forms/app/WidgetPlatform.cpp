@@ -69,10 +69,10 @@ bool WidgetPlatform::openHelp(const QString& helpFile, int context)
 {
     const QString page = HelpFile::htmlPath(helpFile);
     if (!QFileInfo(page).isFile()) {
-        messageBox(Icon::Error,
-                   QStringLiteral("The help file %1 cannot be found.")
-                       .arg(QDir::toNativeSeparators(page)),
-                   Buttons::Ok);
+        messageBox(
+            Icon::Error,
+            QStringLiteral("The help file %1 cannot be found.").arg(QDir::toNativeSeparators(page)),
+            Buttons::Ok);
         return false;
     }
     if (!m_help)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "forms/app/HelpWidget.h"
 #include "core/app/Platform.h"
+#include "forms/app/HelpWidget.h"
 
 #include <QPointer>
 

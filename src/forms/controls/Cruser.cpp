@@ -1,10 +1,10 @@
 #include "forms/controls/Cruser.h"
 
-#include "engine/DatabaseError.h"
 #include "core/app/SharedRoutines.h"
-#include "engine/Table.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/UserFields.h"
+#include "engine/DatabaseError.h"
+#include "engine/Table.h"
 #include "ui_Cruser.h"
 
 #include <QAbstractButton>
@@ -126,7 +126,9 @@ void TFrmUser::fitGridToContents()
         option.initFrom(top);
         option.text = text;
         option.fontMetrics = QFontMetrics(top->font());
-        return top->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), top).width();
+        return top->style()
+            ->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), top)
+            .width();
     };
     int sideWidth = std::max(kDefaultWidth, sectionWidth(cornerText));
     for (int r = 0; r < grid->rowCount(); ++r) {
@@ -135,8 +137,8 @@ void TFrmUser::fitGridToContents()
     }
     side->setFixedWidth(sideWidth);
 
-    const int rowHeight = std::max({kDefaultHeight, fm.height() + 2,
-                                    QFontMetrics(side->font()).height() + 2});
+    const int rowHeight =
+        std::max({kDefaultHeight, fm.height() + 2, QFontMetrics(side->font()).height() + 2});
     side->setDefaultSectionSize(rowHeight);
     top->setFixedHeight(std::max(kDefaultHeight, QFontMetrics(top->font()).height() + 2));
 

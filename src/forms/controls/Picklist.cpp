@@ -71,10 +71,7 @@ void TPickList::setSelectedStyle(TSelectedStyle style)
     relayoutItems();
 }
 
-QString TPickList::tabStops() const
-{
-    return PickListGeometry::joinTabStops(m_tabStops);
-}
+QString TPickList::tabStops() const { return PickListGeometry::joinTabStops(m_tabStops); }
 
 void TPickList::setTabStops(const QString& text)
 {
@@ -339,10 +336,9 @@ void TPickList::paintItem(QPainter* painter, const QRect& rect, int row, bool se
             emit const_cast<TPickList*>(this)->OnDrawItem(painter, row, rect, selected);
         } else {
             // The list box's own plain drawing: highlight and text.
-            painter->fillRect(rect, palette().color(selected ? QPalette::Highlight
-                                                             : QPalette::Base));
-            painter->setPen(palette().color(selected ? QPalette::HighlightedText
-                                                     : QPalette::Text));
+            painter->fillRect(rect,
+                              palette().color(selected ? QPalette::Highlight : QPalette::Base));
+            painter->setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
             painter->drawText(QPoint(PickListGeometry::plainTextX(rect),
                                      rect.top() + QFontMetrics(font()).ascent()),
                               text);

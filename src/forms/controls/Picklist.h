@@ -119,8 +119,8 @@ private:
     void relayoutItems();
     // Draws an item's text at x on the item's top edge, expanding tabs.
     void drawItemText(QPainter* painter, const QString& text, int x, int top) const;
-    void paintItem(QPainter* painter, const QRect& rect, int row, bool selected,
-                   bool hasFocus, const QStyleOptionViewItem& option) const;
+    void paintItem(QPainter* painter, const QRect& rect, int row, bool selected, bool hasFocus,
+                   const QStyleOptionViewItem& option) const;
     bool hasDrawItemHandler() const;
 
     bool m_useTabStops = true;

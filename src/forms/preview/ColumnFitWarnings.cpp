@@ -68,15 +68,12 @@ QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget, int* index)
 
 } // namespace
 
-QRgb ColumnFitWarnings::warningColour()
-{
-    return PreviewRenderer::warningFillColour();
-}
+QRgb ColumnFitWarnings::warningColour() { return PreviewRenderer::warningFillColour(); }
 
 ColumnFitWarnings::ColumnFitWarnings(QTableWidget* grid, std::function<ReportFileContent()> report,
                                      std::function<QString()> dataFolder, QStringList passwords)
-    : QObject(grid), m_grid(grid), m_report(std::move(report)),
-      m_dataFolder(std::move(dataFolder)), m_passwords(std::move(passwords))
+    : QObject(grid), m_grid(grid), m_report(std::move(report)), m_dataFolder(std::move(dataFolder)),
+      m_passwords(std::move(passwords))
 {
     m_row = new QWidget(grid->parentWidget());
     m_row->setObjectName(QStringLiteral("FitWarnings"));
@@ -111,8 +108,10 @@ ColumnFitWarnings::ColumnFitWarnings(QTableWidget* grid, std::function<ReportFil
         if (!m_colouring)
             scheduleCheck();
     });
-    connect(grid->model(), &QAbstractItemModel::modelReset, this, &ColumnFitWarnings::scheduleCheck);
-    connect(grid->model(), &QAbstractItemModel::rowsInserted, this, &ColumnFitWarnings::scheduleCheck);
+    connect(grid->model(), &QAbstractItemModel::modelReset, this,
+            &ColumnFitWarnings::scheduleCheck);
+    connect(grid->model(), &QAbstractItemModel::rowsInserted, this,
+            &ColumnFitWarnings::scheduleCheck);
     grid->installEventFilter(this);
     m_poll = new QTimer(this);
     m_poll->setInterval(50);
@@ -235,10 +234,7 @@ void ColumnFitWarnings::scanDone()
     colour();
 }
 
-QString ColumnFitWarnings::rowWarning(int row) const
-{
-    return m_warnings.value(row);
-}
+QString ColumnFitWarnings::rowWarning(int row) const { return m_warnings.value(row); }
 
 void ColumnFitWarnings::colour()
 {
@@ -250,7 +246,8 @@ void ColumnFitWarnings::colour()
     QStringList lines;
     // A cell is being typed in when the focus is in an editor on the grid.
     const QWidget* focus = QApplication::focusWidget();
-    const bool editing = focus && focus != m_grid->viewport() && m_grid->viewport()->isAncestorOf(focus);
+    const bool editing =
+        focus && focus != m_grid->viewport() && m_grid->viewport()->isAncestorOf(focus);
     for (int r = 0; r < m_grid->rowCount(); ++r) {
         const QString entry = cellText(m_grid, r, 0);
         const QString name = CaptionToField(kind, entry);

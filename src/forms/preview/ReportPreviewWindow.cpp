@@ -154,10 +154,7 @@ QString ReportPreviewWindow::hostNote()
     return QStringLiteral("The contact manager's own print may differ in fonts and page breaks.");
 }
 
-int ReportPreviewWindow::pageCount() const
-{
-    return m_model->pageCount(m_rows->recordCount());
-}
+int ReportPreviewWindow::pageCount() const { return m_model->pageCount(m_rows->recordCount()); }
 
 void ReportPreviewWindow::startScan()
 {
@@ -258,10 +255,11 @@ void ReportPreviewWindow::showPage(int index)
 void ReportPreviewWindow::updateButtons()
 {
     const int count = pageCount();
-    m_pageLabel->setText(QStringLiteral("Page %1 of %2%3")
-                             .arg(m_page + 1)
-                             .arg(count)
-                             .arg(m_rows->countKnown() ? QString() : QStringLiteral(" (counting)")));
+    m_pageLabel->setText(
+        QStringLiteral("Page %1 of %2%3")
+            .arg(m_page + 1)
+            .arg(count)
+            .arg(m_rows->countKnown() ? QString() : QStringLiteral(" (counting)")));
     m_prior->setEnabled(!m_busy && m_page > 0);
     m_next->setEnabled(!m_busy && m_page + 1 < count);
     m_pdf->setEnabled(!m_busy && scanFinished());
@@ -298,15 +296,9 @@ void ReportPreviewWindow::updateTexts()
     updateButtons();
 }
 
-void ReportPreviewWindow::BtnPriorClick()
-{
-    showPage(m_page - 1);
-}
+void ReportPreviewWindow::BtnPriorClick() { showPage(m_page - 1); }
 
-void ReportPreviewWindow::BtnNextClick()
-{
-    showPage(m_page + 1);
-}
+void ReportPreviewWindow::BtnNextClick() { showPage(m_page + 1); }
 
 bool ReportPreviewWindow::savePdf(const QString& path, QString* error)
 {
@@ -322,7 +314,8 @@ bool ReportPreviewWindow::savePdf(const QString& path, QString* error)
     const qint64 records = m_rows->recordCount();
     const bool ok = PagePainter::writePdf(
         path, *m_model, pageCount(),
-        [&](int i) { return m_model->page(i, *m_rows, records, &m_scan); }, error, [&](int i) {
+        [&](int i) { return m_model->page(i, *m_rows, records, &m_scan); }, error,
+        [&](int i) {
             if (i % 50 == 0) {
                 m_progressBar->setValue(i);
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -343,9 +336,9 @@ bool ReportPreviewWindow::printPages(QPrinter& printer, QString* error)
         return false;
     }
     printer.setFullPage(true);
-    printer.setPageSize(QPageSize(QSizeF(m_model->columns() / double(PageModel::charsPerInch),
-                                         m_model->lengthInches()),
-                                  QPageSize::Inch, m_model->paper().name, QPageSize::ExactMatch));
+    printer.setPageSize(QPageSize(
+        QSizeF(m_model->columns() / double(PageModel::charsPerInch), m_model->lengthInches()),
+        QPageSize::Inch, m_model->paper().name, QPageSize::ExactMatch));
     printer.setDocName(m_plan.report.description);
     QPainter painter;
     if (!painter.begin(&printer)) {

@@ -90,7 +90,8 @@ void ColumnPreviewWidget::setGrid(QTableWidget* grid)
         };
         connect(model, &QAbstractItemModel::rowsInserted, this, refill);
         connect(model, &QAbstractItemModel::rowsRemoved, this, refill);
-        connect(model, &QAbstractItemModel::columnsInserted, this, &ColumnPreviewWidget::invalidate);
+        connect(model, &QAbstractItemModel::columnsInserted, this,
+                &ColumnPreviewWidget::invalidate);
         connect(model, &QAbstractItemModel::columnsRemoved, this, &ColumnPreviewWidget::invalidate);
         connect(model, &QAbstractItemModel::modelReset, this, refill);
         connect(model, &QAbstractItemModel::layoutChanged, this, &ColumnPreviewWidget::invalidate);
@@ -316,10 +317,7 @@ void ColumnPreviewWidget::updateWarningLabel()
         m_warningLabel->setText(text);
 }
 
-QSize ColumnPreviewWidget::sizeHint() const
-{
-    return QSize(640, previewLayout().size.height());
-}
+QSize ColumnPreviewWidget::sizeHint() const { return QSize(640, previewLayout().size.height()); }
 
 QSize ColumnPreviewWidget::minimumSizeHint() const
 {
@@ -383,8 +381,8 @@ bool ColumnPreviewWidget::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_viewport && watched == m_viewport && event->type() == QEvent::ChildPolished) {
         auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child());
-        if (child && child != m_editor && (qobject_cast<QLineEdit*>(child) ||
-                                           qobject_cast<QAbstractSpinBox*>(child)))
+        if (child && child != m_editor &&
+            (qobject_cast<QLineEdit*>(child) || qobject_cast<QAbstractSpinBox*>(child)))
             watchEditor(child);
     } else if (watched == m_editor && event->type() == QEvent::Hide) {
         // The editor closed; what it committed arrives as a change of the
@@ -425,17 +423,15 @@ void ColumnPreviewWidget::watchEditor(QWidget* editor)
     invalidate();
 }
 
-int ColumnPreviewWidget::selectedRow() const
-{
-    return m_grid ? m_grid->currentRow() : -1;
-}
+int ColumnPreviewWidget::selectedRow() const { return m_grid ? m_grid->currentRow() : -1; }
 
 void ColumnPreviewWidget::selectRow(int row)
 {
     if (!m_grid || row < 0 || row >= m_grid->rowCount())
         return;
     const int column = m_grid->currentColumn();
-    m_grid->setCurrentCell(row, column == LineColumn || column == RightColumn ? column : LeftColumn);
+    m_grid->setCurrentCell(row,
+                           column == LineColumn || column == RightColumn ? column : LeftColumn);
 }
 
 void ColumnPreviewWidget::paintEvent(QPaintEvent*)
@@ -471,7 +467,8 @@ void ColumnPreviewWidget::movedPositions(PreviewHit part, int left, int right, i
         // and 300; a column already outside has each position held there.
         const int lo = std::min(left, right);
         const int hi = std::max(left, right);
-        const int d = std::clamp(delta, std::min(0, minPosition - lo), std::max(0, maxPosition - hi));
+        const int d =
+            std::clamp(delta, std::min(0, minPosition - lo), std::max(0, maxPosition - hi));
         *newLeft = std::clamp(left + d, minPosition, maxPosition);
         *newRight = std::clamp(right + d, minPosition, maxPosition);
     }

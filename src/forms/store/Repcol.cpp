@@ -2,13 +2,13 @@
 
 #include "ui_Repcol.h"
 
-#include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
-#include "engine/Table.h"
 #include "core/store/ColumnCheck.h"
-#include "forms/store/ColumnPreviewWidget.h"
 #include "core/wizard/DatabaseAlias.h"
+#include "engine/DatabaseError.h"
+#include "engine/Table.h"
+#include "forms/store/ColumnPreviewWidget.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -145,7 +145,8 @@ void TFrmColumn::openTable(const QString& alias)
     m_table->setTableName(kTableName);
     // Refusals name a column as the grid shows it ("Right Margin").
     for (const GridColumn& column : kColumns)
-        m_table->setDisplayLabel(QString::fromLatin1(column.field), QString::fromLatin1(column.caption));
+        m_table->setDisplayLabel(QString::fromLatin1(column.field),
+                                 QString::fromLatin1(column.caption));
     for (const Limit& limit : kLimits) {
         m_table->setRange(QString::fromLatin1(limit.field), limit.minimum, limit.maximum);
         m_table->setRequired(QString::fromLatin1(limit.field), true);
@@ -202,10 +203,9 @@ void TFrmColumn::loadGrid()
     }
     m_reloadAfterEdit = false;
     const int currentColumn = qMax(grid->currentColumn(), 1);
-    const QString currentField =
-        grid->currentRow() >= 0 && grid->item(grid->currentRow(), 0)
-            ? grid->item(grid->currentRow(), 0)->text()
-            : QString();
+    const QString currentField = grid->currentRow() >= 0 && grid->item(grid->currentRow(), 0)
+                                     ? grid->item(grid->currentRow(), 0)->text()
+                                     : QString();
 
     m_loading = true;
     QList<QStringList> rows;
@@ -355,8 +355,7 @@ bool TFrmColumn::CheckColumnPositions(int maxMargin, Table& table)
     const ColumnCheckResult result = ColumnCheck::CheckColumnPositions(maxMargin, rows);
     if (result.ok())
         return true;
-    Platform::instance().messageBox(Platform::Icon::Warning, result.message,
-                                    Platform::Buttons::Ok);
+    Platform::instance().messageBox(Platform::Icon::Warning, result.message, Platform::Buttons::Ok);
     return false;
 }
 

@@ -2,10 +2,10 @@
 
 #include "ui_Repsel.h"
 
-#include "engine/OwnerFile.h"
 #include "core/app/SharedRoutines.h"
 #include "core/store/ReportList.h"
 #include "core/wizard/DatabaseAlias.h"
+#include "engine/OwnerFile.h"
 #include "forms/app/SelectionFollow.h"
 
 #include <QDir>
@@ -64,7 +64,7 @@ TFrmSelect::TFrmSelect(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     m_ui->grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Room for the three columns and a vertical scroll bar.
     m_ui->grid->setMinimumWidth(248 + 97 + 115 + 2 * m_ui->grid->frameWidth() +
-                              m_ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+                                m_ui->grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
     m_ui->grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_ui->grid->verticalHeader()->setDefaultSectionSize(m_ui->grid->fontMetrics().height() + 6);
 

@@ -2,24 +2,23 @@
 
 #include "ui_Crepmain.h"
 
-#include "engine/AppPaths.h"
-#include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/StartUp.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
+#include "core/store/ReportFile.h"
+#include "core/store/WorkingTable.h"
+#include "core/wizard/DatabaseAlias.h"
+#include "engine/AppPaths.h"
+#include "engine/DatabaseError.h"
 #include "forms/app/SelectionFollow.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
 #include "forms/preview/ColumnFitWarnings.h"
 #include "forms/store/ColumnPreviewWidget.h"
 #include "forms/store/Getfilr.h"
-#include "core/store/ReportFile.h"
-#include "core/store/WorkingTable.h"
-#include "core/wizard/DatabaseAlias.h"
 
-#include <QScopeGuard>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -33,6 +32,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -74,8 +74,8 @@ TFrmCReport::TFrmCReport(QWidget* parent)
     groupInformationChoices();
 
     // A fixed dialog frame with the system menu only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     // Design-time state of the controls.
     TFrmFilename::limitTypedDescription(m_ui->EdDescription);
@@ -128,7 +128,6 @@ TFrmCReport::TFrmCReport(QWidget* parent)
 
 TFrmCReport::~TFrmCReport() = default;
 
-
 void TFrmCReport::connectHandlers()
 {
     // Every handler runs guarded: an error of the engine or of file access
@@ -156,12 +155,14 @@ void TFrmCReport::connectHandlers()
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     on(help, &QShortcut::activated, &TFrmCReport::BtnHelpClick);
 
-    for (QRadioButton* b : {m_ui->RBCreate, m_ui->RbModify, m_ui->RbCopy, m_ui->RBColumn, m_ui->RbDelete})
+    for (QRadioButton* b :
+         {m_ui->RBCreate, m_ui->RbModify, m_ui->RbCopy, m_ui->RBColumn, m_ui->RbDelete})
         onChecked(b, &TFrmCReport::RBCreateClick);
     for (QRadioButton* b : {m_ui->RbContactOrdered, m_ui->rbDateOrdered})
         onChecked(b, &TFrmCReport::Notebook1Click);
     for (QRadioButton* b :
-         {m_ui->RBContact, m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter, m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote})
+         {m_ui->RBContact, m_ui->RBEvent, m_ui->RBNote, m_ui->RbCall, m_ui->RBLetter,
+          m_ui->RbMeeting, m_ui->RbTodo, m_ui->rbSale, m_ui->rbQuote})
         onChecked(b, &TFrmCReport::RBContactClick);
 
     onChecked(m_ui->RBAmPor, &TFrmCReport::RBAmPorClick);
@@ -468,8 +469,8 @@ void TFrmCReport::moveToPage(QObject* sender)
         LBFieldDefsClick();
     }
     if (CurrentPage == 6) {
-        const int selected = int(m_ui->PickContactField->selectedItems().size()
-                                 + m_ui->PickEventField->selectedItems().size());
+        const int selected = int(m_ui->PickContactField->selectedItems().size() +
+                                 m_ui->PickEventField->selectedItems().size());
         m_ui->LblSelected->setText(QStringLiteral("(%1 fields selected)").arg(selected));
     }
 }
@@ -580,6 +581,6 @@ void TFrmCReport::SpinMarginChange()
 {
     // Typed widths follow the user's regional decimal separator.
     const double inches = m_ui->SpinMargin->boundedValue() / 10.0;
-    m_ui->LblMargin->setText(QStringLiteral("(") + QLocale().toString(inches, 'f', 1)
-                       + QStringLiteral("\")"));
+    m_ui->LblMargin->setText(QStringLiteral("(") + QLocale().toString(inches, 'f', 1) +
+                             QStringLiteral("\")"));
 }

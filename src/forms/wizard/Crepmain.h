@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/DatabaseError.h"
-#include "engine/Table.h"
 #include "core/store/ReportFile.h"
 #include "core/store/WorkingTable.h"
-#include "forms/wizard/BoundedSpinBox.h"
 #include "core/wizard/Layout.h"
+#include "engine/DatabaseError.h"
+#include "engine/Table.h"
+#include "forms/wizard/BoundedSpinBox.h"
 
 #include <QChar>
 #include <QDialog>

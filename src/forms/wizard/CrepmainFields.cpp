@@ -11,18 +11,18 @@
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/ContactFields.h"
 #include "core/catalogue/EventFields.h"
+#include "core/wizard/DatabaseAlias.h"
+#include "core/wizard/FieldRules.h"
 #include "forms/controls/Crspecia.h"
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
 #include "forms/wizard/ListEntries.h"
-#include "core/wizard/DatabaseAlias.h"
-#include "core/wizard/FieldRules.h"
 
-#include <QScopeGuard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 namespace {
 
@@ -72,7 +72,8 @@ void TFrmCReport::FillPickFields(QObject* sender)
     // page when the user has made a selection and touched no earlier choice.
     if (sender == m_ui->BtnPrior)
         return;
-    const int selected = m_ui->PickContactField->selectedItemCount() + m_ui->PickEventField->selectedItemCount();
+    const int selected =
+        m_ui->PickContactField->selectedItemCount() + m_ui->PickEventField->selectedItemCount();
     if (selected > 0 && !RefillPickLists)
         return;
 
@@ -211,7 +212,8 @@ bool TFrmCReport::FillFullList(QObject* sender)
 bool TFrmCReport::qOKFieldPositions()
 {
     QString message;
-    const bool ok = FieldRules::qOKFieldPositions(entriesOf(m_ui->lbAllFields), EventKind, &message);
+    const bool ok =
+        FieldRules::qOKFieldPositions(entriesOf(m_ui->lbAllFields), EventKind, &message);
     if (!ok)
         ShowError(message);
     return ok;
@@ -249,15 +251,17 @@ static void applyMove(QListWidget* order, const QListWidget* mirror,
 void TFrmCReport::BtnMoveUpClick()
 {
     setEntries(m_ui->lbMirror, entriesOf(m_ui->lbAllFields));
-    applyMove(m_ui->lbAllFields, m_ui->lbMirror, FieldRules::moveFieldUp(entriesOf(m_ui->lbAllFields), selectedRow(m_ui->lbAllFields),
-                                             EventKind));
+    applyMove(m_ui->lbAllFields, m_ui->lbMirror,
+              FieldRules::moveFieldUp(entriesOf(m_ui->lbAllFields), selectedRow(m_ui->lbAllFields),
+                                      EventKind));
 }
 
 void TFrmCReport::BtnDownClick()
 {
     setEntries(m_ui->lbMirror, entriesOf(m_ui->lbAllFields));
-    applyMove(m_ui->lbAllFields, m_ui->lbMirror, FieldRules::moveFieldDown(entriesOf(m_ui->lbAllFields), selectedRow(m_ui->lbAllFields),
-                                               EventKind));
+    applyMove(m_ui->lbAllFields, m_ui->lbMirror,
+              FieldRules::moveFieldDown(entriesOf(m_ui->lbAllFields),
+                                        selectedRow(m_ui->lbAllFields), EventKind));
 }
 
 // ---- Field definitions -------------------------------------------------------
@@ -287,7 +291,4 @@ void TFrmCReport::BitBtn2Click()
     dialog.exec();
 }
 
-void TFrmCReport::BtnUserClick()
-{
-    TFrmUser::execute(this, DatabaseAlias);
-}
+void TFrmCReport::BtnUserClick() { TFrmUser::execute(this, DatabaseAlias); }

@@ -6,15 +6,15 @@
 #include "ui_Crepmain.h"
 
 #include "core/app/SharedRoutines.h"
-#include "forms/wizard/ListEntries.h"
 #include "forms/wizard/BoundedSpinBox.h"
+#include "forms/wizard/ListEntries.h"
 
-#include <QScopeGuard>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 
 namespace {
@@ -76,7 +76,8 @@ void TFrmCReport::SetGrid()
     GridReady = false;
     const auto ready = qScopeGuard([this] { GridReady = true; });
 
-    m_layoutGrid = Layout::SetGrid(entriesOf(m_ui->lbAllFields), m_ui->SpinCol->boundedValue(), m_ui->rbCustYes->isChecked());
+    m_layoutGrid = Layout::SetGrid(entriesOf(m_ui->lbAllFields), m_ui->SpinCol->boundedValue(),
+                                   m_ui->rbCustYes->isChecked());
 
     m_ui->StringGrid1->clearContents();
     m_ui->StringGrid1->setColumnCount(m_layoutGrid.columns);

@@ -5,26 +5,25 @@
 
 #include "ui_Crepmain.h"
 
-#include "engine/DatabaseError.h"
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/WaitCursor.h"
 #include "core/catalogue/EventFields.h"
-#include "forms/controls/Picklist.h"
 #include "core/store/ColumnCheck.h"
-#include "forms/store/Getfilr.h"
-#include "forms/preview/ReportPreviewWindow.h"
-#include "forms/store/Repcol.h"
 #include "core/store/DiskName.h"
 #include "core/store/ReportFile.h"
 #include "core/store/ReportList.h"
 #include "core/store/ReportParser.h"
 #include "core/store/WorkingTable.h"
+#include "core/wizard/DatabaseAlias.h"
+#include "engine/DatabaseError.h"
+#include "forms/controls/Picklist.h"
+#include "forms/preview/ReportPreviewWindow.h"
+#include "forms/store/Getfilr.h"
+#include "forms/store/Repcol.h"
 #include "forms/store/Repsel.h"
 #include "forms/wizard/BoundedSpinBox.h"
-#include "core/wizard/DatabaseAlias.h"
 
-#include <QScopeGuard>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -33,6 +32,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTableWidget>
 
@@ -155,9 +155,8 @@ void TFrmCReport::LoadConfig()
 
     // The width goes into the box (within its limits) and picks the paper.
     m_ui->SpinMargin->setValue(report.printableWidth);
-    QRadioButton* paper =
-        buttonNamed(*this, ReportFile::paperButtonName(
-                               ReportFile::paperButtonForWidth(report.printableWidth)));
+    QRadioButton* paper = buttonNamed(
+        *this, ReportFile::paperButtonName(ReportFile::paperButtonForWidth(report.printableWidth)));
     check(paper);
     if (paper == m_ui->RbOther)
         RbOtherClick();
@@ -166,7 +165,8 @@ void TFrmCReport::LoadConfig()
     m_ui->rbCustNo->setChecked(true);
 
     if (report.hasCustomId()) {
-        m_ui->LblSelected->setText(QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
+        m_ui->LblSelected->setText(
+            QStringLiteral("(%1 Fields Selected)").arg(report.declaredCount - 1));
         m_ui->rbCustYes->setChecked(true);
     }
 
@@ -280,7 +280,6 @@ void TFrmCReport::writeReportFile(Table& table, bool newName)
     if (!saved)
         throw ReportFileFailure(error);
 }
-
 
 void TFrmCReport::WriteTheReportFile(Table& table) { writeReportFile(table, false); }
 

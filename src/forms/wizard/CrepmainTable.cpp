@@ -5,14 +5,14 @@
 
 #include "ui_Crepmain.h"
 
-#include "engine/DatabaseError.h"
 #include "core/app/SharedRoutines.h"
 #include "core/catalogue/ContactFields.h"
 #include "core/catalogue/EventFields.h"
 #include "core/store/ReportFile.h"
 #include "core/store/WorkingTable.h"
-#include "forms/wizard/ListEntries.h"
 #include "core/wizard/DatabaseAlias.h"
+#include "engine/DatabaseError.h"
+#include "forms/wizard/ListEntries.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -116,9 +116,12 @@ struct BoundBox
 };
 
 const BoundBox kBoundBoxes[] = {
-    {&Ui::TFrmCReport::cbDotLead, &WorkingTable::LDots},  {&Ui::TFrmCReport::cbDotTrail, &WorkingTable::RDots},
-    {&Ui::TFrmCReport::DBCBTotal, &WorkingTable::Total},  {&Ui::TFrmCReport::DBCBCount, &WorkingTable::Count},
-    {&Ui::TFrmCReport::DBCBAverage, &WorkingTable::Average}, {&Ui::TFrmCReport::DBCBMin, &WorkingTable::Min},
+    {&Ui::TFrmCReport::cbDotLead, &WorkingTable::LDots},
+    {&Ui::TFrmCReport::cbDotTrail, &WorkingTable::RDots},
+    {&Ui::TFrmCReport::DBCBTotal, &WorkingTable::Total},
+    {&Ui::TFrmCReport::DBCBCount, &WorkingTable::Count},
+    {&Ui::TFrmCReport::DBCBAverage, &WorkingTable::Average},
+    {&Ui::TFrmCReport::DBCBMin, &WorkingTable::Min},
     {&Ui::TFrmCReport::DBCBMax, &WorkingTable::Max},
 };
 

@@ -49,7 +49,8 @@ using FieldBuilders::field;
 namespace {
 
 // One row of the oracle tables: the values as both sides should see them.
-struct Expected {
+struct Expected
+{
     QString name;             // Alpha 24, empty for none
     std::optional<int> count; // Short
     std::optional<int> total; // Long
@@ -118,7 +119,8 @@ QByteArray latin1(const QString& text)
 void silent(pxdoc_t*, int, const char*, void*) {}
 
 // A pxlib document that is deleted on every way out.
-struct PxDoc {
+struct PxDoc
+{
     pxdoc_t* doc = PX_new3(silent, nullptr, nullptr, nullptr, nullptr);
     ~PxDoc()
     {
@@ -142,7 +144,8 @@ bool writeWithPxlib(const QString& path, const QList<Expected>& rows, const char
     PxDoc px;
     const int n = 7;
     auto* f = static_cast<pxfield_t*>(px.doc->malloc(px.doc, n * sizeof(pxfield_t), "fields"));
-    const struct {
+    const struct
+    {
         const char* name;
         char type;
         int len;

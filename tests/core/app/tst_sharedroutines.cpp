@@ -1,10 +1,10 @@
 #include "ScriptedPlatform.h"
+#include "core/app/SharedRoutines.h"
+#include "core/app/StartUp.h"
 #include "engine/AppPaths.h"
 #include "engine/DatabaseError.h"
 #include "engine/IniFile.h"
 #include "engine/Session.h"
-#include "core/app/SharedRoutines.h"
-#include "core/app/StartUp.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,11 +28,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
         const QString s = pathSeparator();
-        QTest::newRow("plain") << "DATA" << "A.rpt" << "DATA" + s + "A.rpt";
-        QTest::newRow("trailing separator") << "DATA" + s << "A.rpt" << "DATA" + s + "A.rpt";
-        QTest::newRow("empty folder") << "" << "A.rpt" << "A.rpt";
-        QTest::newRow("blank folder") << "   " << "A.rpt" << "A.rpt";
-        QTest::newRow("name with separator") << "DATA" << s + "A.rpt" << "DATA" + s + s + "A.rpt";
+        QTest::newRow("plain") << "DATA"
+                               << "A.rpt"
+                               << "DATA" + s + "A.rpt";
+        QTest::newRow("trailing separator") << "DATA" + s << "A.rpt"
+                                            << "DATA" + s + "A.rpt";
+        QTest::newRow("empty folder") << ""
+                                      << "A.rpt"
+                                      << "A.rpt";
+        QTest::newRow("blank folder") << "   "
+                                      << "A.rpt"
+                                      << "A.rpt";
+        QTest::newRow("name with separator") << "DATA" << s + "A.rpt"
+                                             << "DATA" + s + s + "A.rpt";
     }
     void joinPath()
     {
@@ -81,8 +89,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString aliases = dir.filePath(QStringLiteral("ALIASES.INI"));
-        writeFile(aliases, "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=F:\\SHARED\\DATA\r\n"
-                           "[OTHER]\r\nXPATH=one\r\nPATH=two\r\n[NOPATH]\r\nDEFAULT DRIVER=PARADOX\r\n");
+        writeFile(aliases,
+                  "[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=F:\\SHARED\\DATA\r\n"
+                  "[OTHER]\r\nXPATH=one\r\nPATH=two\r\n[NOPATH]\r\nDEFAULT DRIVER=PARADOX\r\n");
         Session::instance().setAliasFile(aliases);
         QCOMPARE(AliasPath(QStringLiteral("VESKA")), QStringLiteral("F:\\SHARED\\DATA"));
         // Every line containing PATH= counts, and the last one wins.
@@ -94,12 +103,14 @@ private slots:
 
     void iniRules()
     {
-        const IniFile ini = IniFile::fromBytes("; comment\r\n[options]\r\n  NETDIR =  F:\\NETCTL  \r\n"
-                                               "netdir=second\r\n;NetDir=commented\r\n"
-                                               "[Other]\r\nKey=caf\xe9\r\n");
+        const IniFile ini =
+            IniFile::fromBytes("; comment\r\n[options]\r\n  NETDIR =  F:\\NETCTL  \r\n"
+                               "netdir=second\r\n;NetDir=commented\r\n"
+                               "[Other]\r\nKey=caf\xe9\r\n");
         QCOMPARE(ini.value(QStringLiteral("Options"), QStringLiteral("NetDir")),
                  QStringLiteral("F:\\NETCTL"));
-        QCOMPARE(ini.value(QStringLiteral("OTHER"), QStringLiteral("key")), QStringLiteral("caf\u00e9"));
+        QCOMPARE(ini.value(QStringLiteral("OTHER"), QStringLiteral("key")),
+                 QStringLiteral("caf\u00e9"));
         QCOMPARE(ini.value(QStringLiteral("Other"), QStringLiteral("none"), QStringLiteral("d")),
                  QStringLiteral("d"));
         QVERIFY(!ini.contains(QStringLiteral("Missing"), QStringLiteral("NetDir")));
@@ -121,17 +132,18 @@ private slots:
         QTest::newRow("no key") << QByteArray("[Options]\r\nOther=1\r\n") << false << QString();
         QTest::newRow("xx") << QByteArray("[Options]\r\nNetDir=xx\r\n") << false << QString();
         QTest::newRow("XX") << QByteArray("[Options]\r\nNetDir=XX\r\n") << true << "XX";
-        QTest::newRow("one slash") << QByteArray("[Options]\r\nNetDir=F:\\NETCTL/\r\n") << true
-                                   << "F:\\NETCTL";
-        QTest::newRow("two slashes") << QByteArray("[Options]\r\nNetDir=F:\\NETCTL//\r\n") << true
-                                     << "F:\\NETCTL/";
-        QTest::newRow("backslash") << QByteArray("[Options]\r\nNetDir=F:\\NETCTL\\\r\n") << true
-                                   << "F:\\NETCTL\\";
+        QTest::newRow("one slash")
+            << QByteArray("[Options]\r\nNetDir=F:\\NETCTL/\r\n") << true << "F:\\NETCTL";
+        QTest::newRow("two slashes")
+            << QByteArray("[Options]\r\nNetDir=F:\\NETCTL//\r\n") << true << "F:\\NETCTL/";
+        QTest::newRow("backslash")
+            << QByteArray("[Options]\r\nNetDir=F:\\NETCTL\\\r\n") << true << "F:\\NETCTL\\";
         QTest::newRow("empty") << QByteArray("[Options]\r\nNetDir=\r\n") << false << QString();
         QTest::newRow("blanks") << QByteArray("[Options]\r\nNetDir=    \r\n") << false << QString();
-        QTest::newRow("mixed case") << QByteArray("[oPtIoNs]\r\nnEtDiR=/srv/net\r\n") << true
-                                    << "/srv/net";
-        QTest::newRow("only slash") << QByteArray("[Options]\r\nNetDir=/\r\n") << false << QString();
+        QTest::newRow("mixed case")
+            << QByteArray("[oPtIoNs]\r\nnEtDiR=/srv/net\r\n") << true << "/srv/net";
+        QTest::newRow("only slash")
+            << QByteArray("[Options]\r\nNetDir=/\r\n") << false << QString();
     }
     void checkNetDir()
     {

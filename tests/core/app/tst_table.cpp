@@ -96,7 +96,8 @@ private slots:
         QCOMPARE(fields.at(13).name, QStringLiteral("RPosition"));
         QCOMPARE(fields.at(13).type, FieldType::Long);
         QCOMPARE(t->indexDefs().size(), 2);
-        QCOMPARE(t->indexDefs().at(1).fields, (QStringList{QStringLiteral("Line"), QStringLiteral("Order")}));
+        QCOMPARE(t->indexDefs().at(1).fields,
+                 (QStringList{QStringLiteral("Line"), QStringLiteral("Order")}));
         QCOMPARE(t->recordCount(), 0);
         QVERIFY(t->eof());
         QCOMPARE(t->recNo(), -1);
@@ -258,15 +259,33 @@ private slots:
         QTest::addColumn<QString>("readBack");
         QTest::addColumn<int>("asInteger");
         QTest::addColumn<bool>("asBoolean");
-        QTest::newRow("long") << "LPosition" << "42" << "42" << 42 << true;
-        QTest::newRow("long with blanks") << "LPosition" << " 7 " << "7" << 7 << true;
-        QTest::newRow("negative long") << "Line" << "-3" << "-3" << -3 << true;
-        QTest::newRow("empty long") << "LPosition" << "" << "" << 0 << false;
-        QTest::newRow("blank long") << "LPosition" << "   " << "" << 0 << false;
-        QTest::newRow("logical True") << "Total" << "True" << "True" << 1 << true;
-        QTest::newRow("logical f") << "Total" << "f" << "False" << 0 << false;
-        QTest::newRow("logical empty") << "Total" << "" << "" << 0 << false;
-        QTest::newRow("text") << "Header" << "Phone 1" << "Phone 1" << 0 << false;
+        QTest::newRow("long") << "LPosition"
+                              << "42"
+                              << "42" << 42 << true;
+        QTest::newRow("long with blanks") << "LPosition"
+                                          << " 7 "
+                                          << "7" << 7 << true;
+        QTest::newRow("negative long") << "Line"
+                                       << "-3"
+                                       << "-3" << -3 << true;
+        QTest::newRow("empty long") << "LPosition"
+                                    << ""
+                                    << "" << 0 << false;
+        QTest::newRow("blank long") << "LPosition"
+                                    << "   "
+                                    << "" << 0 << false;
+        QTest::newRow("logical True") << "Total"
+                                      << "True"
+                                      << "True" << 1 << true;
+        QTest::newRow("logical f") << "Total"
+                                   << "f"
+                                   << "False" << 0 << false;
+        QTest::newRow("logical empty") << "Total"
+                                       << ""
+                                       << "" << 0 << false;
+        QTest::newRow("text") << "Header"
+                              << "Phone 1"
+                              << "Phone 1" << 0 << false;
     }
 
     void typedValues()
@@ -300,13 +319,16 @@ private slots:
         QTest::newRow("required by cursor") << "requiredOverride"
                                             << "A value is required for field 'Line'.";
         QTest::newRow("key violation")
-            << "key" << "Key violation: the table CRDATA.DB already has a row with the key 'Company'.";
+            << "key"
+            << "Key violation: the table CRDATA.DB already has a row with the key 'Company'.";
         QTest::newRow("not an integer")
-            << "integer" << "'12a' is not a valid integer value for field 'LPosition'.";
+            << "integer"
+            << "'12a' is not a valid integer value for field 'LPosition'.";
         QTest::newRow("integer too large")
-            << "huge" << "'3000000000' is not a valid integer value for field 'LPosition'.";
-        QTest::newRow("not a logical")
-            << "logical" << "'maybe' is not a valid logical value for field 'LDots'.";
+            << "huge"
+            << "'3000000000' is not a valid integer value for field 'LPosition'.";
+        QTest::newRow("not a logical") << "logical"
+                                       << "'maybe' is not a valid logical value for field 'LDots'.";
         QTest::newRow("out of range")
             << "range"
             << "'301' is not a valid value for field 'RPosition'. The allowed range is 1 to 300.";
@@ -314,25 +336,32 @@ private slots:
             << "rangeLow"
             << "'0' is not a valid value for field 'Line'. The allowed range is 1 to 9.";
         QTest::newRow("text too long")
-            << "long" << QStringLiteral("The text '%1' is too long for field 'Field', which holds "
-                                        "at most 50 characters.")
-                             .arg(QString(51, QLatin1Char('x')));
-        QTest::newRow("unknown field") << "field" << "Field 'Colour' not found in the table CRDATA.DB.";
+            << "long"
+            << QStringLiteral("The text '%1' is too long for field 'Field', which holds "
+                              "at most 50 characters.")
+                   .arg(QString(51, QLatin1Char('x')));
+        QTest::newRow("unknown field") << "field"
+                                       << "Field 'Colour' not found in the table CRDATA.DB.";
         QTest::newRow("not editing")
             << "notEditing"
             << "The table CRDATA.DB is not being edited: start an insert or edit first.";
-        QTest::newRow("unknown index") << "index" << "The table CRDATA.DB has no index named 'iName'.";
+        QTest::newRow("unknown index") << "index"
+                                       << "The table CRDATA.DB has no index named 'iName'.";
         QTest::newRow("missing table")
-            << "missingTable" << "The table NOPE.DB cannot be found in " + QDir::toNativeSeparators(m_data) + ".";
-        QTest::newRow("unknown alias") << "alias" << "Unknown database: NOSUCH.";
+            << "missingTable"
+            << "The table NOPE.DB cannot be found in " + QDir::toNativeSeparators(m_data) + ".";
+        QTest::newRow("unknown alias") << "alias"
+                                       << "Unknown database: NOSUCH.";
         QTest::newRow("alias without folder")
             << "noPath"
             << "The database EMPTY names no folder: set its PATH= line in " +
                    QDir::toNativeSeparators(m_root.filePath(QStringLiteral("EMPTY.INI"))) + ".";
-        QTest::newRow("closed table") << "closed" << "The table CRDATA.DB is not open.";
-        QTest::newRow("delete from empty") << "emptyDelete" << "The table CRDATA.DB has no row to delete.";
-        QTest::newRow("delete an open table")
-            << "deleteOpen" << "Close the table CRDATA.DB before deleting it.";
+        QTest::newRow("closed table") << "closed"
+                                      << "The table CRDATA.DB is not open.";
+        QTest::newRow("delete from empty") << "emptyDelete"
+                                           << "The table CRDATA.DB has no row to delete.";
+        QTest::newRow("delete an open table") << "deleteOpen"
+                                              << "Close the table CRDATA.DB before deleting it.";
     }
 
     void refusals()
@@ -513,8 +542,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_data + QStringLiteral("/CRDATA.PX")));
         QVERIFY(!stale.exists());
         QVERIFY(report.exists());
-        QCOMPARE(errorOf([&]() { t.deleteTable(); }),
-                 "The table CRDATA.DB cannot be found in " + QDir::toNativeSeparators(m_data) + ".");
+        QCOMPARE(errorOf([&]() { t.deleteTable(); }), "The table CRDATA.DB cannot be found in " +
+                                                          QDir::toNativeSeparators(m_data) + ".");
     }
 
     // Dates, times and timestamps typed as text: each format the cursor
@@ -525,22 +554,34 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QVariant>("expected"); // invalid: refused
         const QDate day(2024, 3, 5);
-        QTest::newRow("date iso") << "D" << " 2024-03-05 " << QVariant(day);
-        QTest::newRow("date m/d/y") << "D" << "3/5/2024" << QVariant(day);
-        QTest::newRow("date d.m.y") << "D" << "5.3.2024" << QVariant(day);
-        QTest::newRow("date bad") << "D" << "2024-13-05" << QVariant();
-        QTest::newRow("time h:m:s") << "T" << "9:05:07" << QVariant(QTime(9, 5, 7));
-        QTest::newRow("time h:m") << "T" << "9:05" << QVariant(QTime(9, 5));
-        QTest::newRow("time ms") << "T" << "9:05:07.250" << QVariant(QTime(9, 5, 7, 250));
-        QTest::newRow("time bad") << "T" << "25:00" << QVariant();
-        QTest::newRow("stamp space") << "S" << "2024-03-05 09:05:07"
-                                     << QVariant(QDateTime(day, QTime(9, 5, 7)));
-        QTest::newRow("stamp T") << "S" << "2024-03-05T09:05:07"
+        QTest::newRow("date iso") << "D"
+                                  << " 2024-03-05 " << QVariant(day);
+        QTest::newRow("date m/d/y") << "D"
+                                    << "3/5/2024" << QVariant(day);
+        QTest::newRow("date d.m.y") << "D"
+                                    << "5.3.2024" << QVariant(day);
+        QTest::newRow("date bad") << "D"
+                                  << "2024-13-05" << QVariant();
+        QTest::newRow("time h:m:s") << "T"
+                                    << "9:05:07" << QVariant(QTime(9, 5, 7));
+        QTest::newRow("time h:m") << "T"
+                                  << "9:05" << QVariant(QTime(9, 5));
+        QTest::newRow("time ms") << "T"
+                                 << "9:05:07.250" << QVariant(QTime(9, 5, 7, 250));
+        QTest::newRow("time bad") << "T"
+                                  << "25:00" << QVariant();
+        QTest::newRow("stamp space")
+            << "S"
+            << "2024-03-05 09:05:07" << QVariant(QDateTime(day, QTime(9, 5, 7)));
+        QTest::newRow("stamp T") << "S"
+                                 << "2024-03-05T09:05:07"
                                  << QVariant(QDateTime(day, QTime(9, 5, 7)));
-        QTest::newRow("stamp h:m") << "S" << "2024-03-05 09:05"
-                                   << QVariant(QDateTime(day, QTime(9, 5)));
-        QTest::newRow("stamp day") << "S" << "2024-03-05" << QVariant(QDateTime(day, QTime(0, 0)));
-        QTest::newRow("stamp bad") << "S" << "5 March" << QVariant();
+        QTest::newRow("stamp h:m") << "S"
+                                   << "2024-03-05 09:05" << QVariant(QDateTime(day, QTime(9, 5)));
+        QTest::newRow("stamp day") << "S"
+                                   << "2024-03-05" << QVariant(QDateTime(day, QTime(0, 0)));
+        QTest::newRow("stamp bad") << "S"
+                                   << "5 March" << QVariant();
     }
     void readsDatesAndTimesFromText()
     {
@@ -573,7 +614,8 @@ private slots:
         const QString copy = m_root.filePath(QStringLiteral("real"));
         QDir().mkpath(copy);
         QFile::remove(copy + QStringLiteral("/country.db"));
-        QVERIFY(QFile::copy(testdata + QStringLiteral("/country.db"), copy + QStringLiteral("/country.db")));
+        QVERIFY(QFile::copy(testdata + QStringLiteral("/country.db"),
+                            copy + QStringLiteral("/country.db")));
         const QString aliasFile = m_root.filePath(QStringLiteral("REAL.INI"));
         QVERIFY(TempInstallation::writeAliasFile(aliasFile, copy));
         Session::instance().setAliasFile(aliasFile);
@@ -619,8 +661,9 @@ private slots:
         t.setExclusive(true);
         t.open();
         const QString error = errorOf([&]() { t.recordCount(); });
-        QCOMPARE(error, QStringLiteral("The table CRDATA.DB is encrypted, and none of the passwords "
-                                       "of this program opens it."));
+        QCOMPARE(error,
+                 QStringLiteral("The table CRDATA.DB is encrypted, and none of the passwords "
+                                "of this program opens it."));
         QVERIFY(!error.contains(QStringLiteral("sesame")));
         // Nothing is written over it either.
         QVERIFY(!errorOf([&]() { t.insert(); }).isEmpty());
@@ -630,8 +673,10 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "missing" << "The network control directory %1 does not exist.";
-        QTest::newRow("a file") << "file" << "The network control directory %1 is not a folder.";
+        QTest::newRow("missing") << "missing"
+                                 << "The network control directory %1 does not exist.";
+        QTest::newRow("a file") << "file"
+                                << "The network control directory %1 is not a folder.";
     }
 
     void netDirMustBeUsable()

@@ -4,7 +4,8 @@
 
 namespace {
 
-struct Row {
+struct Row
+{
     const char* field;
     const char* caption;
 };
@@ -93,36 +94,28 @@ private slots:
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QChar>("code");
         QTest::addColumn<int>("fields");
-        QTest::newRow("GENERIC") << "GENERIC"
-                                 << int(InfoKind::Event) << "Event"
+        QTest::newRow("GENERIC") << "GENERIC" << int(InfoKind::Event) << "Event"
                                  << "Include Basic Event Fields"
                                  << "Event-related Fields" << QChar('E') << 12;
-        QTest::newRow("CALL") << "CALL"
-                              << int(InfoKind::Call) << "Call"
+        QTest::newRow("CALL") << "CALL" << int(InfoKind::Call) << "Call"
                               << "Include Call Event Fields"
                               << "Call-related Fields" << QChar('C') << 9;
-        QTest::newRow("LETTER") << "LETTER"
-                                << int(InfoKind::Letter) << "Letter"
+        QTest::newRow("LETTER") << "LETTER" << int(InfoKind::Letter) << "Letter"
                                 << "Include Letter Event Fields"
                                 << "Letter-related Fields" << QChar('L') << 10;
-        QTest::newRow("MEETING") << "MEETING"
-                                 << int(InfoKind::Meeting) << "Meeting"
+        QTest::newRow("MEETING") << "MEETING" << int(InfoKind::Meeting) << "Meeting"
                                  << "Include Meetings Event Fields"
                                  << "Meeting-related Fields" << QChar('M') << 10;
-        QTest::newRow("TO-DO") << "TO-DO"
-                               << int(InfoKind::ToDo) << "TO-DO"
+        QTest::newRow("TO-DO") << "TO-DO" << int(InfoKind::ToDo) << "TO-DO"
                                << "Include To-do Fields"
                                << "To-do - related Fields" << QChar('T') << 8;
-        QTest::newRow("NOTE") << "NOTE"
-                              << int(InfoKind::Note) << "Note"
+        QTest::newRow("NOTE") << "NOTE" << int(InfoKind::Note) << "Note"
                               << "Include Note Fields"
                               << "Note-related Fields" << QChar('N') << 4;
-        QTest::newRow("SALE") << "SALE"
-                              << int(InfoKind::Sale) << "Sale"
+        QTest::newRow("SALE") << "SALE" << int(InfoKind::Sale) << "Sale"
                               << "Include Sales Fields"
                               << "Sale-related Fields" << QChar('S') << 10;
-        QTest::newRow("QUOTE") << "QUOTE"
-                               << int(InfoKind::Quote) << "Quote"
+        QTest::newRow("QUOTE") << "QUOTE" << int(InfoKind::Quote) << "Quote"
                                << "Include Quote Fields"
                                << "Quote-related Fields" << QChar('Q') << 11;
     }

@@ -45,17 +45,17 @@ private:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("T.DB"));
         const QList<FieldDef> fields = {
-            def("Name", FieldType::Alpha, 20),   def("Short", FieldType::Short),
-            def("Long", FieldType::Long),        def("Money", FieldType::Money),
-            def("Number", FieldType::Number),    def("Date", FieldType::Date),
-            def("Time", FieldType::Time),        def("Stamp", FieldType::Timestamp),
-            def("Flag", FieldType::Logical),     def("Memo", FieldType::Memo, 11)};
+            def("Name", FieldType::Alpha, 20), def("Short", FieldType::Short),
+            def("Long", FieldType::Long),      def("Money", FieldType::Money),
+            def("Number", FieldType::Number),  def("Date", FieldType::Date),
+            def("Time", FieldType::Time),      def("Stamp", FieldType::Timestamp),
+            def("Flag", FieldType::Logical),   def("Memo", FieldType::Memo, 11)};
         const QList<Row> rows = {
             {QStringLiteral("Zoë  "), -7, 123456, 1234.5, 0.25, QDate(2021, 3, 9), QTime(9, 5),
              QDateTime(QDate(2020, 12, 31), QTime(23, 59), Qt::UTC), true,
              QStringLiteral("two\r\nlines  here")},
-            {QVariant(), 0, -1, -0.004, 1e21, QDate(1999, 12, 31), QTime(0, 1, 30), QVariant(), false,
-             QVariant()},
+            {QVariant(), 0, -1, -0.004, 1e21, QDate(1999, 12, 31), QTime(0, 1, 30), QVariant(),
+             false, QVariant()},
         };
         ParadoxWriter::writeTable(path, fields, 0, rows, 1252, QStringLiteral("pw"));
         ColumnReader reader(path, {QStringLiteral("other"), QStringLiteral("pw")});
@@ -87,9 +87,9 @@ private:
         });
         QCOMPARE(texts.size(), 2);
         QVERIFY2(differ.isEmpty(), qPrintable(differ.join(' ')));
-        QCOMPARE(texts[0], QStringList({QString::fromUtf8("Zoë"), "-7", "123456", "1234.50", "0.25",
-                                        "03/09/2021", "09:05", "12/31/2020 23:59", "Yes",
-                                        "two lines here"}));
+        QCOMPARE(texts[0],
+                 QStringList({QString::fromUtf8("Zoë"), "-7", "123456", "1234.50", "0.25",
+                              "03/09/2021", "09:05", "12/31/2020 23:59", "Yes", "two lines here"}));
         // Zero is a value, not an empty field; an empty one prints nothing.
         QCOMPARE(texts[1], QStringList({"", "0", "-1", "-0.00", "1e+21", "12/31/1999", "00:01:30",
                                         "", "No", ""}));

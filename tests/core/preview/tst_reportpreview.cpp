@@ -45,7 +45,8 @@ bool hasColour(const QImage& image, const QRect& r, QRgb colour, int tolerance =
             if (p == qRgb(255, 255, 255))
                 continue;
             if (qAbs(qRed(p) - qRed(colour)) + qAbs(qGreen(p) - qGreen(colour)) +
-                    qAbs(qBlue(p) - qBlue(colour)) < tolerance)
+                    qAbs(qBlue(p) - qBlue(colour)) <
+                tolerance)
                 return true;
         }
     return false;
@@ -82,8 +83,7 @@ private slots:
         QVERIFY2(p.plan.error.isEmpty(), qPrintable(p.plan.error));
         QVERIFY(p.scan.finished);
         const QList<QStringList> rows = p.all();
-        QCOMPARE(column(rows, 0),
-                 QStringList({"Acme", "Borealis Trading Company", "", "Cyan"}));
+        QCOMPARE(column(rows, 0), QStringList({"Acme", "Borealis Trading Company", "", "Cyan"}));
         QCOMPARE(column(rows, 1), QStringList({"100.50", "250.00", "", "49.50"}));
         // The combination joins the parts that hold a value.
         QCOMPARE(column(rows, 2), QStringList({"Ada Lane", "Bo Park", "Cy", "Di Stone"}));
@@ -156,8 +156,8 @@ private slots:
         QVERIFY(byDate.plan.assumptions.join(' ').contains("linked to contacts by CustomID"));
         QVERIFY(byDate.plan.assumptions.join(' ').contains("Kind is \"C\""));
         QList<QStringList> rows = byDate.all();
-        QCOMPARE(column(rows, 1), QStringList({"Early call", "First call", "Orphan",
-                                               "Call about invoice"}));
+        QCOMPARE(column(rows, 1),
+                 QStringList({"Early call", "First call", "Orphan", "Call about invoice"}));
         QCOMPARE(column(rows, 0), QStringList({"Cyan", "Acme", "", "Borealis Trading Company"}));
         QCOMPARE(byDate.scan.summary[1].count, 4);
         QCOMPARE(byDate.scan.fit[0].tooLong, 1);
@@ -167,7 +167,8 @@ private slots:
         Preview byContact(m_folder, PreviewTables::callReport(ReportOrder::Contact));
         rows = byContact.all();
         QCOMPARE(column(rows, 0), QStringList({"Acme", "Borealis Trading Company", "", "Cyan"}));
-        QCOMPARE(column(rows, 1), QStringList({"First call", "Call about invoice", "", "Early call"}));
+        QCOMPARE(column(rows, 1),
+                 QStringList({"First call", "Call about invoice", "", "Early call"}));
         QCOMPARE(byContact.scan.summary[1].count, 3);
 
         // Without a column the tables share, the events stand alone.
@@ -281,10 +282,10 @@ private slots:
 
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
         QString error;
-        QVERIFY2(PagePainter::writePdf(pdf, model, 3,
-                                       [&](int i) { return model.page(i, *p.rows, 130, &p.scan); },
-                                       &error),
-                 qPrintable(error));
+        QVERIFY2(
+            PagePainter::writePdf(
+                pdf, model, 3, [&](int i) { return model.page(i, *p.rows, 130, &p.scan); }, &error),
+            qPrintable(error));
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY(info.waitForFinished(30000));
@@ -294,7 +295,8 @@ private slots:
         QVERIFY2(infoText.contains(QRegularExpression("Page size:\\s+540 x 792 pts")),
                  qPrintable(infoText));
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
         const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
         QVERIFY2(extracted.contains(QString::fromUtf8("Boreal\u2026+18")), qPrintable(extracted));

@@ -43,7 +43,8 @@ private slots:
             << 75 << Rows{row(1, 1, 200), row(1, 40, 30)} << leftRight << 1;
         QTest::newRow("beyond the maximum")
             << 75 << Rows{row(1, 1, 20), row(1, 30, 76)} << beyond + "75" << 1;
-        QTest::newRow("at the maximum") << 75 << Rows{row(1, 1, 20), row(1, 30, 75)} << QString() << -1;
+        QTest::newRow("at the maximum")
+            << 75 << Rows{row(1, 1, 20), row(1, 30, 75)} << QString() << -1;
         QTest::newRow("maximum checked before overlaps")
             << 75 << Rows{row(1, 30, 40), row(1, 10, 20), row(3, 1, 90)} << beyond + "75" << 2;
         QTest::newRow("line 11 not checked")
@@ -51,8 +52,9 @@ private slots:
         QTest::newRow("line 10 checked")
             << 110 << Rows{row(10, 30, 40), row(10, 10, 20)} << overlap + "30" << 0;
         QTest::newRow("line 0 and blank line not checked")
-            << 110 << Rows{row(0, 30, 40), row(0, 10, 20), ColumnRow{"B", std::nullopt, 30, 40},
-                           ColumnRow{"C", std::nullopt, 10, 20}}
+            << 110
+            << Rows{row(0, 30, 40), row(0, 10, 20), ColumnRow{"B", std::nullopt, 30, 40},
+                    ColumnRow{"C", std::nullopt, 10, 20}}
             << QString() << -1;
         QTest::newRow("equal last column passes")
             << 110 << Rows{row(1, 10, 20), row(1, 30, 30)} << QString() << -1;
@@ -60,7 +62,8 @@ private slots:
             << 110 << Rows{row(1, 30, 30), row(1, 40, 50)} << overlap + "30" << 0;
         QTest::newRow("equal middle column reported")
             << 110 << Rows{row(1, 1, 5), row(1, 30, 30), row(1, 40, 50)} << overlap + "30" << 1;
-        QTest::newRow("equal column alone passes") << 110 << Rows{row(1, 30, 30)} << QString() << -1;
+        QTest::newRow("equal column alone passes")
+            << 110 << Rows{row(1, 30, 30)} << QString() << -1;
         QTest::newRow("same margins on different lines")
             << 110 << Rows{row(1, 10, 20), row(2, 10, 20), row(3, 10, 20)} << QString() << -1;
         // Repeats beyond the sorted margins: only the line's last margin may repeat.
@@ -101,7 +104,8 @@ private slots:
 
     void warningKindsAndValues()
     {
-        ColumnCheckResult r = ColumnCheck::CheckColumnPositions(110, {row(1, 1, 25), row(1, 25, 50)});
+        ColumnCheckResult r =
+            ColumnCheck::CheckColumnPositions(110, {row(1, 1, 25), row(1, 25, 50)});
         QCOMPARE(r.warning, ColumnWarning::Overlap);
         QCOMPARE(r.value, 25);
         r = ColumnCheck::CheckColumnPositions(75, {row(1, 1, 76)});

@@ -74,11 +74,13 @@ private slots:
                 for (const PreviewRenderer::RulerText& n : numbers) {
                     const QString where =
                         QStringLiteral("width %1, %2 px: %3").arg(width).arg(pixels).arg(n.text);
-                    QVERIFY2(!n.rect.adjusted(-PreviewRenderer::rulerTextGap, 0,
-                                              PreviewRenderer::rulerTextGap, 0)
+                    QVERIFY2(!n.rect
+                                  .adjusted(-PreviewRenderer::rulerTextGap, 0,
+                                            PreviewRenderer::rulerTextGap, 0)
                                   .intersects(limit.rect),
                              qPrintable(where));
-                    QVERIFY2(mark < n.rect.left() - 5 || mark > n.rect.right() + 5, qPrintable(where));
+                    QVERIFY2(mark < n.rect.left() - 5 || mark > n.rect.right() + 5,
+                             qPrintable(where));
                     QVERIFY2(picture.contains(n.rect), qPrintable(where));
                     ++checked;
                 }
@@ -92,8 +94,8 @@ private slots:
     void labelsAreCutWithAnEllipsis()
     {
         const QString label = QStringLiteral("Header of a rather long field");
-        const PreviewLayout l = PreviewRenderer::layout(
-            {col(1, 1, 8, label), col(1, 10, 70, label)}, 75, 6.0);
+        const PreviewLayout l =
+            PreviewRenderer::layout({col(1, 1, 8, label), col(1, 10, 70, label)}, 75, 6.0);
         const QFontMetrics fm(PreviewRenderer::labelFont());
         const QString narrow = PreviewRenderer::boxText(l.boxes[0]);
         QVERIFY2(narrow.endsWith(QChar(0x2026)), qPrintable(narrow));
@@ -109,8 +111,9 @@ private slots:
         QTest::newRow("default three on 7.5in")
             << 75 << Columns{col(1, 1, 24), col(1, 25, 48), col(1, 49, 72)};
         QTest::newRow("detail level and two lines")
-            << 75 << Columns{col(1, 1, 25), col(1, 26, 41), col(1, 42, 57), col(2, 26, 41),
-                             col(2, 42, 57)};
+            << 75
+            << Columns{col(1, 1, 25), col(1, 26, 41), col(1, 42, 57), col(2, 26, 41),
+                       col(2, 42, 57)};
         QTest::newRow("apart, narrow and two tenths wide")
             << 110 << Columns{col(1, 3, 9), col(1, 20, 21), col(1, 40, 108)};
         QTest::newRow("third line only") << 80 << Columns{col(3, 10, 30)};
@@ -132,7 +135,8 @@ private slots:
             lines = std::max(lines, *c.line);
         }
         QCOMPARE(layout.lineCount, lines);
-        QCOMPARE(image.height(), PreviewRenderer::rulerHeight + lines * PreviewRenderer::bandHeight + 1);
+        QCOMPARE(image.height(),
+                 PreviewRenderer::rulerHeight + lines * PreviewRenderer::bandHeight + 1);
         for (int line = 1; line <= lines; ++line) {
             const std::set<int> found =
                 columnsOfColour(image, bandMiddle(line), PreviewRenderer::boxFrameColour());
@@ -163,7 +167,8 @@ private slots:
         const Columns columns{col(1, 1, 24), col(1, 25, 48), col(1, 49, 75)};
         const QImage image = PreviewRenderer::render(columns, 75, 700);
         QCOMPARE(image.width(), 700);
-        const double tenth = double(700 - PreviewRenderer::gutter - PreviewRenderer::rightMargin) / 80;
+        const double tenth =
+            double(700 - PreviewRenderer::gutter - PreviewRenderer::rightMargin) / 80;
         const std::set<int> found =
             columnsOfColour(image, bandMiddle(1), PreviewRenderer::boxFrameColour());
         QCOMPARE(int(found.size()), 6);
@@ -174,8 +179,9 @@ private slots:
         }
         int i = 0;
         for (int x : found) {
-            QVERIFY2(std::abs(x - ideal[i]) <= 1.0,
-                     qPrintable(QStringLiteral("edge %1 at %2, ideal %3").arg(i).arg(x).arg(ideal[i])));
+            QVERIFY2(
+                std::abs(x - ideal[i]) <= 1.0,
+                qPrintable(QStringLiteral("edge %1 at %2, ideal %3").arg(i).arg(x).arg(ideal[i])));
             ++i;
         }
     }
@@ -207,12 +213,15 @@ private slots:
         const QImage image = PreviewRenderer::render(layout);
         const int base = PreviewRenderer::rulerHeight - 1;
         const QRgb ink = qRgb(0x30, 0x30, 0x30);
-        auto isInk = [&](int x, int y) { return (image.pixel(x, y) & 0xffffff) == (ink & 0xffffff); };
+        auto isInk = [&](int x, int y) {
+            return (image.pixel(x, y) & 0xffffff) == (ink & 0xffffff);
+        };
         QCOMPARE(layout.span, 30);
         for (int t = 0; t <= 30; ++t) {
             const int x = PreviewRenderer::gutter + 4 * t;
             if (t == 25) {
-                QCOMPARE(image.pixel(x, base - 2) & 0xffffff, PreviewRenderer::limitColour() & 0xffffff);
+                QCOMPARE(image.pixel(x, base - 2) & 0xffffff,
+                         PreviewRenderer::limitColour() & 0xffffff);
                 continue;
             }
             QVERIFY2(isInk(x, base - 2), qPrintable(QStringLiteral("tenth %1").arg(t)));
@@ -226,7 +235,8 @@ private slots:
     void warnedColumnsAreDrawnInWarningColour()
     {
         // Line 1: two columns that touch at 25 (an overlap by the check's
-        // rule; the second is drawn over the first's right edge), line 2: one past the width of 75 and one the wrong way round.
+        // rule; the second is drawn over the first's right edge), line 2: one past the width of 75
+        // and one the wrong way round.
         const Columns columns{col(1, 1, 25), col(1, 25, 50), col(1, 60, 70), col(2, 60, 80),
                               col(2, 40, 30)};
         const PreviewLayout layout = PreviewRenderer::layout(columns, 75, 4.0);
@@ -305,10 +315,9 @@ private slots:
             for (int i = 0; i < n; ++i)
                 columns << col(int(rng.bounded(1, 3)), int(rng.bounded(1, 130)),
                                int(rng.bounded(1, 130)));
-            std::stable_sort(columns.begin(), columns.end(),
-                             [](const PreviewColumn& a, const PreviewColumn& b) {
-                                 return *a.line < *b.line;
-                             });
+            std::stable_sort(
+                columns.begin(), columns.end(),
+                [](const PreviewColumn& a, const PreviewColumn& b) { return *a.line < *b.line; });
             for (const PreviewColumn& c : columns)
                 rows << ColumnRow{c.label, c.line, c.left, c.right};
             const ColumnCheckResult check = ColumnCheck::CheckColumnPositions(width, rows);
@@ -347,9 +356,12 @@ private slots:
 
     void onlyPlaceableColumnsGetABox()
     {
-        const Columns columns{col(1, 1, 20), PreviewColumn{QStringLiteral("no line"), {}, 1, 5},
+        const Columns columns{col(1, 1, 20),
+                              PreviewColumn{QStringLiteral("no line"), {}, 1, 5},
                               PreviewColumn{QStringLiteral("no right"), 1, 30, {}},
-                              col(0, 1, 5), col(PreviewRenderer::maxLines + 1, 1, 5), col(2, 30, 40)};
+                              col(0, 1, 5),
+                              col(PreviewRenderer::maxLines + 1, 1, 5),
+                              col(2, 30, 40)};
         const PreviewLayout layout = PreviewRenderer::layout(columns, 75, 3.0);
         QCOMPARE(layout.boxes.size(), 2);
         QCOMPARE(layout.boxes[0].row, 0);
@@ -362,7 +374,8 @@ private slots:
 
     void hitTestingFindsBodyAndEdges()
     {
-        const PreviewLayout layout = PreviewRenderer::layout({col(1, 11, 30), col(2, 5, 5)}, 75, 4.0);
+        const PreviewLayout layout =
+            PreviewRenderer::layout({col(1, 11, 30), col(2, 5, 5)}, 75, 4.0);
         const QRect r = layout.boxes[0].rect; // x 66 .. 145
         QCOMPARE(r.left(), PreviewRenderer::gutter + 40);
         QCOMPARE(r.right(), PreviewRenderer::gutter + 119);

@@ -119,7 +119,8 @@ private slots:
                 << int(ReportOrder::Contact) << k << "Contact" << keywords[k];
         }
         QTest::addRow("calendar keeps a loaded kind")
-            << int(ReportOrder::Calendar) << int(InfoKind::Sale) << "Calendar" << "Sale";
+            << int(ReportOrder::Calendar) << int(InfoKind::Sale) << "Calendar"
+            << "Sale";
     }
     void headerLines()
     {
@@ -154,8 +155,8 @@ private slots:
         QCOMPARE(lines.mid(5, 13), QStringList({"", "", "", " City. (x) ", "City", "", "", "",
                                                 "FALSE", "FALSE", "FALSE", "FALSE", "FALSE"}));
         const QString dots(30, QLatin1Char('.'));
-        QCOMPARE(lines.mid(18, 13), QStringList({"0", dots, dots, "A", "B", "2", "-5", "0",
-                                                 "FALSE", "FALSE", "FALSE", "TRUE", "FALSE"}));
+        QCOMPARE(lines.mid(18, 13), QStringList({"0", dots, dots, "A", "B", "2", "-5", "0", "FALSE",
+                                                 "FALSE", "FALSE", "TRUE", "FALSE"}));
     }
 
     void unencodableTextIsRefused_data()
@@ -164,18 +165,27 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // part of the message
-        QTest::newRow("description") << QStringLiteral("Weekly \u03a9") << "H" << "F"
-                                     << "The report description contains the character \"\u03a9\" (U+03A9)";
+        QTest::newRow("description")
+            << QStringLiteral("Weekly \u03a9") << "H"
+            << "F"
+            << "The report description contains the character \"\u03a9\" (U+03A9)";
         QTest::newRow("header") << "ok" << QStringLiteral("\u65e5\u672c") << "Company"
                                 << "The column header of field \"Company\" contains the character";
         QTest::newRow("emoji in header") << "ok" << QStringLiteral("x\U0001F600") << "Company"
                                          << "(U+1F600)";
-        QTest::newRow("field name") << "ok" << "H" << QStringLiteral("Na\u0107")
-                                    << "The field name of field number 1 contains";
-        QTest::newRow("line break in description") << "a\r\nb" << "H" << "F"
-                                                   << "The report description contains a line break";
-        QTest::newRow("line feed in header") << "ok" << "a\nb" << "F"
-                                             << "The column header of field \"F\" contains a line break";
+        QTest::newRow("field name")
+            << "ok"
+            << "H" << QStringLiteral("Na\u0107") << "The field name of field number 1 contains";
+        QTest::newRow("line break in description")
+            << "a\r\nb"
+            << "H"
+            << "F"
+            << "The report description contains a line break";
+        QTest::newRow("line feed in header")
+            << "ok"
+            << "a\nb"
+            << "F"
+            << "The column header of field \"F\" contains a line break";
     }
     void unencodableTextIsRefused()
     {
@@ -228,8 +238,8 @@ private slots:
         QVERIFY2(error.contains(QDir::toNativeSeparators(missing)), qPrintable(error));
 
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.rpt")));
-        QVERIFY(!ReportFile::save(dir.filePath(QStringLiteral("folder.rpt")), weeklyEvents(),
-                                  &error));
+        QVERIFY(
+            !ReportFile::save(dir.filePath(QStringLiteral("folder.rpt")), weeklyEvents(), &error));
         QVERIFY2(error.contains(QStringLiteral("folder.rpt")), qPrintable(error));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder.rpt"))).isDir());
     }

@@ -109,8 +109,9 @@ private slots:
         error.clear();
         QVERIFY(ReportList::list(dir.path(), &error).isEmpty());
         QVERIFY(error.isEmpty());
-        QCOMPARE(ReportList::noReportsText("D:\\DATA"),
-                 QStringLiteral("There were no report files (*.rpt) found in the D:\\DATA directory"));
+        QCOMPARE(
+            ReportList::noReportsText("D:\\DATA"),
+            QStringLiteral("There were no report files (*.rpt) found in the D:\\DATA directory"));
     }
 
     void sortKeys_data()
@@ -118,14 +119,22 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("less");
-        QTest::newRow("case ignored") << "apple" << "BANANA" << true;
-        QTest::newRow("equal ignoring case") << "abc" << "ABC" << false;
-        QTest::newRow("prefix first") << "City" << "city report" << true;
-        QTest::newRow("digits before letters") << "2nd" << "A" << true;
-        QTest::newRow("underscore after upper case") << "_x" << "a" << false; // '_' 0x5F > 'A'
-        QTest::newRow("only ASCII upper-cased") << QStringLiteral("\u00e9") << QStringLiteral("\u00c9") << false;
-        QTest::newRow("by Windows-1252 code") << QStringLiteral("\u20ac") << QStringLiteral("\u00a0") << true;
-        QTest::newRow("empty first") << "" << "a" << true;
+        QTest::newRow("case ignored") << "apple"
+                                      << "BANANA" << true;
+        QTest::newRow("equal ignoring case") << "abc"
+                                             << "ABC" << false;
+        QTest::newRow("prefix first") << "City"
+                                      << "city report" << true;
+        QTest::newRow("digits before letters") << "2nd"
+                                               << "A" << true;
+        QTest::newRow("underscore after upper case") << "_x"
+                                                     << "a" << false; // '_' 0x5F > 'A'
+        QTest::newRow("only ASCII upper-cased")
+            << QStringLiteral("\u00e9") << QStringLiteral("\u00c9") << false;
+        QTest::newRow("by Windows-1252 code")
+            << QStringLiteral("\u20ac") << QStringLiteral("\u00a0") << true;
+        QTest::newRow("empty first") << ""
+                                     << "a" << true;
     }
     void sortKeys()
     {
@@ -150,9 +159,11 @@ private slots:
         QVERIFY(!ReportList::remove(dir.path(), "sub/../keep.rpt"));
         QVERIFY(QDir(dir.path()).mkdir("folder.rpt"));
         QVERIFY(!ReportList::remove(dir.path(), "folder.rpt"));
-        QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::ReadUser));
+        QVERIFY(
+            QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::ReadUser));
         QVERIFY(!ReportList::remove(dir.path(), "keep.rpt")); // read-only
-        QVERIFY(QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(
+            QFile::setPermissions(dir.filePath("keep.rpt"), QFile::ReadOwner | QFile::WriteOwner));
         // Only the name the folder holds: the listed lower-case name may be
         // another report's.
         QVERIFY(!ReportList::remove(dir.path(), "weekly.rpt"));
@@ -171,8 +182,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("check");
         QTest::addColumn<QString>("message");
-        const QString illegal = QStringLiteral(
-            "Filename contains illegal characters.\rYou must use letters and digits only.\rPlease re-try.");
+        const QString illegal = QStringLiteral("Filename contains illegal characters.\rYou must "
+                                               "use letters and digits only.\rPlease re-try.");
         const QString taken = QStringLiteral("Filename already exists. Choose another.");
         QTest::newRow("free") << "Rep2" << int(NameCheck::Ok) << QString();
         QTest::newRow("space") << "rep 1" << int(NameCheck::IllegalCharacters) << illegal;

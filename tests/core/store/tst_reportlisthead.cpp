@@ -22,8 +22,10 @@ private slots:
         const QByteArray longLine(700, 'd'); // longer than one piece
         QTest::newRow("crlf") << QByteArray("Weekly\r\nContact\r\nContact\r\n") << "Weekly"
                               << "Contact";
-        QTest::newRow("lf") << QByteArray("Weekly\nCalendar\nrest\n") << "Weekly" << "Calendar";
-        QTest::newRow("lone cr") << QByteArray("Weekly\rContact\rrest") << "Weekly" << "Contact";
+        QTest::newRow("lf") << QByteArray("Weekly\nCalendar\nrest\n") << "Weekly"
+                            << "Calendar";
+        QTest::newRow("lone cr") << QByteArray("Weekly\rContact\rrest") << "Weekly"
+                                 << "Contact";
         QTest::newRow("cr then lf") << QByteArray("Weekly\rContact\nrest") << "Weekly"
                                     << "Contact";
         QTest::newRow("long first line") << longLine + "\r\nContact\r\nmore\r\n"
@@ -31,11 +33,12 @@ private slots:
         QTest::newRow("second line across pieces")
             << QByteArray(510, 'a') + "\r\n" + QByteArray(600, 'b') + "\r\nnext"
             << QString(510, QLatin1Char('a')) << QString(600, QLatin1Char('b'));
-        QTest::newRow("crlf split at a piece end")
-            << QByteArray(511, 'a') + "\r\nContact\r\n" << QString(511, QLatin1Char('a'))
-            << "Contact";
-        QTest::newRow("one line") << QByteArray("Only") << "Only" << "";
-        QTest::newRow("empty") << QByteArray() << "" << "";
+        QTest::newRow("crlf split at a piece end") << QByteArray(511, 'a') + "\r\nContact\r\n"
+                                                   << QString(511, QLatin1Char('a')) << "Contact";
+        QTest::newRow("one line") << QByteArray("Only") << "Only"
+                                  << "";
+        QTest::newRow("empty") << QByteArray() << ""
+                               << "";
         QTest::newRow("code page") << QByteArray("Caf\xe9 \x80\r\nContact\r\n")
                                    << QString::fromUtf8("Caf\u00e9 \u20ac") << "Contact";
     }
@@ -66,7 +69,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QList<QByteArray> descriptions = {"beta", "Alpha", "alpha", "\xe9t\xe9", "Zulu",
-                                                "al",   "_x",    "beta",  "\x80uro", ""};
+                                                "al",   "_x",    "beta",  "\x80uro",   ""};
         for (int i = 0; i < descriptions.size(); ++i) {
             QFile f(dir.filePath(QStringLiteral("r%1.rpt").arg(i)));
             QVERIFY(f.open(QIODevice::WriteOnly));

@@ -29,8 +29,8 @@ QByteArray report(const QByteArray& count, const QList<QByteArray>& blockLines,
 QList<QByteArray> block(const QByteArray& field, const QByteArray& line = "1",
                         const QByteArray& left = "1", const QByteArray& right = "10")
 {
-    return {"0", "", "", "Header", field, line, left, right, "FALSE", "FALSE", "FALSE", "FALSE",
-            "FALSE"};
+    return {"0",   "",      "",      "Header", field,   line,   left,
+            right, "FALSE", "FALSE", "FALSE",  "FALSE", "FALSE"};
 }
 
 // A report of every order and kind, with every flag set on some field,
@@ -141,26 +141,36 @@ private slots:
             l[i] = v;
             return l;
         };
-        QTest::newRow("type not a number") << report("1", b(block("A"), 0, "x")) << bad << 6 << "DbType" << 0;
-        QTest::newRow("line with a letter") << report("1", block("A", "12a")) << bad << 11 << "Line" << 0;
-        QTest::newRow("left a fraction") << report("1", block("A", "1", "1.5")) << bad << 12 << "LPosition" << 0;
+        QTest::newRow("type not a number")
+            << report("1", b(block("A"), 0, "x")) << bad << 6 << "DbType" << 0;
+        QTest::newRow("line with a letter")
+            << report("1", block("A", "12a")) << bad << 11 << "Line" << 0;
+        QTest::newRow("left a fraction")
+            << report("1", block("A", "1", "1.5")) << bad << 12 << "LPosition" << 0;
         QTest::newRow("right out of range")
             << report("1", block("A", "1", "1", "99999999999")) << bad << 13 << "RPosition" << 0;
-        QTest::newRow("second block bad") << report("2", block("A") + block("B", "-")) << bad << 24 << "Line" << 1;
-        QTest::newRow("flag yes") << report("1", b(block("A"), 8, "yes")) << flag << 14 << "Total" << 0;
-        QTest::newRow("flag too long") << report("1", b(block("A"), 12, "FALSEY")) << flag << 18 << "Max" << 0;
-        QTest::newRow("flag 1") << report("1", b(block("A"), 10, "1")) << flag << 16 << "Average" << 0;
-        QTest::newRow("empty field name") << report("1", block("")) << missing << 10 << "Field" << 0;
+        QTest::newRow("second block bad")
+            << report("2", block("A") + block("B", "-")) << bad << 24 << "Line" << 1;
+        QTest::newRow("flag yes") << report("1", b(block("A"), 8, "yes")) << flag << 14 << "Total"
+                                  << 0;
+        QTest::newRow("flag too long")
+            << report("1", b(block("A"), 12, "FALSEY")) << flag << 18 << "Max" << 0;
+        QTest::newRow("flag 1") << report("1", b(block("A"), 10, "1")) << flag << 16 << "Average"
+                                << 0;
+        QTest::newRow("empty field name")
+            << report("1", block("")) << missing << 10 << "Field" << 0;
         // The working table holds 50 characters of a name: two names alike
         // in those are one key there, as the wizard's loader finds.
         QTest::newRow("names alike in their first 50 characters")
             << report("2", block(QByteArray(50, 'n') + "1") + block(QByteArray(50, 'n') + "2"))
             << int(ReportParseError::DuplicateField) << 23 << "Field" << 1;
-        QTest::newRow("count above blocks") << report("3", block("A") + block("B")) << missing << 36 << "Field" << 2;
-        QTest::newRow("huge count") << report("2147483647", block("A")) << missing << 23 << "Field" << 1;
+        QTest::newRow("count above blocks")
+            << report("3", block("A") + block("B")) << missing << 36 << "Field" << 2;
+        QTest::newRow("huge count")
+            << report("2147483647", block("A")) << missing << 23 << "Field" << 1;
         QTest::newRow("duplicate field")
-            << report("2", block("Phone") + block("Phone", "2")) << int(ReportParseError::DuplicateField)
-            << 23 << "Field" << 1;
+            << report("2", block("Phone") + block("Phone", "2"))
+            << int(ReportParseError::DuplicateField) << 23 << "Field" << 1;
         // The bad number comes first in the block, as the row is filled
         // before it is stored.
         QTest::newRow("empty name and bad line")
@@ -179,10 +189,13 @@ private slots:
         QCOMPARE(r.errorField, field);
         QCOMPARE(r.fields.size(), fieldsRead);
         // One sentence naming the file, the line and the field.
-        QVERIFY2(r.errorMessage.contains(QDir::toNativeSeparators(QStringLiteral("C:/data/bad.rpt"))),
+        QVERIFY2(
+            r.errorMessage.contains(QDir::toNativeSeparators(QStringLiteral("C:/data/bad.rpt"))),
+            qPrintable(r.errorMessage));
+        QVERIFY2(r.errorMessage.contains(QStringLiteral("line %1,").arg(line)),
                  qPrintable(r.errorMessage));
-        QVERIFY2(r.errorMessage.contains(QStringLiteral("line %1,").arg(line)), qPrintable(r.errorMessage));
-        QVERIFY2(r.errorMessage.contains(QStringLiteral("field ") + field), qPrintable(r.errorMessage));
+        QVERIFY2(r.errorMessage.contains(QStringLiteral("field ") + field),
+                 qPrintable(r.errorMessage));
     }
 
     void oddities_data()
@@ -192,13 +205,16 @@ private slots:
         QTest::addColumn<int>("fieldCount");
         const QByteArray longLine(100000, 'x');
         QTest::newRow("empty file") << QByteArray() << int(ReportParseNote::MissingLines) << 0;
-        QTest::newRow("only CRs") << QByteArray(5000, '\r') << int(ReportParseNote::ExtraLines) << 0;
+        QTest::newRow("only CRs") << QByteArray(5000, '\r') << int(ReportParseNote::ExtraLines)
+                                  << 0;
         QTest::newRow("lone CR line ends") << QByteArray("Desc\rContact\rCall\r75\r0\r")
                                            << int(ReportParseNote::OtherLineEnds) << 0;
-        QTest::newRow("no final line end") << report("1", block("A")).chopped(2)
-                                           << int(ReportParseNote::OtherLineEnds) << 1;
-        QTest::newRow("unknown order") << report("0", {}, "Weekly") << int(ReportParseNote::UnknownOrder) << 0;
-        QTest::newRow("unknown kind") << report("0", {}, "Contact", "Memo") << int(ReportParseNote::UnknownKind) << 0;
+        QTest::newRow("no final line end")
+            << report("1", block("A")).chopped(2) << int(ReportParseNote::OtherLineEnds) << 1;
+        QTest::newRow("unknown order")
+            << report("0", {}, "Weekly") << int(ReportParseNote::UnknownOrder) << 0;
+        QTest::newRow("unknown kind")
+            << report("0", {}, "Contact", "Memo") << int(ReportParseNote::UnknownKind) << 0;
         QTest::newRow("width not a number")
             << crlf({"D", "Contact", "Call", "wide", "0"}) << int(ReportParseNote::BadWidth) << 0;
         QTest::newRow("count not a number")
@@ -206,23 +222,26 @@ private slots:
         QTest::newRow("count empty") << report("", {}) << int(ReportParseNote::BadCount) << 0;
         QTest::newRow("negative count")
             << report("-5", block("A")) << int(ReportParseNote::NegativeCount) << 0;
-        QTest::newRow("lowest count") << report("-2147483648", {}) << int(ReportParseNote::NegativeCount) << 0;
+        QTest::newRow("lowest count")
+            << report("-2147483648", {}) << int(ReportParseNote::NegativeCount) << 0;
         QTest::newRow("extra lines") << report("1", block("A") + QList<QByteArray>{"junk"})
                                      << int(ReportParseNote::ExtraLines) << 1;
         QList<QByteArray> cut = block("A");
         cut.resize(9);
-        QTest::newRow("flags missing at end") << report("1", cut) << int(ReportParseNote::MissingLines) << 1;
+        QTest::newRow("flags missing at end")
+            << report("1", cut) << int(ReportParseNote::MissingLines) << 1;
         QList<QByteArray> blankFlag = block("A");
         blankFlag[9] = "";
-        QTest::newRow("blank flag") << report("1", blankFlag) << int(ReportParseNote::BlankFlag) << 1;
-        QTest::newRow("NUL bytes") << report("1", block(QByteArray("A\0B", 3)))
-                                   << int(ReportParseNote::NulCharacter) << 1;
-        QTest::newRow("undefined byte") << report("1", block("A\x81"))
-                                        << int(ReportParseNote::UndefinedCharacter) << 1;
-        QTest::newRow("long description")
-            << crlf({longLine, "Contact", "Call", "75", "0"}) << int(ReportParseNote::DescriptionTooLong) << 0;
-        QTest::newRow("long field name") << report("1", block(longLine))
-                                         << int(ReportParseNote::TextTooLong) << 1;
+        QTest::newRow("blank flag")
+            << report("1", blankFlag) << int(ReportParseNote::BlankFlag) << 1;
+        QTest::newRow("NUL bytes")
+            << report("1", block(QByteArray("A\0B", 3))) << int(ReportParseNote::NulCharacter) << 1;
+        QTest::newRow("undefined byte")
+            << report("1", block("A\x81")) << int(ReportParseNote::UndefinedCharacter) << 1;
+        QTest::newRow("long description") << crlf({longLine, "Contact", "Call", "75", "0"})
+                                          << int(ReportParseNote::DescriptionTooLong) << 0;
+        QTest::newRow("long field name")
+            << report("1", block(longLine)) << int(ReportParseNote::TextTooLong) << 1;
     }
     void oddities()
     {
@@ -239,13 +258,13 @@ private slots:
     void valuesAsTheLoaderTakesThem()
     {
         QList<QByteArray> b = block("..\\..\\windows/system32");
-        b[0] = "";          // no type
-        b[1] = "x";         // any text is a leader
-        b[2] = "  ";        // so are blanks
-        b[5] = " 3 ";       // blanks around a number
+        b[0] = "";    // no type
+        b[1] = "x";   // any text is a leader
+        b[2] = "  ";  // so are blanks
+        b[5] = " 3 "; // blanks around a number
         b[6] = "+7";
-        b[7] = "";          // no right margin
-        b[8] = "t";         // leading parts of TRUE and FALSE, any case
+        b[7] = "";  // no right margin
+        b[8] = "t"; // leading parts of TRUE and FALSE, any case
         b[9] = "Tr";
         b[10] = "f";
         b[11] = "fAlS";

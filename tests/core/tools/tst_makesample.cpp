@@ -3,15 +3,15 @@
 // that finds NETDIR.INI and the alias.
 
 #include "ScriptedPlatform.h"
+#include "core/app/SharedRoutines.h"
+#include "core/app/StartUp.h"
+#include "core/catalogue/EventFields.h"
 #include "engine/AppPaths.h"
 #include "engine/DatabaseError.h"
 #include "engine/ParadoxCrypt.h"
 #include "engine/ParadoxReader.h"
 #include "engine/Session.h"
-#include "core/app/SharedRoutines.h"
-#include "core/app/StartUp.h"
 #include "engine/Table.h"
-#include "core/catalogue/EventFields.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -154,7 +154,8 @@ private slots:
                 QVERIFY2(names.contains(entry.fieldName),
                          qPrintable(kind.keyword + QLatin1Char(' ') + entry.fieldName));
         }
-        QVERIFY(ParadoxReader(m_install + QStringLiteral("/SampleData/EVENT.DB")).recordCount() > 100);
+        QVERIFY(ParadoxReader(m_install + QStringLiteral("/SampleData/EVENT.DB")).recordCount() >
+                100);
     }
 
     void databaseTableHasTheCaptionColumns()
@@ -203,7 +204,8 @@ private slots:
         AppPaths::setExecutableFolder(m_install);
         QVERIFY(StartUp::prepareSession());
         QVERIFY(platform.boxes.isEmpty());
-        QCOMPARE(Session::instance().netDir(), QDir::toNativeSeparators(m_install + QStringLiteral("/NetCtl")));
+        QCOMPARE(Session::instance().netDir(),
+                 QDir::toNativeSeparators(m_install + QStringLiteral("/NetCtl")));
         Session::instance().setAliasFile(m_install + QStringLiteral("/ALIASES.INI"));
         QCOMPARE(AliasPath(QStringLiteral("VESKA")),
                  QDir::toNativeSeparators(m_install + QStringLiteral("/SampleData")));

@@ -5,8 +5,8 @@
 
 #include "TempInstallation.h"
 
-#include "engine/ParadoxWriter.h"
 #include "core/store/FolderCheck.h"
+#include "engine/ParadoxWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,11 +49,21 @@ Run run(const QString& program, const QStringList& args)
 QString block(int dbType, const QString& field, int line, int left, int right,
               const QString& header = QString())
 {
-    return QStringList{QString::number(dbType), QString(), QString(),
-                       header.isEmpty() ? field : header, field, QString::number(line),
-                       QString::number(left), QString::number(right), "FALSE", "FALSE", "FALSE",
-                       "FALSE", "FALSE"}
-        .join("\r\n") + "\r\n";
+    return QStringList{QString::number(dbType),
+                       QString(),
+                       QString(),
+                       header.isEmpty() ? field : header,
+                       field,
+                       QString::number(line),
+                       QString::number(left),
+                       QString::number(right),
+                       "FALSE",
+                       "FALSE",
+                       "FALSE",
+                       "FALSE",
+                       "FALSE"}
+               .join("\r\n") +
+           "\r\n";
 }
 
 QString report(const QString& description, const QString& order, const QString& kind, int width,
@@ -75,13 +85,11 @@ void write(const QString& path, const QByteArray& bytes)
 // A contact table with a few of the host's columns.
 void writeContactTable(const QString& path)
 {
-    const QList<FieldDef> fields{{"CustomID", FieldType::Alpha, 12, 0, false},
-                                 {"Company", FieldType::Alpha, 40, 0, false},
-                                 {"LastName", FieldType::Alpha, 25, 0, false},
-                                 {"City", FieldType::Alpha, 25, 0, false},
-                                 {"Phone1", FieldType::Alpha, 20, 0, false},
-                                 {"Balance", FieldType::Money, 0, 0, false},
-                                 {"Created", FieldType::Date, 0, 0, false}};
+    const QList<FieldDef> fields{
+        {"CustomID", FieldType::Alpha, 12, 0, false}, {"Company", FieldType::Alpha, 40, 0, false},
+        {"LastName", FieldType::Alpha, 25, 0, false}, {"City", FieldType::Alpha, 25, 0, false},
+        {"Phone1", FieldType::Alpha, 20, 0, false},   {"Balance", FieldType::Money, 0, 0, false},
+        {"Created", FieldType::Date, 0, 0, false}};
     ParadoxWriter::writeTable(path, fields, 0, {});
 }
 
@@ -149,8 +157,8 @@ private slots:
         damaged.replace("\r\n21\r\n", "\r\n2l\r\n");
         write(d.filePath("DAMAGED.rpt"), damaged.toLatin1());
         // Loads with oddities: LF line ends, a blank flag and a line too many.
-        QString odd = report("Odd but fine", "Contact", "Contact", 75,
-                             {block(0, "Company", 1, 1, 30)});
+        QString odd =
+            report("Odd but fine", "Contact", "Contact", 75, {block(0, "Company", 1, 1, 30)});
         odd.replace("\r\n", "\n");
         odd.replace("\nFALSE\n", "\n\n");
         odd += "left over\n";
@@ -164,14 +172,16 @@ private slots:
         QCOMPARE(r.err, QString());
         const QString f = QDir::toNativeSeparators(m_data);
         const QString expected =
-            "Folder " + f + "\n"
+            "Folder " + f +
+            "\n"
             "BACKWARD.rpt: \"Backward\", type Contact, kind Contact, 1 field\n"
             "  problem: line 12: Check Columns: LEFT Margin is less than RIGHT margin (field "
             "\"City\", printable width 110 on line 4)\n"
             "CLEAN.rpt: \"Clean calls\", type Contact, kind Call, 3 fields\n"
             "  ok\n"
             "DAMAGED.rpt: \"Damaged\", type Contact, kind Contact, 2 fields\n"
-            "  problem: line 25: The report file " + QDir(f).filePath("DAMAGED.rpt") +
+            "  problem: line 25: The report file " +
+            QDir(f).filePath("DAMAGED.rpt") +
             " cannot be loaded: line 25, field LPosition: \"2l\" is not a valid whole number.\n"
             "DATED.rpt: \"Dated\", type Calendar, kind Sale, 2 fields\n"
             "  problem: line 23: event field \"Paid\" is not one of the GENERIC event fields\n"
@@ -269,8 +279,10 @@ private slots:
         const QByteArray odd = QFile::encodeName(dir.path()) + "/caf\xe9.rpt";
         {
             QFile f;
-            QVERIFY(f.open(::fopen(odd.constData(), "wb"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
-            f.write(report("Latin", "Contact", "Contact", 75, {block(0, "City", 1, 1, 20)}).toLatin1());
+            QVERIFY(f.open(::fopen(odd.constData(), "wb"), QIODevice::WriteOnly,
+                           QFile::AutoCloseHandle));
+            f.write(
+                report("Latin", "Contact", "Contact", 75, {block(0, "City", 1, 1, 20)}).toLatin1());
         }
         const Run r = run(tool(), {dir.path()});
         QCOMPARE(r.exitCode, 1);
@@ -323,7 +335,8 @@ private slots:
         const Run fields = run(copy, {"--fields"});
         QCOMPARE(fields.exitCode, 2);
         const QString contact = QDir::toNativeSeparators(QDir(m_data).filePath("CONTACT.DB"));
-        QVERIFY2(fields.out.startsWith("CONTACT.DB (" + contact + "): 7 fields\n"
+        QVERIFY2(fields.out.startsWith("CONTACT.DB (" + contact +
+                                       "): 7 fields\n"
                                        "  CustomID  Alpha  12\n"
                                        "  Company   Alpha  40\n"
                                        "  LastName  Alpha  25\n"

@@ -64,10 +64,12 @@ private slots:
         const QStringList lines = text.out.split('\n');
         QVERIFY2(lines.value(0).endsWith("against its tables: 3 reports"), qPrintable(text.out));
         QVERIFY(lines.value(1).startsWith("broken.rpt \"Broken\": not checked: "));
-        QCOMPARE(lines.value(2), QStringLiteral("calls.rpt \"Calls\": 4 records, 1 field with values "
-                                                "that do not fit"));
-        QCOMPARE(lines.value(3), QStringLiteral("  Company: 1 of 3 values do not fit 10 characters; "
-                                                "the longest has 24: Borealis Trading Company"));
+        QCOMPARE(lines.value(2),
+                 QStringLiteral("calls.rpt \"Calls\": 4 records, 1 field with values "
+                                "that do not fit"));
+        QCOMPARE(lines.value(3),
+                 QStringLiteral("  Company: 1 of 3 values do not fit 10 characters; "
+                                "the longest has 24: Borealis Trading Company"));
         QCOMPARE(lines.value(4), QStringLiteral("revenue.rpt \"Revenue list\": 4 records, 1 field "
                                                 "with values that do not fit"));
 

@@ -73,33 +73,38 @@ void expectPage(TFrmCReport& w, QWidget* page)
 {
     if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != page)
         stop(QStringLiteral("not on %1 but on %2")
-                 .arg(page->objectName(), control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName()));
+                 .arg(page->objectName(),
+                      control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName()));
 }
 
 QString makeReport(const QJsonObject& road, const QString& tables)
 {
     WizardFixture f;
-    for (const QString& name : QDir(tables).entryList(
-             {QStringLiteral("*.DB"), QStringLiteral("*.MB")}, QDir::Files))
+    for (const QString& name :
+         QDir(tables).entryList({QStringLiteral("*.DB"), QStringLiteral("*.MB")}, QDir::Files))
         QFile::copy(QDir(tables).filePath(name), f.dataPath(name));
     TFrmCReport& w = f.open();
 
     WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page2"));
-    WizardFixture::clickRadio(byText<QRadioButton>(control<QWidget>(w, "Page2"), road[u"order"].toString()));
+    WizardFixture::clickRadio(
+        byText<QRadioButton>(control<QWidget>(w, "Page2"), road[u"order"].toString()));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page3"));
-    WizardFixture::clickRadio(byText<QRadioButton>(control<QWidget>(w, "Page3"), road[u"kind"].toString()));
+    WizardFixture::clickRadio(
+        byText<QRadioButton>(control<QWidget>(w, "Page3"), road[u"kind"].toString()));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page4"));
     QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), road[u"description"].toString());
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page5"));
-    WizardFixture::clickRadio(byText<QRadioButton>(control<QWidget>(w, "Page5"), road[u"paper"].toString()));
+    WizardFixture::clickRadio(
+        byText<QRadioButton>(control<QWidget>(w, "Page5"), road[u"paper"].toString()));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page4_5"));
-    WizardFixture::clickRadio(byText<QRadioButton>(control<QWidget>(w, "Page4_5"), road[u"detail"].toString()));
+    WizardFixture::clickRadio(
+        byText<QRadioButton>(control<QWidget>(w, "Page4_5"), road[u"detail"].toString()));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page6"));
 
@@ -120,14 +125,16 @@ QString makeReport(const QJsonObject& road, const QString& tables)
     expectPage(w, control<QWidget>(w, "Page7"));
 
     const int moveUp = road[u"moveUp"].toInt();
-    clickItem(control<QListWidget>(w, "lbAllFields"), control<QListWidget>(w, "lbAllFields")->item(moveUp)->text());
+    clickItem(control<QListWidget>(w, "lbAllFields"),
+              control<QListWidget>(w, "lbAllFields")->item(moveUp)->text());
     click(control<QPushButton>(w, "BtnMoveUp"));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page8"));
 
     control<BoundedSpinBox>(w, "SpinCol")->setFocus();
     QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QString::number(road[u"columns"].toInt()));
+    QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"),
+                     QString::number(road[u"columns"].toInt()));
     Roads::next(w);
     expectPage(w, control<QWidget>(w, "Page9"));
     click(control<QPushButton>(w, "BtnCheck"));
@@ -167,7 +174,8 @@ QString makeReport(const QJsonObject& road, const QString& tables)
             return target;
         }
     }
-    stop(QStringLiteral("the report was not written; boxes: %1").arg(f.platform.texts().join(u'|')));
+    stop(
+        QStringLiteral("the report was not written; boxes: %1").arg(f.platform.texts().join(u'|')));
 }
 
 } // namespace

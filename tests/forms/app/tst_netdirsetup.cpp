@@ -4,10 +4,10 @@
 #include "Controls.h"
 #include "FileBytes.h"
 #include "ScriptedPlatform.h"
-#include "engine/AppPaths.h"
 #include "core/app/NetDirSetup.h"
-#include "forms/app/NetDirWidget.h"
 #include "core/app/StartUp.h"
+#include "engine/AppPaths.h"
+#include "forms/app/NetDirWidget.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -32,12 +32,10 @@ private slots:
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("no file") << QByteArray() << QByteArray("[Options]\r\nNetDir=/n\r\n");
-        QTest::newRow("replaces the value")
-            << QByteArray("[Options]\r\nNetDir=xx\r\nOther=1\r\n")
-            << QByteArray("[Options]\r\nNetDir=/n\r\nOther=1\r\n");
-        QTest::newRow("names ignore case")
-            << QByteArray("[OPTIONS]\r\n  netdir = F:\\OLD\r\n")
-            << QByteArray("[OPTIONS]\r\nNetDir=/n\r\n");
+        QTest::newRow("replaces the value") << QByteArray("[Options]\r\nNetDir=xx\r\nOther=1\r\n")
+                                            << QByteArray("[Options]\r\nNetDir=/n\r\nOther=1\r\n");
+        QTest::newRow("names ignore case") << QByteArray("[OPTIONS]\r\n  netdir = F:\\OLD\r\n")
+                                           << QByteArray("[OPTIONS]\r\nNetDir=/n\r\n");
         QTest::newRow("adds the key to the section")
             << QByteArray("[Other]\r\nNetDir=keep\r\n[Options]\r\nA=1\r\n")
             << QByteArray("[Other]\r\nNetDir=keep\r\n[Options]\r\nNetDir=/n\r\nA=1\r\n");
@@ -50,9 +48,8 @@ private slots:
         QTest::newRow("only the first is replaced")
             << QByteArray("[Options]\r\nNetDir=a\r\nNetDir=b\r\n")
             << QByteArray("[Options]\r\nNetDir=/n\r\nNetDir=b\r\n");
-        QTest::newRow("other bytes stay")
-            << QByteArray("[Options]\r\nNote=Caf\xe9\r\nNetDir=a")
-            << QByteArray("[Options]\r\nNote=Caf\xe9\r\nNetDir=/n");
+        QTest::newRow("other bytes stay") << QByteArray("[Options]\r\nNote=Caf\xe9\r\nNetDir=a")
+                                          << QByteArray("[Options]\r\nNote=Caf\xe9\r\nNetDir=/n");
     }
 
     void updatesOnlyTheKey()
@@ -80,8 +77,9 @@ private slots:
 
         const QString net = m_root.filePath(QStringLiteral("shared/net ctl"));
         QString stored;
-        QCOMPARE(NetDirSetup::apply(ini, QStringLiteral("  ") + net + QStringLiteral("/  "), &stored),
-                 QString());
+        QCOMPARE(
+            NetDirSetup::apply(ini, QStringLiteral("  ") + net + QStringLiteral("/  "), &stored),
+            QString());
         QCOMPARE(stored, net);
         QVERIFY(QFileInfo(net).isDir());
         QCOMPARE(QDir(net).entryList(QDir::Files | QDir::Hidden).size(), 0);
@@ -98,11 +96,15 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("message");
-        QTest::newRow("blank") << "   " << "Enter the folder to use as the network control directory.";
-        QTest::newRow("placeholder")
-            << "xx" << "\"xx\" marks a network control directory that is not set up; choose another folder name.";
-        QTest::newRow("a file") << "FILE" << "%1 is a file, not a folder.";
-        QTest::newRow("under a file") << "FILE/sub" << "The folder %1 cannot be created.";
+        QTest::newRow("blank") << "   "
+                               << "Enter the folder to use as the network control directory.";
+        QTest::newRow("placeholder") << "xx"
+                                     << "\"xx\" marks a network control directory that is not set "
+                                        "up; choose another folder name.";
+        QTest::newRow("a file") << "FILE"
+                                << "%1 is a file, not a folder.";
+        QTest::newRow("under a file") << "FILE/sub"
+                                      << "The folder %1 cannot be created.";
     }
 
     void refusals()

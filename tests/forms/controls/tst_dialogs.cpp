@@ -3,14 +3,14 @@
 #include "Screenshots.h"
 #include "ScriptedPlatform.h"
 #include "TempInstallation.h"
-#include "engine/DatabaseError.h"
-#include "engine/AppPaths.h"
-#include "engine/ParadoxReader.h"
-#include "engine/ParadoxWriter.h"
-#include "forms/app/WidgetPlatform.h"
-#include "engine/Session.h"
 #include "core/app/StartUp.h"
 #include "core/catalogue/UserFields.h"
+#include "engine/AppPaths.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxReader.h"
+#include "engine/ParadoxWriter.h"
+#include "engine/Session.h"
+#include "forms/app/WidgetPlatform.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Crspecia.h"
 #include "forms/controls/Cruser.h"
@@ -100,7 +100,8 @@ QStringList cutTexts(QTableWidget* grid)
 {
     QStringList cut;
     const QFontMetrics cellFont(grid->font());
-    const int cellMargin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    const int cellMargin =
+        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
     const int headerMargin = 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid);
     const QFontMetrics top(grid->horizontalHeader()->font());
     const QFontMetrics side(grid->verticalHeader()->font());
@@ -110,7 +111,8 @@ QStringList cutTexts(QTableWidget* grid)
             cut << head->text();
         for (int r = 0; r < grid->rowCount(); ++r) {
             const QTableWidgetItem* item = grid->item(r, c);
-            if (item && cellFont.horizontalAdvance(item->text()) + cellMargin > grid->columnWidth(c))
+            if (item &&
+                cellFont.horizontalAdvance(item->text()) + cellMargin > grid->columnWidth(c))
                 cut << item->text();
             if (c == 0 && cellFont.height() > grid->rowHeight(r))
                 cut << QStringLiteral("row %1 height").arg(r);
@@ -256,10 +258,11 @@ private slots:
     {
         const QList<FieldDef> fields = databaseFields();
         // Not in alphabetical order: the grid follows the table's order.
-        writeDatabaseTable(fields, {databaseRow(fields, QStringLiteral("Zeta Office")),
-                                    databaseRow(fields, QStringLiteral("Head Office"),
-                                                {QStringLiteral("User3"), QStringLiteral("Money8")}),
-                                    databaseRow(fields, QStringLiteral("Archive"))});
+        writeDatabaseTable(fields,
+                           {databaseRow(fields, QStringLiteral("Zeta Office")),
+                            databaseRow(fields, QStringLiteral("Head Office"),
+                                        {QStringLiteral("User3"), QStringLiteral("Money8")}),
+                            databaseRow(fields, QStringLiteral("Archive"))});
 
         TFrmUser dialog(nullptr, kAlias);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("User Field Definitions"));
@@ -343,7 +346,8 @@ private slots:
         ScriptedPlatform platform;
         bool seen = false;
         QObject watch;
-        onNextModal(&watch, [](QWidget*) {}, &seen);
+        onNextModal(
+            &watch, [](QWidget*) {}, &seen);
         QVERIFY(!TFrmUser::execute(nullptr, kAlias));
         QTest::qWait(50);
         QVERIFY(!seen);
@@ -357,7 +361,8 @@ private slots:
         Platform::install(&desktop);
         qDeleteAll(watch.findChildren<QTimer*>()); // the watch above saw nothing
         QStringList opened;
-        onNextModal(&watch,
+        onNextModal(
+            &watch,
             [&](QWidget* w) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 opened << (box ? box->text() : w->metaObject()->className());
@@ -382,7 +387,8 @@ private slots:
         QWidget* parent = nullptr;
         bool seen = false;
         QObject watch;
-        onNextModal(&watch,
+        onNextModal(
+            &watch,
             [&](QWidget* w) {
                 title = w->windowTitle();
                 wasModal = w->isModal();
@@ -437,7 +443,8 @@ private slots:
         int columns = 0;
         bool seen = false;
         QObject watch;
-        onNextModal(&watch,
+        onNextModal(
+            &watch,
             [&](QWidget* w) {
                 auto* dialog = qobject_cast<TFrmUser*>(w);
                 if (!dialog)
@@ -445,11 +452,13 @@ private slots:
                 columns = userColumns(*dialog);
                 for (int c = 0; c < records.size(); ++c) {
                     const Row& record = records.at(c);
-                    if (userCell(*dialog, c + 1, 0) != record.at(names.indexOf(QStringLiteral("DB"))).toString())
+                    if (userCell(*dialog, c + 1, 0) !=
+                        record.at(names.indexOf(QStringLiteral("DB"))).toString())
                         mismatches << QStringLiteral("database %1").arg(c + 1);
                     for (int r = 1; r <= 48; ++r) {
                         const QString field = userCell(*dialog, 0, r);
-                        if (userCell(*dialog, c + 1, r) != record.at(names.indexOf(field)).toString())
+                        if (userCell(*dialog, c + 1, r) !=
+                            record.at(names.indexOf(field)).toString())
                             mismatches << QStringLiteral("%1 of database %2").arg(field).arg(c + 1);
                     }
                 }
@@ -483,7 +492,8 @@ private slots:
         bool okHadFocus = false;
         QStringList clipped;
         QObject watch;
-        onNextModal(&watch,
+        onNextModal(
+            &watch,
             [&](QWidget* w) {
                 okHadFocus = QApplication::focusWidget() ==
                              w->findChild<QPushButton*>(QStringLiteral("OKButton"));
@@ -580,7 +590,8 @@ private slots:
         QStringList cut;
         bool seen = false;
         QObject watch;
-        onNextModal(&watch, [&](QWidget*) { cut = cutTexts(grid); }, &seen);
+        onNextModal(
+            &watch, [&](QWidget*) { cut = cutTexts(grid); }, &seen);
         dialog.exec();
         QVERIFY(seen);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char(','))));
@@ -623,7 +634,8 @@ private slots:
         bool seen = false;
         QStringList clipped;
         QObject watch;
-        onNextModal(&watch,
+        onNextModal(
+            &watch,
             [&](QWidget* w) {
                 clipped = clippedLabels(w);
                 for (int i = 1; i <= 3; ++i) {
@@ -681,8 +693,7 @@ private slots:
             QPixmap picture;
             if (QGuiApplication::platformName() == QLatin1String("xcb")) {
                 QTest::qWait(400);
-                picture = w->screen()->grabWindow(0, w->frameGeometry().x(),
-                                                  w->frameGeometry().y(),
+                picture = w->screen()->grabWindow(0, w->frameGeometry().x(), w->frameGeometry().y(),
                                                   w->frameGeometry().width(),
                                                   w->frameGeometry().height());
             } else {
@@ -697,8 +708,8 @@ private slots:
         TPickList list;
         list.setMultiSelect(true);
         list.setExtendedSelect(false);
-        list.addItems({"Company", "Contact", "Phone\t(main)", "Memo", "CustomID",
-                       "salutfirstlast", "firstlast", "citystatezip"});
+        list.addItems({"Company", "Contact", "Phone\t(main)", "Memo", "CustomID", "salutfirstlast",
+                       "firstlast", "citystatezip"});
         list.setTabStops(QStringLiteral("14"));
         for (int row : {0, 2, 6})
             list.setItemSelected(row, true);

@@ -33,15 +33,9 @@ protected:
     }
 };
 
-QList<QRect> rects(std::initializer_list<QRect> list)
-{
-    return QList<QRect>(list);
-}
+QList<QRect> rects(std::initializer_list<QRect> list) { return QList<QRect>(list); }
 
-bool isDark(QRgb pixel)
-{
-    return qGray(pixel) < 128;
-}
+bool isDark(QRgb pixel) { return qGray(pixel) < 128; }
 
 } // namespace
 
@@ -85,10 +79,7 @@ class TestPickList : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(!QApplication::font().family().isEmpty());
-    }
+    void initTestCase() { QVERIFY(!QApplication::font().family().isEmpty()); }
 
     void defaults()
     {
@@ -118,20 +109,18 @@ private slots:
         QTest::newRow("leading blank kept") << " 10;20" << QStringList{" 10", "20"} << QString();
         QTest::newRow("signs") << "-5;+7" << QStringList{"-5", "+7"} << QString();
         QTest::newRow("empty") << "" << QStringList{} << QString();
-        QTest::newRow("int limits") << "2147483647;-2147483648"
-                                    << QStringList{"2147483647", "-2147483648"} << QString();
-        QTest::newRow("empty piece") << "10;;20" << QStringList{"10"}
-                                     << " is an invalid tab stop";
-        QTest::newRow("leading separator") << ";10" << QStringList{}
-                                           << ";10 is an invalid tab stop";
+        QTest::newRow("int limits")
+            << "2147483647;-2147483648" << QStringList{"2147483647", "-2147483648"} << QString();
+        QTest::newRow("empty piece") << "10;;20" << QStringList{"10"} << " is an invalid tab stop";
+        QTest::newRow("leading separator")
+            << ";10" << QStringList{} << ";10 is an invalid tab stop";
         QTest::newRow("separator alone") << ";" << QStringList{} << "; is an invalid tab stop";
-        QTest::newRow("trailing separator") << "12;" << QStringList{"12"}
-                                            << " is an invalid tab stop";
+        QTest::newRow("trailing separator")
+            << "12;" << QStringList{"12"} << " is an invalid tab stop";
         QTest::newRow("letters") << "1;x;3" << QStringList{"1"} << "x is an invalid tab stop";
-        QTest::newRow("trailing blank") << "10 " << QStringList{}
-                                        << "10  is an invalid tab stop";
-        QTest::newRow("too large") << "5;2147483648" << QStringList{"5"}
-                                   << "2147483648 is an invalid tab stop";
+        QTest::newRow("trailing blank") << "10 " << QStringList{} << "10  is an invalid tab stop";
+        QTest::newRow("too large")
+            << "5;2147483648" << QStringList{"5"} << "2147483648 is an invalid tab stop";
         QTest::newRow("sign alone") << "-" << QStringList{} << "- is an invalid tab stop";
         QTest::newRow("blank alone") << " " << QStringList{} << "  is an invalid tab stop";
         QTest::newRow("decimal") << "1.5" << QStringList{} << "1.5 is an invalid tab stop";
@@ -374,7 +363,8 @@ private slots:
         const int boldDark = darkPixels(grabViewport(list.get()));
         list->setItemSelected(0, false);
         const int plainDark = darkPixels(grabViewport(list.get()));
-        QVERIFY2(boldDark > plainDark, qPrintable(QStringLiteral("%1 vs %2").arg(boldDark).arg(plainDark)));
+        QVERIFY2(boldDark > plainDark,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(boldDark).arg(plainDark)));
         // Text starts at L + 2 in the bold style.
         {
             const QImage image = grabViewport(list.get());
@@ -389,8 +379,7 @@ private slots:
         list->setItemSelected(0, true);
         list->setSelectedStyle(TPickList::psStandard);
         const QRect sr = list->visualItemRect(list->item(0));
-        QCOMPARE(grabViewport(list.get()).pixel(sr.right() - 2, sr.center().y()),
-                 qRgb(0, 0, 128));
+        QCOMPARE(grabViewport(list.get()).pixel(sr.right() - 2, sr.center().y()), qRgb(0, 0, 128));
 
         // Owner-drawn without a handler: plain text on the highlight.
         list->setSelectedStyle(TPickList::psOwnerDraw);

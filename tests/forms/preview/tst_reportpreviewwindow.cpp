@@ -75,8 +75,9 @@ private slots:
         QCOMPARE(labelText(w, "LblHostNote"),
                  QStringLiteral("The contact manager's own print may differ in fonts and page "
                                 "breaks."));
-        QVERIFY(labelText(w, "LblAssumed").contains("One record per contact, in the order of the "
-                                                    "contact table's key."));
+        QVERIFY(labelText(w, "LblAssumed")
+                    .contains("One record per contact, in the order of the "
+                              "contact table's key."));
         QCOMPARE(labelText(w, "LblPage"), QStringLiteral("Page 1 of 1"));
         QCOMPARE(labelText(w, "LblFit"),
                  QStringLiteral("Fit check:\nCompany: 1 of 3 values do not fit 10 characters; the "
@@ -96,7 +97,8 @@ private slots:
                               PreviewTables::passwords());
         w.waitForScan();
         const QString assumed = labelText(w, "LblAssumed");
-        QVERIFY2(assumed.contains("Events are linked to contacts by CustomID."), qPrintable(assumed));
+        QVERIFY2(assumed.contains("Events are linked to contacts by CustomID."),
+                 qPrintable(assumed));
         QVERIFY(assumed.contains("ordered by EventDate and EventTime"));
         QCOMPARE(w.currentPage().lines[2].text.left(21), QStringLiteral("Cyan       Early call"));
 

@@ -35,31 +35,37 @@ private slots:
         QVERIFY(ReportFile::save(f.dataPath(QStringLiteral("revenue.rpt")),
                                  PreviewTables::contactReport(), &error));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("revenue.rpt")).done);
-        for (int i = 0; i < 15 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+        QVERIFY(
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("revenue.rpt"))
+                .done);
+        for (int i = 0; i < 15 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page10");
+             ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         auto* button = w.findChild<QPushButton*>(QStringLiteral("BtnPreview"));
         QVERIFY(button);
         QCOMPARE(button->text(), QStringLiteral("Pre&view"));
         QVERIFY(button->isVisible());
 
         QString cls, line, fit;
-        WizardFixture::withModal([&] { QTest::mouseClick(button, Qt::LeftButton); },
-                                 [&](QWidget* modal) {
-                                     auto* preview = qobject_cast<ReportPreviewWindow*>(modal);
-                                     if (!preview)
-                                         return;
-                                     cls = QString::fromLatin1(modal->metaObject()->className());
-                                     preview->waitForScan();
-                                     line = preview->currentPage().lines.value(3).text;
-                                     if (auto* l = preview->findChild<QLabel*>(QStringLiteral("LblFit")))
-                                         fit = l->text();
-                                     if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
-                                         preview->grab().save(qEnvironmentVariable("TV_SCREENSHOTS") +
-                                                              QStringLiteral("/preview.png"));
-                                     preview->accept();
-                                 });
+        WizardFixture::withModal(
+            [&] { QTest::mouseClick(button, Qt::LeftButton); },
+            [&](QWidget* modal) {
+                auto* preview = qobject_cast<ReportPreviewWindow*>(modal);
+                if (!preview)
+                    return;
+                cls = QString::fromLatin1(modal->metaObject()->className());
+                preview->waitForScan();
+                line = preview->currentPage().lines.value(3).text;
+                if (auto* l = preview->findChild<QLabel*>(QStringLiteral("LblFit")))
+                    fit = l->text();
+                if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
+                    preview->grab().save(qEnvironmentVariable("TV_SCREENSHOTS") +
+                                         QStringLiteral("/preview.png"));
+                preview->accept();
+            });
         QCOMPARE(cls, QStringLiteral("ReportPreviewWindow"));
         QCOMPARE(line.left(20), QString::fromUtf8("Boreal\u2026+18 ...250.00"));
         QVERIFY2(fit.contains("Company: 1 of 3 values do not fit 10 characters"), qPrintable(fit));
@@ -77,10 +83,15 @@ private slots:
         QVERIFY(ReportFile::save(f.dataPath(QStringLiteral("revenue.rpt")),
                                  PreviewTables::contactReport(), &error));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("revenue.rpt")).done);
-        for (int i = 0; i < 15 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page9"); ++i)
+        QVERIFY(
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("revenue.rpt"))
+                .done);
+        for (int i = 0; i < 15 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page9");
+             ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         auto* fit = control<QTableWidget>(w, "sgCol")->findChild<ColumnFitWarnings*>();
         QVERIFY(fit);
         QTRY_VERIFY(fit->running() || fit->finished());
@@ -88,7 +99,8 @@ private slots:
         QVERIFY(fit->finished());
         auto rowOf = [&](const QString& field) {
             for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r)
-                if (control<QTableWidget>(w, "sgCol")->item(r, 0) && control<QTableWidget>(w, "sgCol")->item(r, 0)->text() == field)
+                if (control<QTableWidget>(w, "sgCol")->item(r, 0) &&
+                    control<QTableWidget>(w, "sgCol")->item(r, 0)->text() == field)
                     return r;
             return -1;
         };
@@ -102,19 +114,24 @@ private slots:
         QCOMPARE(control<QTableWidget>(w, "sgCol")->item(company, 3)->background().color().rgb(),
                  ColumnFitWarnings::warningColour());
         QVERIFY(fit->rowWarning(revenue).isEmpty());
-        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(revenue, 0)->data(Qt::BackgroundRole), QVariant());
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(revenue, 0)->data(Qt::BackgroundRole),
+                 QVariant());
         QCOMPARE(fit->summaryLabel()->text(), QStringLiteral("Fit check: Company: ") + expected);
         QVERIFY(fit->summaryLabel()->isVisible());
         if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
-            w.grab().save(qEnvironmentVariable("TV_SCREENSHOTS") + QStringLiteral("/page9-fit.png"));
+            w.grab().save(qEnvironmentVariable("TV_SCREENSHOTS") +
+                          QStringLiteral("/page9-fit.png"));
 
         // Wider: 24 characters fit; narrower: Acme and Cyan (4) fit 4, not 3.
         control<QTableWidget>(w, "sgCol")->item(company, 3)->setText(QStringLiteral("24"));
         QTRY_VERIFY(fit->rowWarning(company).isEmpty());
-        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(company, 0)->data(Qt::BackgroundRole), QVariant());
-        QCOMPARE(fit->summaryLabel()->text(), QStringLiteral("Fit check: every value fits its column."));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(company, 0)->data(Qt::BackgroundRole),
+                 QVariant());
+        QCOMPARE(fit->summaryLabel()->text(),
+                 QStringLiteral("Fit check: every value fits its column."));
         control<QTableWidget>(w, "sgCol")->item(company, 3)->setText(QStringLiteral("3"));
-        QTRY_VERIFY(fit->rowWarning(company).startsWith(QStringLiteral("3 of 3 values do not fit 3")));
+        QTRY_VERIFY(
+            fit->rowWarning(company).startsWith(QStringLiteral("3 of 3 values do not fit 3")));
         QVERIFY(!fit->running()); // the widths need no second reading
     }
 
@@ -132,36 +149,39 @@ private slots:
         TFrmCReport& w = f.open();
         QString firstLine, companyLine;
         bool buttonShown = false;
-        startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("revenue.rpt"), [&](QWidget* modal) {
-            auto* editor = qobject_cast<TFrmColumn*>(modal);
-            if (!editor)
-                return;
-            auto* button = editor->findChild<QPushButton*>(QStringLiteral("BtnPreview"));
-            buttonShown = button && button->isVisible();
-            // Company's right margin from 10 to 8, typed and not yet posted.
-            auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
-            for (int r = 0; r < grid->rowCount(); ++r)
-                if (grid->item(r, 0) && grid->item(r, 0)->text() == QLatin1String("Company"))
-                    grid->setCurrentCell(r, 3);
-            grid->setFocus();
-            QTest::keyClick(grid, Qt::Key_F2);
-            if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
-                edit->selectAll();
-                QTest::keyClicks(edit, QStringLiteral("8"));
-            }
-            QTimer::singleShot(200, [&] {
-                if (auto* p = qobject_cast<ReportPreviewWindow*>(QApplication::activeModalWidget())) {
-                    p->waitForScan();
-                    firstLine = p->currentPage().lines.value(0).text;
-                    companyLine = p->currentPage().lines.value(3).text;
-                    p->accept();
+        startOperation(
+            w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("revenue.rpt"),
+            [&](QWidget* modal) {
+                auto* editor = qobject_cast<TFrmColumn*>(modal);
+                if (!editor)
+                    return;
+                auto* button = editor->findChild<QPushButton*>(QStringLiteral("BtnPreview"));
+                buttonShown = button && button->isVisible();
+                // Company's right margin from 10 to 8, typed and not yet posted.
+                auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
+                for (int r = 0; r < grid->rowCount(); ++r)
+                    if (grid->item(r, 0) && grid->item(r, 0)->text() == QLatin1String("Company"))
+                        grid->setCurrentCell(r, 3);
+                grid->setFocus();
+                QTest::keyClick(grid, Qt::Key_F2);
+                if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+                    edit->selectAll();
+                    QTest::keyClicks(edit, QStringLiteral("8"));
                 }
+                QTimer::singleShot(200, [&] {
+                    if (auto* p =
+                            qobject_cast<ReportPreviewWindow*>(QApplication::activeModalWidget())) {
+                        p->waitForScan();
+                        firstLine = p->currentPage().lines.value(0).text;
+                        companyLine = p->currentPage().lines.value(3).text;
+                        p->accept();
+                    }
+                });
+                if (button)
+                    QTest::mouseClick(button, Qt::LeftButton);
+                QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BtnCancel")),
+                                  Qt::LeftButton);
             });
-            if (button)
-                QTest::mouseClick(button, Qt::LeftButton);
-            QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("BtnCancel")),
-                              Qt::LeftButton);
-        });
         QVERIFY(buttonShown);
         QCOMPARE(companyLine.left(20), QString::fromUtf8("Bore\u2026+20   ...250.00"));
         QVERIFY(firstLine.startsWith(QStringLiteral("Company")));

@@ -52,7 +52,8 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), edit(dialog, "EdFileName"));
         // The window cannot be resized, and shows every text whole.
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(),
+                     qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
     }
 
     void refusedNames_data()
@@ -72,7 +73,9 @@ private slots:
         QTest::newRow("taken, same case") << "rep1" << taken << "rep1";
         QTest::newRow("taken, upper-case file") << "weekly" << taken << "weekly";
         QTest::newRow("device name")
-            << "con" << "con is a name that Windows keeps for a device. Choose another." << "con";
+            << "con"
+            << "con is a name that Windows keeps for a device. Choose another."
+            << "con";
         QTest::newRow("empty") << ""
                                << "You must enter a name for the report file."
                                << "";

@@ -4,32 +4,32 @@
 
 #include "Controls.h"
 #include "Screenshots.h"
-#include "WizardFixture.h"
 #include "StoreFixture.h"
-#include "forms/store/Repcol.h"
+#include "WizardFixture.h"
 #include "engine/ParadoxWriter.h"
-#include "forms/controls/Picklist.h"
 #include "engine/Session.h"
+#include "forms/controls/Picklist.h"
 #include "forms/store/ColumnPreviewWidget.h"
+#include "forms/store/Repcol.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QListWidget>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTableWidget>
-#include <QToolTip>
-#include <QVBoxLayout>
 #include <QEvent>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPoint>
+#include <QPushButton>
 #include <QRect>
+#include <QStackedWidget>
+#include <QTableWidget>
 #include <QTableWidgetItem>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
@@ -95,8 +95,9 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_changes.clear();
-        connect(m_grid, &QTableWidget::itemChanged, this,
-                [this](QTableWidgetItem* item) { m_changes << qMakePair(item->row(), item->column()); });
+        connect(m_grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+            m_changes << qMakePair(item->row(), item->column());
+        });
     }
     void cleanup() { m_window.reset(); }
 
@@ -143,7 +144,8 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral("0"));
         QCOMPARE(m_preview->boxRect(0).right(), x(30) - 1);
         // Typing past the next column's start is an overlap at once.
-        QCOMPARE(m_preview->boxToolTip(0), QStringLiteral("There are overlaps for right margin 30"));
+        QCOMPARE(m_preview->boxToolTip(0),
+                 QStringLiteral("There are overlaps for right margin 30"));
         QVERIFY(m_changes.isEmpty()); // nothing is stored while typing
         // Escape drops the typed text and the box goes back.
         QTest::keyClick(editor, Qt::Key_Escape);
@@ -189,8 +191,10 @@ private slots:
         }
         QVERIFY(m_changes.size() >= 2);
         // 35 to 58 overlaps Phone at 49: both are warned.
-        QCOMPARE(m_preview->boxToolTip(1), QStringLiteral("There are overlaps for right margin 58"));
-        QCOMPARE(m_preview->boxToolTip(2), QStringLiteral("There are overlaps for right margin 58"));
+        QCOMPARE(m_preview->boxToolTip(1),
+                 QStringLiteral("There are overlaps for right margin 58"));
+        QCOMPARE(m_preview->boxToolTip(2),
+                 QStringLiteral("There are overlaps for right margin 58"));
     }
 
     void draggingStopsAtOneAndThreeHundred()
@@ -277,14 +281,18 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("right");
-        QTest::newRow("right") << int(Qt::Key_Right) << 0 << "26" << "49";
-        QTest::newRow("left") << int(Qt::Key_Left) << 0 << "24" << "47";
-        QTest::newRow("ctrl right: an inch") << int(Qt::Key_Right) << int(Qt::ControlModifier) << "35"
-                                             << "58";
+        QTest::newRow("right") << int(Qt::Key_Right) << 0 << "26"
+                               << "49";
+        QTest::newRow("left") << int(Qt::Key_Left) << 0 << "24"
+                              << "47";
+        QTest::newRow("ctrl right: an inch")
+            << int(Qt::Key_Right) << int(Qt::ControlModifier) << "35"
+            << "58";
         QTest::newRow("shift left: narrower") << int(Qt::Key_Left) << int(Qt::ShiftModifier) << "25"
                                               << "47";
-        QTest::newRow("alt right: left edge in") << int(Qt::Key_Right) << int(Qt::AltModifier)
-                                                 << "26" << "48";
+        QTest::newRow("alt right: left edge in")
+            << int(Qt::Key_Right) << int(Qt::AltModifier) << "26"
+            << "48";
     }
     void keyboardMovesTheSelectedColumn()
     {
@@ -324,7 +332,8 @@ private slots:
         QVERIFY(label->isVisible());
         QCOMPARE(label->text(), QString());
         m_grid->item(0, 3)->setText(QStringLiteral("30"));
-        QTRY_COMPARE(label->text(), QStringLiteral("Company, FirstLast: There are overlaps for right margin 30"));
+        QTRY_COMPARE(label->text(),
+                     QStringLiteral("Company, FirstLast: There are overlaps for right margin 30"));
         m_grid->item(3, 3)->setText(QStringLiteral("80"));
         QTRY_COMPARE(label->text(),
                      QStringLiteral("Company, FirstLast: There are overlaps for right margin 30\n"
@@ -350,7 +359,8 @@ private slots:
         int width = 75;
         m_preview->setPrintableWidthSource([&width] { return width; });
         QCOMPARE(m_preview->previewLayout().printableWidth, 75);
-        QCOMPARE(m_preview->boxToolTip(2), QStringLiteral("Phone: line 1, 49 to 72 (4.8\" to 7.2\")"));
+        QCOMPARE(m_preview->boxToolTip(2),
+                 QStringLiteral("Phone: line 1, 49 to 72 (4.8\" to 7.2\")"));
         width = 70;
         QCOMPARE(m_preview->previewLayout().printableWidth, 70);
         QCOMPARE(m_preview->boxToolTip(2),
@@ -408,21 +418,27 @@ private slots:
         next(); // Page2
         next(); // Page3
         next(); // Page4
-        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Contacts by city"));
+        QTest::keyClicks(control<QLineEdit>(w, "EdDescription"),
+                         QStringLiteral("Contacts by city"));
         next(); // Page5
         WizardFixture::clickRadio(control<QRadioButton>(w, "RBAmPor"));
         next(); // Page4_5
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
         next(); // Page6
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         for (int row : {1, 2, 3}) {
-            const QRect r = control<TPickList>(w, "PickContactField")->visualItemRect(control<TPickList>(w, "PickContactField")->item(row));
-            QTest::mouseClick(control<TPickList>(w, "PickContactField")->viewport(), Qt::LeftButton, {}, r.center());
+            const QRect r =
+                control<TPickList>(w, "PickContactField")
+                    ->visualItemRect(control<TPickList>(w, "PickContactField")->item(row));
+            QTest::mouseClick(control<TPickList>(w, "PickContactField")->viewport(), Qt::LeftButton,
+                              {}, r.center());
         }
         next(); // Page7
         next(); // Page8
         next(); // Page9
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
 
         auto* preview = control<QWidget>(w, "PnlPreview")->findChild<ColumnPreviewWidget*>();
         QVERIFY(preview);
@@ -436,7 +452,8 @@ private slots:
             labels << b.label;
         QCOMPARE(labels, (QStringList{"CustomID", "Company", "LastName", "City"}));
         for (int r = 0; r < 4; ++r)
-            QVERIFY2(preview->boxToolTip(r).startsWith(control<QTableWidget>(w, "sgCol")->item(r, 0)->text() + ": line 1"),
+            QVERIFY2(preview->boxToolTip(r).startsWith(
+                         control<QTableWidget>(w, "sgCol")->item(r, 0)->text() + ": line 1"),
                      qPrintable(preview->boxToolTip(r)));
         auto shoot = [&](const QString& name) {
             if (Screenshots::folder().isEmpty())
@@ -455,14 +472,17 @@ private slots:
         QCOMPARE(control<QTableWidget>(w, "sgCol")->currentRow(), 3);
         QTest::mouseMove(preview, start - QPoint(int(5.2 * scale), 0));
         QTest::mouseRelease(preview, Qt::LeftButton, {}, start - QPoint(int(5.2 * scale), 0));
-        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(3, 2)->text(), QString::number(cityLeft.toInt() - 5));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(3, 2)->text(),
+                 QString::number(cityLeft.toInt() - 5));
         QTest::mouseClick(preview, Qt::LeftButton, {}, preview->boxRect(2).center());
         QCOMPARE(control<QTableWidget>(w, "sgCol")->currentRow(), 2);
         const int lastNameRight = control<QTableWidget>(w, "sgCol")->item(2, 3)->text().toInt();
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(preview, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
-        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(2, 3)->text(), QString::number(lastNameRight + 30));
-        QVERIFY(preview->boxToolTip(3).startsWith(QStringLiteral("There are overlaps for right margin ")));
+        QCOMPARE(control<QTableWidget>(w, "sgCol")->item(2, 3)->text(),
+                 QString::number(lastNameRight + 30));
+        QVERIFY(preview->boxToolTip(3).startsWith(
+            QStringLiteral("There are overlaps for right margin ")));
         QVERIFY(preview->boxToolTip(2).contains(
             QStringLiteral("RIGHT margin greater than Right margin MAX of 75")));
         control<QTableWidget>(w, "sgCol")->setCurrentCell(0, 2);
@@ -492,8 +512,10 @@ private slots:
             t.addFieldDef(QStringLiteral("Header"), FieldType::Alpha, 50, false);
             for (const char* number : {"Line", "LPosition", "RPosition"})
                 t.addFieldDef(QString::fromLatin1(number), FieldType::Long, 0, false);
-            t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true, false);
-            t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false, true);
+            t.addIndexDef(QStringLiteral("PrimaryField"), QStringLiteral("Field"), true, true,
+                          false);
+            t.addIndexDef(QStringLiteral("iOrder"), QStringLiteral("Line;Order"), false, false,
+                          true);
             t.createTable();
             t.open();
             const QList<QStringList> rows{{"Company", "1", "Firm", "1", "1", "30"},
@@ -501,7 +523,8 @@ private slots:
                                           {"City", "3", "Town", "2", "1", "30"}};
             for (const QStringList& r : rows) {
                 t.insert();
-                const QStringList names{"Field", "Order", "Header", "Line", "LPosition", "RPosition"};
+                const QStringList names{"Field", "Order",     "Header",
+                                        "Line",  "LPosition", "RPosition"};
                 for (int i = 0; i < names.size(); ++i)
                     t.setAsString(names[i], r[i]);
                 t.post();

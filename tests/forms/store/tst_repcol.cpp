@@ -157,7 +157,8 @@ private slots:
         open(dialog, 75);
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Column Widths"));
-        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(),
+                     qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblReportName"), QStringLiteral("Weekly calls"));
         QCOMPARE(labelText(dialog, "LblMargin"), QStringLiteral("75"));
         QVERIFY(dialog.findChild<QLabel*>("Label2")->text() ==
@@ -170,16 +171,15 @@ private slots:
         QStringList headers;
         for (int c = 0; c < g->columnCount(); ++c)
             headers << g->horizontalHeaderItem(c)->text();
-        QCOMPARE(headers, (QStringList{QStringLiteral("Field"), QStringLiteral("Line"),
-                                       QStringLiteral("Left Margin"),
-                                       QStringLiteral("Right Margin")}));
+        QCOMPARE(headers,
+                 (QStringList{QStringLiteral("Field"), QStringLiteral("Line"),
+                              QStringLiteral("Left Margin"), QStringLiteral("Right Margin")}));
         // By line, then by field order; a blank line sorts first, and a line
         // above 9 is shown as it stands.
-        QCOMPARE(gridRows(dialog), (QStringList{QStringLiteral("Company|1|1|25"),
-                                                QStringLiteral("Contact|1|30|55"),
-                                                QStringLiteral("Phone|1|60|80"),
-                                                QStringLiteral("City|2||"),
-                                                QStringLiteral("Memo|12|5|90")}));
+        QCOMPARE(gridRows(dialog),
+                 (QStringList{QStringLiteral("Company|1|1|25"), QStringLiteral("Contact|1|30|55"),
+                              QStringLiteral("Phone|1|60|80"), QStringLiteral("City|2||"),
+                              QStringLiteral("Memo|12|5|90")}));
         // The field column cannot be edited.
         g->setCurrentCell(0, 0);
         QTest::keyClick(g, Qt::Key_F2);
@@ -206,14 +206,14 @@ private slots:
         editCell(dialog, QStringLiteral("Memo"), 2, QStringLiteral("1"));
         QVERIFY(platform.boxes.isEmpty());
         // The row moved to its new place in print order.
-        QCOMPARE(gridRows(dialog), (QStringList{QStringLiteral("Contact|1|30|55"),
-                                                QStringLiteral("Phone|1|61|300"),
-                                                QStringLiteral("Company|2|1|25"),
-                                                QStringLiteral("City|2||"),
-                                                QStringLiteral("Memo|12|1|90")}));
+        QCOMPARE(gridRows(dialog),
+                 (QStringList{QStringLiteral("Contact|1|30|55"), QStringLiteral("Phone|1|61|300"),
+                              QStringLiteral("Company|2|1|25"), QStringLiteral("City|2||"),
+                              QStringLiteral("Memo|12|1|90")}));
         // Another cursor sees the posted rows; other columns are untouched.
         const auto rows = tableRows();
-        QCOMPARE(rows.value(QStringLiteral("Company")), QStringLiteral("2 1 25 Header of Company F"));
+        QCOMPARE(rows.value(QStringLiteral("Company")),
+                 QStringLiteral("2 1 25 Header of Company F"));
         QCOMPARE(rows.value(QStringLiteral("Phone")), QStringLiteral("1 61 300 Header of Phone F"));
         QCOMPARE(rows.value(QStringLiteral("Memo")), QStringLiteral("12 1 90 Header of Memo T"));
     }
@@ -233,9 +233,10 @@ private slots:
         QTest::newRow("left 301") << "Phone" << 2 << "301"
                                   << "'301' is not a valid value for field 'Left Margin'. The "
                                      "allowed range is 1 to 300.";
-        QTest::newRow("right 0") << "Phone" << 3 << "0"
-                                 << "'0' is not a valid value for field 'Right Margin'. The allowed "
-                                    "range is 1 to 300.";
+        QTest::newRow("right 0")
+            << "Phone" << 3 << "0"
+            << "'0' is not a valid value for field 'Right Margin'. The allowed "
+               "range is 1 to 300.";
         QTest::newRow("negative") << "Phone" << 3 << "-5"
                                   << "'-5' is not a valid value for field 'Right Margin'. The "
                                      "allowed range is 1 to 300.";
@@ -376,7 +377,8 @@ private slots:
         open(dialog, 75);
         QTest::mouseClick(findButton(dialog, "BtnCheck"), Qt::LeftButton);
         QVERIFY(boxes.waitFor(1));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("There are overlaps for right margin 25")});
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("There are overlaps for right margin 25")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         editCell(dialog, QStringLiteral("B"), 2, QStringLiteral("26"));
@@ -417,7 +419,8 @@ private slots:
         QTRY_VERIFY(open.isNull());
         QTest::qWait(30);
         QVERIFY(platform.boxes.isEmpty());
-        QCOMPARE(tableRows().value(QStringLiteral("Phone")), QStringLiteral("1 62 90 Header of Phone F"));
+        QCOMPARE(tableRows().value(QStringLiteral("Phone")),
+                 QStringLiteral("1 62 90 Header of Phone F"));
     }
 
     void checkForErrors_data()
@@ -430,17 +433,16 @@ private slots:
                                << QString();
         QTest::newRow("touching") << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 25, 50}} << 75
                                   << overlap + "25";
-        QTest::newRow("out of order") << QList<Placed>{{"A", 1, 1, 30, 40}, {"B", 2, 1, 10, 20}}
-                                      << 75 << overlap + "30";
+        QTest::newRow("out of order")
+            << QList<Placed>{{"A", 1, 1, 30, 40}, {"B", 2, 1, 10, 20}} << 75 << overlap + "30";
         QTest::newRow("left after right")
             << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 40, 30}, {"C", 3, 1, 10, 90}} << 75
             << QStringLiteral("LEFT Margin is less than RIGHT margin");
-        QTest::newRow("beyond maximum") << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 30, 76}}
-                                        << 75
-                                        << QStringLiteral(
-                                               "RIGHT margin greater than Right margin MAX of 75");
-        QTest::newRow("at maximum") << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 30, 75}} << 75
-                                    << QString();
+        QTest::newRow("beyond maximum")
+            << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 30, 76}} << 75
+            << QStringLiteral("RIGHT margin greater than Right margin MAX of 75");
+        QTest::newRow("at maximum")
+            << QList<Placed>{{"A", 1, 1, 1, 25}, {"B", 2, 1, 30, 75}} << 75 << QString();
         QTest::newRow("line 11 unchecked")
             << QList<Placed>{{"A", 1, 11, 1, 25}, {"B", 2, 11, 10, 50}} << 75 << QString();
         QTest::newRow("equal last column")
@@ -555,7 +557,8 @@ private slots:
         bool fail = true;
         dialog.setSaveAction([&] {
             if (fail)
-                throw DatabaseError(QStringLiteral("The report file weekly.rpt cannot be written."));
+                throw DatabaseError(
+                    QStringLiteral("The report file weekly.rpt cannot be written."));
         });
         open(dialog);
         QTest::mouseClick(findButton(dialog, "BtnOK"), Qt::LeftButton);

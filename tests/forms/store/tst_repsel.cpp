@@ -6,29 +6,26 @@
 #include "forms/app/WidgetPlatform.h"
 #include "forms/store/Repsel.h"
 
-#include <QHeaderView>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QTimer>
-#include <QTableWidget>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRect>
+#include <QScopeGuard>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 class TestRepsel : public QObject
 {
     Q_OBJECT
 
-    static QTableWidget* grid(TFrmSelect& dialog)
-    {
-        return control<QTableWidget>(dialog, "grid");
-    }
+    static QTableWidget* grid(TFrmSelect& dialog) { return control<QTableWidget>(dialog, "grid"); }
     // The grid's rows as "description|type|name".
     static QStringList rows(TFrmSelect& dialog) { return gridRowTexts(grid(dialog)); }
     static void doubleClickRow(TFrmSelect& dialog, int row)
@@ -70,7 +67,8 @@ private slots:
 
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select A Report"));
-        QTRY_VERIFY2(cutTexts(dialog).isEmpty(), qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
+        QTRY_VERIFY2(cutTexts(dialog).isEmpty(),
+                     qPrintable(cutTexts(dialog).join(QLatin1Char(','))));
         QCOMPARE(labelText(dialog, "LblTitle"), QStringLiteral("Modify an Existing Report"));
         QCOMPARE(rows(dialog), (QStringList{QStringLiteral("Birthday Report|Contact|mid.rpt"),
                                             QStringLiteral("City report|Calendar|alpha.rpt"),
@@ -97,13 +95,13 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("row");
-        QTest::newRow("upper-case name") << "WEEKLY.RPT" << QByteArray("Weekly\r\nCalendar\r\n")
-                                         << "Weekly|Calendar|weekly.rpt";
+        QTest::newRow("upper-case name")
+            << "WEEKLY.RPT" << QByteArray("Weekly\r\nCalendar\r\n") << "Weekly|Calendar|weekly.rpt";
         QTest::newRow("one line") << "one.rpt" << QByteArray("Only a description")
                                   << "Only a description||one.rpt";
         QTest::newRow("empty file") << "empty.rpt" << QByteArray() << "||empty.rpt";
-        QTest::newRow("LF line ends") << "unix.rpt" << QByteArray("Unix\nContact\n")
-                                      << "Unix|Contact|unix.rpt";
+        QTest::newRow("LF line ends")
+            << "unix.rpt" << QByteArray("Unix\nContact\n") << "Unix|Contact|unix.rpt";
         QTest::newRow("Windows-1252") << "cafe.rpt" << QByteArray("Caf\xe9 list\r\nContact\r\n")
                                       << QStringLiteral("Caf\u00e9 list|Contact|cafe.rpt");
     }
@@ -198,9 +196,9 @@ private slots:
         ScriptedPlatform platform;
         TFrmSelect dialog;
         QCOMPARE(platform.texts(),
-                 QStringList{QStringLiteral(
-                                 "There were no report files (*.rpt) found in the %1 directory")
-                                 .arg(fixture.dataFolder)});
+                 QStringList{
+                     QStringLiteral("There were no report files (*.rpt) found in the %1 directory")
+                         .arg(fixture.dataFolder)});
         QCOMPARE(platform.boxes[0].icon, Platform::Icon::Error);
         show(dialog, QStringLiteral("MODIFY"));
         QVERIFY(!findButton(dialog, "BtnOk")->isEnabled());

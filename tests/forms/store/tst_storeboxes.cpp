@@ -51,7 +51,8 @@ private slots:
         boxes.queueAnswer(QMessageBox::No);
         doubleClickRow(grid, 1);
         QVERIFY(boxes.waitFor(1));
-        QCOMPARE(boxes.texts().first(), QStringLiteral("Do you want to delete the alpha.rpt report?"));
+        QCOMPARE(boxes.texts().first(),
+                 QStringLiteral("Do you want to delete the alpha.rpt report?"));
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Information);
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         QVERIFY(dialog.isVisible());
@@ -61,7 +62,8 @@ private slots:
         boxes.queueAnswer(QMessageBox::Yes);
         doubleClickRow(grid, 0);
         QVERIFY(boxes.waitFor(2));
-        QCOMPARE(boxes.texts().last(), QStringLiteral("Do you want to delete the beta.rpt report?"));
+        QCOMPARE(boxes.texts().last(),
+                 QStringLiteral("Do you want to delete the beta.rpt report?"));
         QTRY_VERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!QFile::exists(fixture.dataPath(QStringLiteral("beta.rpt"))));

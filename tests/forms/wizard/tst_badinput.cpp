@@ -28,11 +28,11 @@ namespace {
 // A sound two-field report; tests change one line of it at a time.
 QList<QByteArray> goodLines()
 {
-    const QByteArray text = report(QStringLiteral("Damaged"), QStringLiteral("Contact"),
-                                   QStringLiteral("Contact"), QStringLiteral("75"),
-                                   {field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 1, 20),
-                                    field(0, QStringLiteral("Company"), QStringLiteral("Company"), 1,
-                                          22, 40)});
+    const QByteArray text =
+        report(QStringLiteral("Damaged"), QStringLiteral("Contact"), QStringLiteral("Contact"),
+               QStringLiteral("75"),
+               {field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 1, 20),
+                field(0, QStringLiteral("Company"), QStringLiteral("Company"), 1, 22, 40)});
     QList<QByteArray> lines = text.split('\n');
     lines.removeLast(); // after the last line end
     for (QByteArray& l : lines)
@@ -69,7 +69,21 @@ QByteArray withLines(const QList<QPair<int, QByteArray>>& changes)
 constexpr int kCount = 5;
 constexpr int kFirst = 6;
 constexpr int kSecond = 19;
-enum Offset { DbType = 0, LDots, RDots, Header, Field, Line, LPos, RPos, Total, Count, Average, Min, Max };
+enum Offset {
+    DbType = 0,
+    LDots,
+    RDots,
+    Header,
+    Field,
+    Line,
+    LPos,
+    RPos,
+    Total,
+    Count,
+    Average,
+    Min,
+    Max
+};
 
 const QByteArray kLong(100000, 'x');
 
@@ -104,8 +118,10 @@ private slots:
         // Refusals of the loader, one per field it reads.
         refuse("DbType not a number", withLine(kFirst + DbType, "x"), kFirst + DbType, "DbType");
         refuse("Line not a number", withLine(kFirst + Line, "one"), kFirst + Line, "Line");
-        refuse("LPosition a fraction", withLine(kSecond + LPos, "1.5"), kSecond + LPos, "LPosition");
-        refuse("RPosition with a unit", withLine(kFirst + RPos, "20cm"), kFirst + RPos, "RPosition");
+        refuse("LPosition a fraction", withLine(kSecond + LPos, "1.5"), kSecond + LPos,
+               "LPosition");
+        refuse("RPosition with a unit", withLine(kFirst + RPos, "20cm"), kFirst + RPos,
+               "RPosition");
         refuse("Total yes", withLine(kFirst + Total, "yes"), kFirst + Total, "Total");
         refuse("Count maybe", withLine(kFirst + Count, "maybe"), kFirst + Count, "Count");
         refuse("Average 1", withLine(kSecond + Average, "1"), kSecond + Average, "Average");
@@ -127,8 +143,8 @@ private slots:
                kFirst + Header, "zero character");
         refuse("NUL bytes in a field name", withLine(kSecond + Field, QByteArray("Comp\0any", 8)),
                kSecond + Field, "zero character");
-        refuse("number too large for a long", withLine(kFirst + LPos, "2147483648"),
-               kFirst + LPos, "LPosition");
+        refuse("number too large for a long", withLine(kFirst + LPos, "2147483648"), kFirst + LPos,
+               "LPosition");
         refuse("100000 digits", withLine(kFirst + LPos, QByteArray(100000, '9')), kFirst + LPos,
                "LPosition");
         refuse("100000 characters in DbType", withLine(kFirst + DbType, kLong), kFirst + DbType,
@@ -193,7 +209,9 @@ private slots:
         load("dot leader of any text", withLine(kFirst + LDots, "--"), 2);
         load("dot trailer of 100000 characters", withLine(kSecond + RDots, kLong), 2);
         load("empty numbers",
-             withLines({{kFirst + DbType, ""}, {kFirst + Line, ""}, {kFirst + LPos, ""},
+             withLines({{kFirst + DbType, ""},
+                        {kFirst + Line, ""},
+                        {kFirst + LPos, ""},
                         {kFirst + RPos, ""}}),
              2);
         load("negative positions", withLine(kFirst + LPos, "-2147483647"), 2);
@@ -205,8 +223,9 @@ private slots:
         load("description longer than 30", withLine(1, QByteArray(31, 'd')), 2);
         load("NUL bytes in the description", withLine(1, QByteArray("Da\0ma\0ged", 9)), 2);
         load("UTF-8 text, not Windows-1252",
-             withLine(1, "Caf\xc3\xa9 \xe2\x82\xac").replace("\r\nCity\r\nCity\r\n",
-                                                          "\r\nSt\xc3\xa4" "dte\r\nCity\r\n"),
+             withLine(1, "Caf\xc3\xa9 \xe2\x82\xac")
+                 .replace("\r\nCity\r\nCity\r\n", "\r\nSt\xc3\xa4"
+                                                  "dte\r\nCity\r\n"),
              2);
         load("UTF-8 byte order mark", "\xef\xbb\xbf" + join(goodLines()), 2);
         {
@@ -218,8 +237,8 @@ private slots:
             load("UTF-16 text", utf16, 0);
         }
         load("bytes Windows-1252 leaves undefined",
-             withLine(1, "\x81\x8d\x8f\x90\x9d").replace("\r\nCompany\r\nCompany\r\n",
-                                                         "\r\nC\x81ompany\r\nCompany\r\n"),
+             withLine(1, "\x81\x8d\x8f\x90\x9d")
+                 .replace("\r\nCompany\r\nCompany\r\n", "\r\nC\x81ompany\r\nCompany\r\n"),
              2);
         load("Field with backslashes", withLine(kFirst + Field, "..\\..\\CONTACT.DB"), 2);
         load("Field with slashes", withLine(kSecond + Field, "../../../etc/passwd"), 2);
@@ -228,14 +247,17 @@ private slots:
         load("Field in another case twice", withLine(kSecond + Field, "CITY"), 2);
         load("Field with a leading blank", withLine(kSecond + Field, " City"), 2);
         load("DbType out of the usual values", withLine(kFirst + DbType, "-7"), 2);
-        load("250 fields", [] {
-            QList<ReportFileField> many;
-            for (int i = 1; i <= 250; ++i)
-                many << field(0, QStringLiteral("H%1").arg(i), QStringLiteral("F%1").arg(i), i % 3 + 1,
-                              i, i + 1);
-            return report(QStringLiteral("Many"), QStringLiteral("Contact"),
-                          QStringLiteral("Contact"), QStringLiteral("115"), many);
-        }(), 250);
+        load(
+            "250 fields",
+            [] {
+                QList<ReportFileField> many;
+                for (int i = 1; i <= 250; ++i)
+                    many << field(0, QStringLiteral("H%1").arg(i), QStringLiteral("F%1").arg(i),
+                                  i % 3 + 1, i, i + 1);
+                return report(QStringLiteral("Many"), QStringLiteral("Contact"),
+                              QStringLiteral("Contact"), QStringLiteral("115"), many);
+            }(),
+            250);
     }
     void badReport()
     {
@@ -266,7 +288,8 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("bad.rpt"));
+        const Seen seen =
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("bad.rpt"));
         QVERIFY2(seen.done, "the selection dialog did not list bad.rpt");
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         QVERIFY(!QApplication::overrideCursor());
@@ -284,7 +307,8 @@ private slots:
                          qPrintable(box.text.left(300)));
             QVERIFY2(box.text.contains(what), qPrintable(box.text.left(300)));
             QVERIFY2(box.text.size() < 600, "the message quotes too much of the file");
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
             QCOMPARE(w.CurrentPage, 0);
             QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
             QVERIFY(control<QPushButton>(w, "BtnNext")->isEnabled());
@@ -292,22 +316,27 @@ private slots:
             QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Before"));
         } else {
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
             QCOMPARE(workingRows().size(), rows);
             QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), rows);
             // A loaded description is kept whole, however long.
-            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), ReportParser::parse(bytes, QString()).description);
-            QCOMPARE(control<QLabel>(w, "LblDesc")->text(), control<QLineEdit>(w, "EdDescription")->text());
+            QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(),
+                     ReportParser::parse(bytes, QString()).description);
+            QCOMPARE(control<QLabel>(w, "LblDesc")->text(),
+                     control<QLineEdit>(w, "EdDescription")->text());
         }
         QCOMPARE(reportsAndTables(QFileInfo(f.dataFolder).path()), before);
 
         // The wizard goes on: the sound report loads.
         if (line >= 0) {
             f.platform.clear();
-            const Seen again = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("good.rpt"));
+            const Seen again =
+                startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("good.rpt"));
             QVERIFY(again.done);
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
             QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Good"));
             QCOMPARE(workingRows().size(), 2);
         }

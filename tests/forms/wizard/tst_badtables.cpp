@@ -31,14 +31,11 @@ namespace {
 // Sound host tables with rows, so that damage can fall on rows as well.
 void writeHostTables(WizardFixture& f)
 {
-    QList<FieldDef> contact = {field("CustomID", FieldType::Alpha, 20),
-                               field("Company", FieldType::Alpha, 40),
-                               field("LastName", FieldType::Alpha, 30),
-                               field("City", FieldType::Alpha, 30),
-                               field("Birthday", FieldType::Date),
-                               field("Balance", FieldType::Money),
-                               field("Visits", FieldType::Long),
-                               field("Memo", FieldType::Memo, 11)};
+    QList<FieldDef> contact = {
+        field("CustomID", FieldType::Alpha, 20), field("Company", FieldType::Alpha, 40),
+        field("LastName", FieldType::Alpha, 30), field("City", FieldType::Alpha, 30),
+        field("Birthday", FieldType::Date),      field("Balance", FieldType::Money),
+        field("Visits", FieldType::Long),        field("Memo", FieldType::Memo, 11)};
     QList<Row> contacts;
     for (int i = 0; i < 60; ++i) {
         Row r(contact.size());
@@ -54,9 +51,10 @@ void writeHostTables(WizardFixture& f)
     }
     ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")), contact, 1, contacts);
 
-    QList<FieldDef> event = {field("EventDate", FieldType::Date), field("EventTime", FieldType::Time),
-                             field("Who", FieldType::Alpha, 30), field("Summary", FieldType::Alpha, 60),
-                             field("Memo", FieldType::Memo, 11)};
+    QList<FieldDef> event = {
+        field("EventDate", FieldType::Date), field("EventTime", FieldType::Time),
+        field("Who", FieldType::Alpha, 30), field("Summary", FieldType::Alpha, 60),
+        field("Memo", FieldType::Memo, 11)};
     QList<Row> events;
     for (int i = 0; i < 40; ++i) {
         Row r(event.size());
@@ -108,7 +106,9 @@ Outcome toFieldSelection(WizardFixture& f, TFrmCReport& w)
     next(w); // Page6: the pick lists are filled here
     Outcome o;
     o.boxes = f.platform.boxes;
-    o.arrived = control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page6") && control<TPickList>(w, "PickContactField")->count() > 0;
+    o.arrived =
+        control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page6") &&
+        control<TPickList>(w, "PickContactField")->count() > 0;
     return o;
 }
 
@@ -117,16 +117,16 @@ Outcome userFields(WizardFixture& f, TFrmCReport& w)
 {
     f.platform.clear();
     Outcome o;
-    WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
-                             [&](QWidget* modal) {
-                                 if (qobject_cast<TFrmUser*>(modal)) {
-                                     o.arrived = control<QTableWidget>(*modal, "StringGrid1")
-                                                     ->columnCount() > 0;
-                                     modal->close();
-                                 } else if (modal) {
-                                     modal->close();
-                                 }
-                             });
+    WizardFixture::withModal(
+        [&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
+        [&](QWidget* modal) {
+            if (qobject_cast<TFrmUser*>(modal)) {
+                o.arrived = control<QTableWidget>(*modal, "StringGrid1")->columnCount() > 0;
+                modal->close();
+            } else if (modal) {
+                modal->close();
+            }
+        });
     o.boxes = f.platform.boxes;
     return o;
 }
@@ -134,7 +134,9 @@ Outcome userFields(WizardFixture& f, TFrmCReport& w)
 // Back to the first page, as a user would after an error.
 void backToFirstPage(TFrmCReport& w)
 {
-    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                  control<QWidget>(w, "Page1");
+         ++i)
         prior(w);
 }
 
@@ -186,8 +188,8 @@ private slots:
             // A header whose block size (in KiB) is larger than the file.
             add(QStringLiteral("block size"), 32, true);
         }
-        QTest::addRow("CONTACT.MB zero-length") << QStringLiteral("CONTACT.MB")
-                                                << QStringLiteral("zero-length") << 0 << false;
+        QTest::addRow("CONTACT.MB zero-length")
+            << QStringLiteral("CONTACT.MB") << QStringLiteral("zero-length") << 0 << false;
     }
     void damagedTable()
     {
@@ -216,7 +218,8 @@ private slots:
         } else if (damage == QLatin1String("bit flip")) {
             QRandomGenerator random(quint32(amount) * 7919u + quint32(qHash(table)));
             QByteArray bytes = sound;
-            const int span = amount <= 14 ? int(qMin<qsizetype>(256, bytes.size())) : int(bytes.size());
+            const int span =
+                amount <= 14 ? int(qMin<qsizetype>(256, bytes.size())) : int(bytes.size());
             const int at = random.bounded(span);
             bytes[at] = char(bytes[at] ^ (1 << random.bounded(8)));
             QVERIFY(WizardFixture::write(path, bytes));
@@ -280,22 +283,26 @@ private slots:
         QVERIFY(WizardFixture::write(path, sound));
         f.platform.clear();
         if (table == QLatin1String("DATABASE.DB")) {
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page6"));
             const Outcome again = userFields(f, w);
             QVERIFY2(again.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
             QVERIFY(again.arrived);
         } else {
             if (refused) {
                 // The failed move left the wizard on the page before.
-                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                         control<QWidget>(w, "Page4_5"));
                 next(w);
             } else {
                 backToFirstPage(w);
-                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+                QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                         control<QWidget>(w, "Page1"));
                 toFieldSelection(f, w);
             }
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page6"));
             QVERIFY(control<TPickList>(w, "PickContactField")->count() > 0);
         }
     }

@@ -46,26 +46,30 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("big.rpt"));
+        const Seen seen =
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("big.rpt"));
         const qint64 loadMs = clock.elapsed();
         QVERIFY(seen.done);
         // Ten columns of 20,000 fields are far more than 18 rows: the layout
         // says so once (just after the load has been handled), and that is
         // all.
         QTRY_COMPARE(f.platform.texts(),
-                 QStringList{QStringLiteral("You cannot have more than 18 fields!")});
+                     QStringList{QStringLiteral("You cannot have more than 18 fields!")});
         f.platform.clear();
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), kFields);
         QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), kFields);
 
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         clock.restart();
         WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
         next(w);
         const qint64 newMs = clock.elapsed();
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 0);
         qInfo("%d fields: loaded in %lld ms, new operation started in %lld ms", kFields, loadMs,

@@ -6,10 +6,10 @@
 #include "Screenshots.h"
 #include "WizardRoad.h"
 
-#include "engine/DatabaseError.h"
-#include "engine/ParadoxWriter.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/StartUp.h"
+#include "engine/DatabaseError.h"
+#include "engine/ParadoxWriter.h"
 
 #include "forms/app/WidgetPlatform.h"
 
@@ -145,7 +145,9 @@ void toPage(TFrmCReport& w, QWidget* page)
 // operation afresh, and the selection dialog that then opens is cancelled.
 void toFirstPage(TFrmCReport& w)
 {
-    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                  control<QWidget>(w, "Page1");
+         ++i)
         clickWithoutDialog(control<QPushButton>(w, "BtnPrior"));
 }
 
@@ -155,12 +157,14 @@ void modifyAndOverwrite(WizardFixture& f, TFrmCReport& w, const QString& descrip
                         const QString& newDescription)
 {
     QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), description));
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page2"));
     QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), description);
     toPage(w, control<QWidget>(w, "Page4"));
     control<QLineEdit>(w, "EdDescription")->setText(newDescription);
     toPage(w, control<QWidget>(w, "Page10"));
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page10"));
     f.platform.clear();
     f.platform.queueAnswer(Platform::Answer::Yes);
     QVERIFY(clickWithoutDialog(control<QPushButton>(w, "btMakeReport")) == false);
@@ -212,19 +216,26 @@ private slots:
         TFrmCReport& w = f.open();
         WizardRoad::toFieldSelection(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
-        for (int i = 0; i < 6 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"),
+                                       QStringLiteral("City")));
+        for (int i = 0; i < 6 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                     control<QWidget>(w, "Page10");
+             ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {QStringLiteral("aliased")}));
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully created.")});
         QVERIFY(QFileInfo(f.dataPath(QStringLiteral("aliased.rpt"))).isFile());
         QVERIFY(!QFileInfo::exists(f.exePath(QStringLiteral("aliased.rpt"))));
         QVERIFY(QDir(f.dataFolder).entryList({QStringLiteral(" *")}, QDir::AllEntries).isEmpty());
         // The selection dialog lists it from the same folder.
-        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i)
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page1");
+             ++i)
             prior(w);
-        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("aliased.rpt"));
+        const Seen seen =
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("aliased.rpt"));
         QVERIFY(seen.done);
     }
 
@@ -246,7 +257,8 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Beta weekly"), &listed,
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                  QStringLiteral("Beta weekly"), &listed,
                                   QStringLiteral("report-select-case.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("weekly.rpt"), QStringLiteral("weekly.rpt")}));
         QCOMPARE(w.ReportFile, QStringLiteral("weekly.rpt"));
@@ -272,7 +284,8 @@ private slots:
                 return QLatin1String(modal->metaObject()->className()) == "TFrmColumn";
             });
         f.platform.clear();
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("Beta weekly")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RBColumn"),
+                                  QStringLiteral("Beta weekly")));
         QVERIFY(editorSeen);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
         QCOMPARE(readAll(f.dataPath(QStringLiteral("weekly.rpt"))), beta);
@@ -281,7 +294,8 @@ private slots:
         // Delete removes the picked file only.
         f.platform.clear();
         f.platform.queueAnswer(Platform::Answer::Yes);
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"), QStringLiteral("Alpha changed")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"),
+                                  QStringLiteral("Alpha changed")));
         QCOMPARE(f.platform.texts().value(0),
                  QStringLiteral("Do you want to delete the weekly.rpt report?"));
         QCOMPARE(reportFiles(f), QStringList{QStringLiteral("weekly.rpt")});
@@ -303,12 +317,14 @@ private slots:
         TFrmCReport& w = f.open();
 
         QStringList listed;
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Latin name"), &listed,
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                  QStringLiteral("Latin name"), &listed,
                                   QStringLiteral("report-select-8bit.png")));
         QCOMPARE(listed, QStringList({QStringLiteral("r\u00e9sum\u00e9.rpt"),
                                       QStringLiteral("plain.rpt")}));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), 2);
         toFirstPage(w);
 
@@ -320,7 +336,8 @@ private slots:
 
         f.platform.clear();
         f.platform.queueAnswer(Platform::Answer::Yes);
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"), QStringLiteral("Latin changed")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbDelete"),
+                                  QStringLiteral("Latin changed")));
         QCOMPARE(readNative(odd), QByteArray("<missing>"));
         QCOMPARE(reportFiles(f), QStringList{QStringLiteral("plain.rpt")});
     }
@@ -348,18 +365,22 @@ private slots:
         createWorkingTable();
         TFrmCReport& w = f.open();
         WizardRoad::toFieldSelection(w);
-        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("   ")));
+        QVERIFY(WizardRoad::clickEntry(control<TPickList>(w, "PickContactField"),
+                                       QStringLiteral("   ")));
         toPage(w, control<QWidget>(w, "Page10"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {QStringLiteral("blanks")}));
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully created.")});
         QVERIFY(readAll(f.dataPath(QStringLiteral("blanks.rpt"))).contains("\r\n   \r\n"));
         toFirstPage(w);
 
         f.platform.clear();
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Test report")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                  QStringLiteral("Test report")));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QStringList fields;
         for (const TableRow& r : workingRows())
             fields << r.f.field;
@@ -385,8 +406,10 @@ private slots:
                     field(0, QStringLiteral("Fine"), QStringLiteral("Company"), 1, 22, 40),
                     field(0, longHeader, longField, 2, 1, 20)})));
         TFrmCReport& w = f.open();
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                  QStringLiteral("Long texts")));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Information);
         const QString text = f.platform.texts().first();
@@ -407,7 +430,8 @@ private slots:
         QVERIFY(saved.contains("\r\n" + longField.left(50).toLatin1() + "\r\n"));
         QVERIFY(!saved.contains(longField.left(51).toLatin1()));
         f.platform.clear();
-        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts")));
+        QVERIFY(pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                  QStringLiteral("Long texts")));
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 3);
     }
@@ -439,14 +463,16 @@ private slots:
             QTest::keyClick(box, Qt::Key_Return);
         });
         watch.start();
-        const bool picked = pickByDescription(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("Long texts"));
+        const bool picked = pickByDescription(w, control<QRadioButton>(w, "RbModify"),
+                                              QStringLiteral("Long texts"));
         watch.stop();
         Platform::install(&f.platform);
         QVERIFY(picked);
         QVERIFY2(
             seen.contains(QStringLiteral("shortened to 50 characters for the fields \"City\".")),
             qPrintable(seen));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().first().f.header, QString(50, QLatin1Char('h')));
     }
 
@@ -480,7 +506,8 @@ private slots:
         {
             PipeWatchdog watchdog(aliases, 5);
             TFrmCReport& w = f.open();
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
         }
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         // The alias is then unknown, and the wizard says so.

@@ -7,13 +7,13 @@
 // - the private directory cannot be created.
 // Each test states the outcome: nothing lost, one clear error, no crash,
 // and the wizard goes on once the fault is gone.
-#include "Controls.h"
 #include "ChildRun.h"
+#include "Controls.h"
 #include "ReportRoads.h"
 
+#include "core/app/StartUp.h"
 #include "engine/AppPaths.h"
 #include "engine/DatabaseError.h"
-#include "core/app/StartUp.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,11 +40,21 @@ QByteArray largeReport(const QString& description)
 {
     QList<ReportFileField> fields;
     for (int i = 0; i < 150; ++i) {
-        ReportFileField f = field(0, QStringLiteral("Header %1 ").arg(i, 3, 10, QLatin1Char('0')).leftJustified(50, QLatin1Char('h')),
-                                  QStringLiteral("Field%1").arg(i, 3, 10, QLatin1Char('0')).leftJustified(50, QLatin1Char('f')),
+        ReportFileField f = field(0,
+                                  QStringLiteral("Header %1 ")
+                                      .arg(i, 3, 10, QLatin1Char('0'))
+                                      .leftJustified(50, QLatin1Char('h')),
+                                  QStringLiteral("Field%1")
+                                      .arg(i, 3, 10, QLatin1Char('0'))
+                                      .leftJustified(50, QLatin1Char('f')),
                                   i / 15 + 1, (i % 15) * 7 + 1, (i % 15) * 7 + 6);
-        fields << withFlags(f, {.lDots = true, .rDots = true, .total = i % 2 != 0, .count = i % 3 != 0,
-                                .average = i % 5 != 0, .min = i % 7 != 0, .max = true});
+        fields << withFlags(f, {.lDots = true,
+                                .rDots = true,
+                                .total = i % 2 != 0,
+                                .count = i % 3 != 0,
+                                .average = i % 5 != 0,
+                                .min = i % 7 != 0,
+                                .max = true});
     }
     return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
                   QStringLiteral("115"), fields);
@@ -83,7 +93,8 @@ int diskFillChild(const QStringList& args)
     if (!startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done)
         return fail(3, QStringLiteral("old.rpt not listed"));
     nextUntil(w, control<QWidget>(w, "Page10"));
-    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || !f.platform.boxes.isEmpty())
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") ||
+        !f.platform.boxes.isEmpty())
         return fail(4, QStringLiteral("not on Page10: ") + f.platform.texts().join(" | "));
     control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Changed"));
     const QByteArray expected = QByteArray(old).replace("Old\r\n", "Changed\r\n");
@@ -155,7 +166,8 @@ int diskFillChild(const QStringList& args)
         if (makeReport && f.platform.boxes.last().icon != Platform::Icon::Error)
             return fail(15, QStringLiteral("not an error box"));
     }
-    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || QApplication::overrideCursor())
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") ||
+        QApplication::overrideCursor())
         return fail(16, QStringLiteral("left Page10 or the wait cursor on"));
 
     // The old report whole, no temporary or partial file left.
@@ -164,8 +176,8 @@ int diskFillChild(const QStringList& args)
     left.removeIf([](const QString& n) {
         return n.startsWith(QLatin1String("CRDATA.")) || n.endsWith(QLatin1String(".LCK"));
     });
-    QStringList expectedFiles = QDir(f.dataFolder).entryList(
-        {QStringLiteral("*.DB"), QStringLiteral("*.MB")}, QDir::Files);
+    QStringList expectedFiles =
+        QDir(f.dataFolder).entryList({QStringLiteral("*.DB"), QStringLiteral("*.MB")}, QDir::Files);
     expectedFiles.removeIf([](const QString& n) { return n.startsWith(QLatin1String("CRDATA.")); });
     expectedFiles << QStringLiteral("old.rpt");
     if (fits && newName)
@@ -241,9 +253,8 @@ private slots:
         QFETCH(int, limit);
         QFETCH(bool, fits);
         const ChildRun::Result r = ChildRun::run(
-            QStringLiteral("diskfill"),
-            {QString::number(makeReport), QString::number(newName), QString::number(limit),
-             QString::number(fits)});
+            QStringLiteral("diskfill"), {QString::number(makeReport), QString::number(newName),
+                                         QString::number(limit), QString::number(fits)});
         QVERIFY2(r.finished && r.code == 0, qPrintable(r.describe()));
     }
 
@@ -260,8 +271,8 @@ private slots:
         for (const char* op : {"RbModify", "RbCopy", "RBColumn"}) {
             for (const char* change : {"folder vanishes", "folder becomes a file", "report deleted",
                                        "report becomes a folder", "report becomes a pipe"})
-                QTest::addRow("%s, %s", change, op) << QString::fromLatin1(change)
-                                                     << QString::fromLatin1(op);
+                QTest::addRow("%s, %s", change, op)
+                    << QString::fromLatin1(change) << QString::fromLatin1(op);
         }
     }
     void changedAfterListing()
@@ -313,7 +324,8 @@ private slots:
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(QStringLiteral("listed.rpt")),
                  qPrintable(f.platform.texts().first()));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
         QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
@@ -340,18 +352,21 @@ private slots:
         f.platform.clear();
         if (operation == QLatin1String("RBColumn")) {
             bool editor = false;
-            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("listed.rpt"), [&editor](QWidget* modal) {
-                editor = modal != nullptr;
-                if (modal)
-                    modal->close();
-            });
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("listed.rpt"),
+                           [&editor](QWidget* modal) {
+                               editor = modal != nullptr;
+                               if (modal)
+                                   modal->close();
+                           });
             QTRY_VERIFY(editor);
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
         } else {
             QVERIFY(startOperation(w, w.findChild<QRadioButton*>(operation),
                                    QStringLiteral("listed.rpt"))
                         .done);
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
             QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Listed"));
             QCOMPARE(workingRows().size(), 4);
         }
@@ -366,8 +381,10 @@ private slots:
     {
         WizardFixture f;
         prepare(f);
-        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
-        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("kept.rpt")), "Kept\r\nContact\r\n"));
+        QVERIFY(
+            WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
+        QVERIFY(
+            WizardFixture::write(f.dataPath(QStringLiteral("kept.rpt")), "Kept\r\nContact\r\n"));
         TFrmCReport& w = f.open();
         const QMap<QString, QByteArray> before = reportsAndTables(f.dataFolder);
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbDelete"));
@@ -383,9 +400,10 @@ private slots:
                                      QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
                                  });
         QVERIFY(stayedOpen);
-        QCOMPARE(f.platform.texts(),
-                 QStringList({"Do you want to delete the gone.rpt report?", "Unable to delete report"}));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(f.platform.texts(), QStringList({"Do you want to delete the gone.rpt report?",
+                                                  "Unable to delete report"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QMap<QString, QByteArray> expected = before;
         expected.remove(QStringLiteral("gone.rpt"));
         QCOMPARE(reportsAndTables(f.dataFolder), expected);
@@ -401,18 +419,22 @@ private slots:
         TFrmCReport& w = f.open();
         const QString parked = f.dataFolder + QStringLiteral(".parked");
         QVERIFY(QDir().rename(f.dataFolder, parked));
-        const Seen seen = startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"));
+        const Seen seen =
+            startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"));
         QVERIFY(!seen.done);
         QVERIFY(f.platform.boxes.size() >= 1);
         for (const ScriptedPlatform::Box& b : f.platform.boxes)
             QCOMPARE(b.icon, Platform::Icon::Error);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(readAll(QDir(parked).filePath(QStringLiteral("one.rpt"))),
                  QByteArray("One\r\nContact\r\n"));
         QVERIFY(QDir().rename(parked, f.dataFolder));
         f.platform.clear();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"))
+                    .done);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
@@ -445,7 +467,8 @@ private slots:
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(net), qPrintable(f.platform.texts().first()));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(snapshot(f.dataFolder), before);
 
         // Next is refused the same way, and nothing is written.
@@ -453,7 +476,8 @@ private slots:
         next(w);
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY(f.platform.texts().first().contains(net));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(snapshot(f.dataFolder), before);
 
         // Set up: the wizard goes on.
@@ -462,7 +486,8 @@ private slots:
         f.platform.clear();
         next(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
     }
 
     // ---- The private directory ------------------------------------------
@@ -499,8 +524,10 @@ private slots:
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("one.rpt")), sampleReport("One")));
         TFrmCReport& w = f.open();
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"))
+                    .done);
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(workingRows().size(), 4);
     }
 };

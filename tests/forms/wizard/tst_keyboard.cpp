@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
@@ -27,10 +28,9 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QSpinBox>
-#include <QTimer>
 #include <QStackedWidget>
-#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -125,8 +125,8 @@ QList<QWidget*> focusableControls(QWidget* root)
     QList<QWidget*> result;
     const auto widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
-        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy()
-            || w->objectName().startsWith(QLatin1String("qt_")) || w->objectName().isEmpty())
+        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() ||
+            w->objectName().startsWith(QLatin1String("qt_")) || w->objectName().isEmpty())
             continue;
         result << w;
     }
@@ -225,10 +225,9 @@ void sampleTables(WizardFixture& f)
     const QDir sample(qEnvironmentVariable("TV_BIN_DIR") + QStringLiteral("/SampleData"));
     bool copied = sample.exists(QStringLiteral("CONTACT.DB"));
     if (copied) {
-        for (const QString& name :
-             sample.entryList({QStringLiteral("*.DB"), QStringLiteral("*.MB"),
-                               QStringLiteral("*.rpt")},
-                              QDir::Files)) {
+        for (const QString& name : sample.entryList(
+                 {QStringLiteral("*.DB"), QStringLiteral("*.MB"), QStringLiteral("*.rpt")},
+                 QDir::Files)) {
             if (name.compare(QLatin1String("CRDATA.DB"), Qt::CaseInsensitive) != 0)
                 copied = QFile::copy(sample.filePath(name), f.dataPath(name)) && copied;
         }
@@ -256,26 +255,30 @@ private slots:
         g_window = &w;
 
         // Page1: the focus starts on Next; Alt+C picks "Create".
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(focused(), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")));
         alt(Qt::Key_M);
         QTRY_VERIFY(control<QRadioButton>(w, "RbModify")->isChecked());
         alt(Qt::Key_C);
         QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
 
         // Page2: the ordering by arrows (date ordered and back).
         QVERIFY(chooseRadio(control<QRadioButton>(w, "rbDateOrdered")));
         QVERIFY(chooseRadio(control<QRadioButton>(w, "RbContactOrdered")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page3"));
 
         // Page3: calls with the contact fields.
         QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
         QVERIFY(chooseRadio(control<QRadioButton>(w, "RbCall")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page4"));
 
         // Page4: the description box has the focus; Next with it empty is
         // refused and leaves the focus there.
@@ -284,12 +287,14 @@ private slots:
         press(Qt::Key_Delete);
         alt(Qt::Key_N);
         QTRY_VERIFY(f.platform.texts().contains(QStringLiteral("You must enter a description.")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QCOMPARE(focused(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         QTest::keyClicks(focused(), QStringLiteral("Calls by keyboard"));
         QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Calls by keyboard"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page5"));
 
         // Page5: A4 portrait, then a custom width typed into the spin box
         // that Alt+W reaches.
@@ -302,12 +307,14 @@ private slots:
         QTest::keyClicks(focused(), QStringLiteral("90"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 90);
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page4_5"));
 
         // Page4_5: no detail level.
         QVERIFY(chooseRadio(control<QRadioButton>(w, "rbCustNo")));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page6"));
 
         // Page6: Alt+O reaches the contact fields; the caret keys and the
         // space bar pick two of them (not the memo); Tab reaches the event
@@ -317,25 +324,30 @@ private slots:
         alt(Qt::Key_O);
         QTRY_COMPARE(focused(), static_cast<QWidget*>(control<TPickList>(w, "PickContactField")));
         QStringList picked;
-        for (int row = 0; row < control<TPickList>(w, "PickContactField")->count() && picked.size() < 2; ++row) {
+        for (int row = 0;
+             row < control<TPickList>(w, "PickContactField")->count() && picked.size() < 2; ++row) {
             const QString text = control<TPickList>(w, "PickContactField")->item(row)->text();
-            if (text.contains(QLatin1String("memo"), Qt::CaseInsensitive)
-                || text.contains(QLatin1String("customid"), Qt::CaseInsensitive))
+            if (text.contains(QLatin1String("memo"), Qt::CaseInsensitive) ||
+                text.contains(QLatin1String("customid"), Qt::CaseInsensitive))
                 continue;
             toggleRow(control<TPickList>(w, "PickContactField"), row);
-            QVERIFY2(control<TPickList>(w, "PickContactField")->isItemSelected(row), qPrintable(text));
+            QVERIFY2(control<TPickList>(w, "PickContactField")->isItemSelected(row),
+                     qPrintable(text));
             picked << text;
         }
         QVERIFY(tabTo(control<TPickList>(w, "PickEventField")));
         int eventRow = 0;
-        while (control<TPickList>(w, "PickEventField")->item(eventRow)->text().contains(QLatin1String("memo"),
-                                                                 Qt::CaseInsensitive))
+        while (control<TPickList>(w, "PickEventField")
+                   ->item(eventRow)
+                   ->text()
+                   .contains(QLatin1String("memo"), Qt::CaseInsensitive))
             ++eventRow;
         toggleRow(control<TPickList>(w, "PickEventField"), eventRow);
         QVERIFY(control<TPickList>(w, "PickEventField")->isItemSelected(eventRow));
         const QStringList boxesBefore = f.platform.texts();
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page7"));
         QCOMPARE(f.platform.texts(), boxesBefore);
 
         // Page7: three fields; the second is moved up with Alt+U.
@@ -349,7 +361,8 @@ private slots:
         QTRY_COMPARE(control<QListWidget>(w, "lbAllFields")->item(0)->text(), second);
         const QString firstField = control<QListWidget>(w, "lbAllFields")->item(0)->text();
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page8"));
 
         // Page8: the column count has the focus and holds the number of
         // fields; the down arrow makes it two columns.
@@ -358,7 +371,8 @@ private slots:
         press(Qt::Key_Down);
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page9"));
 
         // Page9: Tab to "Check Columns" and press it with the space bar.
         QVERIFY(tabTo(control<QPushButton>(w, "BtnCheck")));
@@ -366,7 +380,8 @@ private slots:
         press(Qt::Key_Space);
         QTRY_COMPARE(f.platform.boxes.size(), 1);
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page10"));
 
         // Page10: the field list has the focus with its first entry chosen;
         // Alt+E reaches the column header, Tab the dot leader box.
@@ -387,22 +402,22 @@ private slots:
         QString dialogTitle;
         QString typedInto;
         QStringList namingProblems;
-        WizardFixture::withModal([&] { alt(Qt::Key_M); },
-                                 [&](QWidget* modal) {
-                                     if (!modal)
-                                         return;
-                                     dialogTitle = modal->windowTitle();
-                                     namingProblems = audit(modal, modal->objectName());
-                                     if (auto* name = modal->findChild<QLineEdit*>(
-                                             QStringLiteral("EdFileName"))) {
-                                         tabTo(name);
-                                         typedInto = focused()->objectName();
-                                         QTest::keyClicks(focused(), QStringLiteral("KEYRD"));
-                                     }
-                                     press(Qt::Key_Return);
-                                     if (modal->isVisible())
-                                         static_cast<QDialog*>(modal)->reject();
-                                 });
+        WizardFixture::withModal(
+            [&] { alt(Qt::Key_M); },
+            [&](QWidget* modal) {
+                if (!modal)
+                    return;
+                dialogTitle = modal->windowTitle();
+                namingProblems = audit(modal, modal->objectName());
+                if (auto* name = modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"))) {
+                    tabTo(name);
+                    typedInto = focused()->objectName();
+                    QTest::keyClicks(focused(), QStringLiteral("KEYRD"));
+                }
+                press(Qt::Key_Return);
+                if (modal->isVisible())
+                    static_cast<QDialog*>(modal)->reject();
+            });
         QCOMPARE(dialogTitle, QStringLiteral("Save Report File"));
         QCOMPARE(typedInto, QStringLiteral("EdFileName"));
         QVERIFY2(namingProblems.isEmpty(), qPrintable(namingProblems.join(u'\n')));
@@ -439,7 +454,8 @@ private slots:
             control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(page);
             QTest::qWait(10);
             control<QPushButton>(w, "BtnNext")->setFocus();
-            const QString name = control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName();
+            const QString name =
+                control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName();
             for (const QString& n : namelessControls(&w, true))
                 if (!nameless.contains(n))
                     nameless << n;
@@ -482,19 +498,24 @@ private slots:
         // The selection dialog, on the way to modifying a report.
         QVERIFY(chooseRadio(control<QRadioButton>(w, "RbModify")));
         WizardFixture::withModal([&] { alt(Qt::Key_N); }, check);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
 
         // The special-field and user-field dialogs of Page6.
         alt(Qt::Key_C);
         QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page3"));
         alt(Qt::Key_N);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page4"));
         QTest::keyClicks(focused(), QStringLiteral("Dialogs"));
-        for (QWidget* page : {control<QWidget>(w, "Page5"), control<QWidget>(w, "Page4_5"), control<QWidget>(w, "Page6")}) {
+        for (QWidget* page : {control<QWidget>(w, "Page5"), control<QWidget>(w, "Page4_5"),
+                              control<QWidget>(w, "Page6")}) {
             alt(Qt::Key_N);
             QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), page);
         }
@@ -503,12 +524,15 @@ private slots:
 
         // The column editor: Alt+W on Page1, Next, Enter on the first report
         // of the selection dialog; the editor opens when that dialog closes.
-        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i) {
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page1");
+             ++i) {
             const int before = control<QStackedWidget>(w, "Notebook1")->currentIndex();
             alt(Qt::Key_P);
             QTRY_VERIFY(control<QStackedWidget>(w, "Notebook1")->currentIndex() != before);
         }
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         alt(Qt::Key_W);
         QTRY_VERIFY(control<QRadioButton>(w, "RBColumn")->isChecked());
         QTimer* editorWatch = watchModal(&w, check, [](QWidget* modal) {
@@ -522,7 +546,8 @@ private slots:
                                      press(Qt::Key_Return);
                                  });
         QTRY_VERIFY(!editorWatch->isActive());
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
 
         QCOMPARE(seen, (QStringList{QStringLiteral("TfrmAbout"), QStringLiteral("TFrmSelect"),
                                     QStringLiteral("TFrmSpecial"), QStringLiteral("TFrmUser"),
@@ -544,10 +569,13 @@ private slots:
         int tried = 0;
         for (int page = 0; page < control<QStackedWidget>(w, "Notebook1")->count(); ++page) {
             control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(page);
-            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page5"))
-                control<QRadioButton>(w, "RbOther")->setChecked(true); // the printable width is open then
+            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() ==
+                control<QWidget>(w, "Page5"))
+                control<QRadioButton>(w, "RbOther")
+                    ->setChecked(true); // the printable width is open then
             QTest::qWait(10);
-            const auto widgets = control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
+            const auto widgets =
+                control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
             for (QWidget* c : widgets) {
                 if (!c->isVisible() || !c->isEnabled())
                     continue;
@@ -570,8 +598,8 @@ private slots:
                 press(key[0].key(), Qt::AltModifier);
                 // (A shortcut presses its button with a short animation.)
                 const auto acted = [&] {
-                    const bool focusOk = focused() == expectFocus
-                                         || (expectFocus->focusProxy() == focused());
+                    const bool focusOk =
+                        focused() == expectFocus || (expectFocus->focusProxy() == focused());
                     if (qobject_cast<QRadioButton*>(box))
                         return focusOk && box->isChecked();
                     if (box)
@@ -581,8 +609,9 @@ private slots:
                 for (int t = 0; t < 100 && !acted(); ++t)
                     QTest::qWait(10);
                 if (!acted())
-                    failures << control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName() + QLatin1Char(':')
-                                    + c->objectName();
+                    failures
+                        << control<QStackedWidget>(w, "Notebook1")->currentWidget()->objectName() +
+                               QLatin1Char(':') + c->objectName();
             }
         }
         QVERIFY2(tried >= 9, qPrintable(QString::number(tried)));
@@ -596,11 +625,11 @@ private slots:
         QFile file(qEnvironmentVariable("TV_SOURCE_DIR") + QStringLiteral("/help/creport.html"));
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
         const QString help = QString::fromUtf8(file.readAll());
-        for (const char* id : {"context-100", "context-200", "context-300", "context-400",
-                               "context-500", "context-550", "context-600", "context-650",
-                               "context-700", "context-750", "context-800", "dialog-select",
-                               "dialog-save", "dialog-columns", "dialog-user", "dialog-special",
-                               "dialog-about", "keyboard"})
+        for (const char* id :
+             {"context-100", "context-200", "context-300", "context-400", "context-500",
+              "context-550", "context-600", "context-650", "context-700", "context-750",
+              "context-800", "dialog-select", "dialog-save", "dialog-columns", "dialog-user",
+              "dialog-special", "dialog-about", "keyboard"})
             QVERIFY2(help.contains(QStringLiteral("id=\"%1\"").arg(QLatin1String(id))), id);
 
         WizardFixture f;
@@ -617,8 +646,8 @@ private slots:
             const QKeySequence key = QKeySequence::mnemonic(text);
             if (key.isEmpty())
                 continue;
-            const QString named = QStringLiteral("<kbd>Alt+%1</kbd>")
-                                      .arg(QKeySequence(key[0].key()).toString());
+            const QString named =
+                QStringLiteral("<kbd>Alt+%1</kbd>").arg(QKeySequence(key[0].key()).toString());
             if (!help.contains(named))
                 missing << c->objectName() + QLatin1Char('=') + named;
         }

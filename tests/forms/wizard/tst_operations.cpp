@@ -48,7 +48,8 @@ void clickBox(QCheckBox* box)
 {
     QStyleOptionButton option;
     option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
@@ -95,10 +96,14 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("title");
-        QTest::newRow("modify") << "RbModify" << "Modify an Existing Report";
-        QTest::newRow("copy") << "RbCopy" << "Modify an Existing Report";
-        QTest::newRow("column positions") << "RBColumn" << "Modify an Existing Report";
-        QTest::newRow("delete") << "RbDelete" << "Delete an Existing Report";
+        QTest::newRow("modify") << "RbModify"
+                                << "Modify an Existing Report";
+        QTest::newRow("copy") << "RbCopy"
+                              << "Modify an Existing Report";
+        QTest::newRow("column positions") << "RBColumn"
+                                          << "Modify an Existing Report";
+        QTest::newRow("delete") << "RbDelete"
+                                << "Delete an Existing Report";
     }
     void selectionTitles()
     {
@@ -111,7 +116,8 @@ private slots:
         const Seen seen = startOperation(w, w.findChild<QRadioButton*>(operation), QString());
         QCOMPARE(seen.title, QStringLiteral("Select A Report"));
         QCOMPARE(seen.label, title);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QCOMPARE(readAll(f.dataPath("one.rpt")), QByteArray("One\r\nContact\r\n"));
     }
@@ -127,29 +133,38 @@ private slots:
         TFrmCReport& w = f.open();
         QVERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
         QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), "Weekly events");
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page5"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbAmLan"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), 110);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4_5"));
         QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         clickPick(control<TPickList>(w, "PickEventField"), QStringLiteral("Event date"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
-        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), QStringList({"CustomID", "Event date"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")),
+                 QStringList({"CustomID", "Event date"}));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 2);
         const QStringList cells[] = {{"1", "1", "25"}, {"1", "26", "67"}};
         for (int r = 0; r < 2; ++r) {
@@ -160,8 +175,10 @@ private slots:
             }
         }
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
-        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")), QStringList({"CustomID", "Event date"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
+        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")),
+                 QStringList({"CustomID", "Event date"}));
         clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1);
         QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Event date"));
         clickBox(control<QCheckBox>(w, "cbDotLead"));
@@ -182,7 +199,8 @@ private slots:
         QVERIFY(!golden.isEmpty());
         QCOMPARE(readAll(f.dataPath("weekly.rpt")), golden);
         QCOMPARE(golden.count("\r\n"), 31);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QCOMPARE(readAll(f.dataPath("taken.rpt")), QByteArray("Taken\r\nContact\r\n"));
 
         // Cancel in the naming dialog writes nothing and says nothing.
@@ -207,16 +225,16 @@ private slots:
             const char* caption;
         };
         const Kind kinds[] = {
-            {"Contact", "Contact", ""},          {"Contact", "Event", "Event date"},
-            {"Contact", "Note", "Note Date"},    {"Contact", "Call", "Phone call date"},
+            {"Contact", "Contact", ""},           {"Contact", "Event", "Event date"},
+            {"Contact", "Note", "Note Date"},     {"Contact", "Call", "Phone call date"},
             {"Contact", "Letter", "Letter date"}, {"Contact", "Meeting", "Meeting date"},
-            {"Contact", "TO-DO", "To-do date"},  {"Contact", "Sale", "Sale date"},
-            {"Contact", "Quote", "Quote date"},  {"Calendar", "Event", "Event date"},
+            {"Contact", "TO-DO", "To-do date"},   {"Contact", "Sale", "Sale date"},
+            {"Contact", "Quote", "Quote date"},   {"Calendar", "Event", "Event date"},
         };
         for (bool editor : {true, false}) {
             for (const Kind& k : kinds) {
-                const QByteArray bytes = reportOfKind(QStringLiteral("Round trip"), k.order,
-                                                      k.kind, QString::fromUtf8(k.caption));
+                const QByteArray bytes = reportOfKind(QStringLiteral("Round trip"), k.order, k.kind,
+                                                      QString::fromUtf8(k.caption));
                 QTest::addRow("%s %s, %s", k.order, k.kind, editor ? "column editor" : "modify")
                     << bytes << editor;
             }
@@ -239,18 +257,21 @@ private slots:
         TFrmCReport& w = f.open();
         if (throughEditor) {
             bool editorSeen = false;
-            startOperation(w, control<QRadioButton>(w, "RBColumn"), "trip.rpt", [&](QWidget* editor) {
-                editorSeen = editor != nullptr;
-                if (editor)
-                    QTest::mouseClick(button(editor, "BtnOK"), Qt::LeftButton);
-            });
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), "trip.rpt",
+                           [&](QWidget* editor) {
+                               editorSeen = editor != nullptr;
+                               if (editor)
+                                   QTest::mouseClick(button(editor, "BtnOK"), Qt::LeftButton);
+                           });
             QVERIFY(editorSeen);
             QCOMPARE(f.platform.texts(), QStringList{"Report successfully modified."});
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
         } else {
             QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), "trip.rpt").done);
             nextUntil(w, control<QWidget>(w, "Page10"));
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page10"));
             QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join('|')));
             f.platform.queueAnswer(Answer::Yes);
             QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
@@ -287,14 +308,14 @@ private slots:
         QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), "mine.rpt").done);
         QCOMPARE(w.ReportFile, QStringLiteral("mine.rpt"));
         nextUntil(w, control<QWidget>(w, "Page10"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         // A new column header for the first field.
         clickEntry(control<QListWidget>(w, "LBFieldDefs"), 0);
         control<QLineEdit>(w, "DBEdit1")->selectAll();
         QTest::keyClicks(control<QLineEdit>(w, "DBEdit1"), "Customer");
         f.platform.queueAnswer(answer);
-        const bool named =
-            makeReport(w, newName.isEmpty() ? QStringList() : QStringList{newName});
+        const bool named = makeReport(w, newName.isEmpty() ? QStringList() : QStringList{newName});
         QCOMPARE(named, answer == Answer::No);
         QCOMPARE(f.platform.texts().first(),
                  QStringLiteral("Do you want to overwrite the existing report?"));
@@ -332,7 +353,8 @@ private slots:
         QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), "orig.rpt").done);
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Original"));
         nextUntil(w, control<QWidget>(w, "Page10"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QVERIFY(makeReport(w, {"copy1"}, QStringLiteral("The copy")));
         QCOMPARE(f.platform.texts(), QStringList{"Report successfully created."});
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("The copy"));
@@ -381,7 +403,8 @@ private slots:
         QVERIFY(edited);
         QCOMPARE(name, QStringLiteral("Columns"));
         QCOMPARE(margin, QStringLiteral("100"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
         QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QByteArray after = before;
@@ -414,10 +437,12 @@ private slots:
         });
         QVERIFY(stayedOpen);
         QCOMPARE(f.platform.boxes.size(), 1);
-        QVERIFY2(f.platform.texts().first().contains("cols.rpt"), qPrintable(f.platform.texts().first()));
+        QVERIFY2(f.platform.texts().first().contains("cols.rpt"),
+                 qPrintable(f.platform.texts().first()));
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(QFileInfo(f.dataPath("cols.rpt")).isDir());
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
     }
 
     // Delete: No keeps the dialog open and the file; Yes deletes the file
@@ -448,7 +473,8 @@ private slots:
         QCOMPARE(f.platform.texts(), QStringList({"Do you want to delete the gone.rpt report?",
                                                   "Do you want to delete the gone.rpt report?"}));
         QCOMPARE(reportFiles(f), QStringList{"kept.rpt"});
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
     }
 };

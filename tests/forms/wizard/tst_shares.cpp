@@ -10,13 +10,13 @@
 //   wizard removes them when it lists or saves, never those of a live
 //   program or of other people, and never lists them.
 #include "ChildProcesses.h"
-#include "Controls.h"
 #include "ChildRun.h"
+#include "Controls.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
 
-#include "engine/OwnerFile.h"
 #include "core/store/ReportParser.h"
+#include "engine/OwnerFile.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -111,10 +111,15 @@ private slots:
         TFrmCReport& w = f.open();
 
         if (road == QLatin1String("overwrite")) {
-            QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("linked.rpt")).done);
-            for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+            QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"),
+                                   QStringLiteral("linked.rpt"))
+                        .done);
+            for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                          control<QWidget>(w, "Page10");
+                 ++i)
                 next(w);
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page10"));
             control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Changed"));
             f.platform.queueAnswer(Answer::Yes);
             control<QPushButton>(w, "btMakeReport")->click();
@@ -122,20 +127,23 @@ private slots:
             QCOMPARE(readAll(link), QByteArray(theirs).replace("Outside\r\n", "Changed\r\n"));
         } else {
             bool edited = false;
-            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("linked.rpt"), [&](QWidget* editor) {
-                if (!editor)
-                    return;
-                auto* grid = editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
-                for (int r = 0; grid && r < grid->rowCount(); ++r) {
-                    if (grid->item(r, 0)->text() == QLatin1String("Company")) {
-                        grid->item(r, 3)->setText(QStringLiteral("41"));
-                        edited = true;
-                    }
-                }
-                QTest::mouseClick(button(editor, "BtnOK"), Qt::LeftButton);
-            });
+            startOperation(w, control<QRadioButton>(w, "RBColumn"), QStringLiteral("linked.rpt"),
+                           [&](QWidget* editor) {
+                               if (!editor)
+                                   return;
+                               auto* grid =
+                                   editor->findChild<QTableWidget*>(QStringLiteral("DBGrid1"));
+                               for (int r = 0; grid && r < grid->rowCount(); ++r) {
+                                   if (grid->item(r, 0)->text() == QLatin1String("Company")) {
+                                       grid->item(r, 3)->setText(QStringLiteral("41"));
+                                       edited = true;
+                                   }
+                               }
+                               QTest::mouseClick(button(editor, "BtnOK"), Qt::LeftButton);
+                           });
             QVERIFY(edited);
-            QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("Report successfully modified.")});
+            QCOMPARE(f.platform.texts(),
+                     QStringList{QStringLiteral("Report successfully modified.")});
             QCOMPARE(readAll(link), QByteArray(theirs).replace("Company\r\n1\r\n12\r\n40\r\n",
                                                                "Company\r\n1\r\n12\r\n41\r\n"));
         }
@@ -155,8 +163,11 @@ private slots:
         const QString target = outside.filePath(QStringLiteral("nothing.rpt"));
         QVERIFY(QFile::link(target, f.dataPath(QStringLiteral("copy1.rpt"))));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
-        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+        QVERIFY(
+            startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page10");
+             ++i)
             next(w);
         QVERIFY(makeReport(w, {QStringLiteral("copy1")}));
         QCOMPARE(f.platform.boxes.size(), 1);
@@ -186,7 +197,8 @@ private slots:
         QVERIFY(QFile::link(lock, f.dataPath(QStringLiteral("CRDATA.LCK"))));
 
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("one.rpt"))
+                    .done);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(" | ")));
         QCOMPARE(workingRows().size(), 4); // the sample report's fields
         QCOMPARE(readAll(table), QByteArray("not the wizard's"));
@@ -209,7 +221,8 @@ private slots:
         QTest::addColumn<QStringList>("share");
         QTest::addColumn<bool>("newName");
         const QStringList noLinks{QStringLiteral("--no-links")};
-        const QStringList neither{QStringLiteral("--no-links"), QStringLiteral("--no-rename-flags")};
+        const QStringList neither{QStringLiteral("--no-links"),
+                                  QStringLiteral("--no-rename-flags")};
         QTest::newRow("new name, ordinary share") << QStringList{} << true;
         QTest::newRow("new name, no rename flags")
             << QStringList{QStringLiteral("--no-rename-flags")} << true;
@@ -237,8 +250,9 @@ private slots:
         // Runs one save killed at its nth request (0: not killed); "saved",
         // "killed", or what went wrong.
         auto save = [&](int n) {
-            std::unique_ptr<QProcess> p(ChildRun::start(
-                QStringLiteral("killedsaver"), {path, newName ? QStringLiteral("new") : QStringLiteral("over")}));
+            std::unique_ptr<QProcess> p(
+                ChildRun::start(QStringLiteral("killedsaver"),
+                                {path, newName ? QStringLiteral("new") : QStringLiteral("over")}));
             if (waitForLine(p.get(), QStringLiteral("waiting")) != QLatin1String("waiting"))
                 return QStringLiteral("did not start");
             if (n > 0 && !mount.killAt(p->processId(), n))
@@ -252,15 +266,20 @@ private slots:
         };
         // The name shows nothing or a whole report, and no other name shows.
         auto checkNames = [&](int n) {
-            const QStringList reports = folder.entryList({QStringLiteral("*.rpt")}, QDir::Files | QDir::Hidden);
+            const QStringList reports =
+                folder.entryList({QStringLiteral("*.rpt")}, QDir::Files | QDir::Hidden);
             if (!reports.isEmpty() && reports != QStringList{QStringLiteral("new2.rpt")})
                 return QStringLiteral("killed at request %1: %2").arg(n).arg(reports.join(' '));
             if (!QFileInfo::exists(path))
-                return newName ? QString() : QStringLiteral("killed at request %1: the old report is gone").arg(n);
+                return newName
+                           ? QString()
+                           : QStringLiteral("killed at request %1: the old report is gone").arg(n);
             const QByteArray now = readAll(path);
             if (now == mine || (!newName && now == old))
                 return QString();
-            return QStringLiteral("killed at request %1: new2.rpt holds %2 bytes").arg(n).arg(now.size());
+            return QStringLiteral("killed at request %1: new2.rpt holds %2 bytes")
+                .arg(n)
+                .arg(now.size());
         };
 
         int kills = 0;
@@ -316,7 +335,8 @@ private slots:
                                          .arg(ended)
                                          .toUtf8();
         const QByteArray ownerFar =
-            "Tallyvane Pro owner file\nhost=faraway\npid=12\nmachine=0000000000000000000000000000004f\n";
+            "Tallyvane Pro owner "
+            "file\nhost=faraway\npid=12\nmachine=0000000000000000000000000000004f\n";
         struct Leftover
         {
             QString name;
@@ -327,7 +347,8 @@ private slots:
         const QList<Leftover> files = {
             {QStringLiteral(".gone.rpt.~%1~%2~0badcafe.tmp").arg(host).arg(ended), 0, "x", true},
             {QStringLiteral(".CRDATA.DB.~%1~%2~aBcDeF.tmp").arg(host).arg(ended), 0, "x", true},
-            {QStringLiteral(".live.rpt.~%1~%2~0badcafe.tmp").arg(host).arg(self), hours2, "x", false},
+            {QStringLiteral(".live.rpt.~%1~%2~0badcafe.tmp").arg(host).arg(self), hours2, "x",
+             false},
             {QStringLiteral(".far.rpt.~faraway~%1~0badcafe.tmp").arg(ended), 60, "x", false},
             {QStringLiteral(".far2.rpt.~faraway~%1~0badcafe.tmp").arg(ended), hours2, "x", true},
             {QStringLiteral("base.rpt.jxRJEL"), hours2, "Base\r\n", true},
@@ -348,18 +369,18 @@ private slots:
         TFrmCReport& w = f.open();
         QStringList listed;
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
-        WizardFixture::withModal([&] { next(w); },
-                                 [&](QWidget* modal) {
-                                     auto* grid = modal ? modal->findChild<QTableWidget*>(
-                                                              QStringLiteral("grid"))
-                                                        : nullptr;
-                                     for (int r = 0; grid && r < grid->rowCount(); ++r) {
-                                         if (grid->item(r, 2) && !grid->item(r, 2)->text().isEmpty())
-                                             listed << grid->item(r, 2)->text();
-                                     }
-                                     if (modal)
-                                         QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
-                                 });
+        WizardFixture::withModal(
+            [&] { next(w); },
+            [&](QWidget* modal) {
+                auto* grid =
+                    modal ? modal->findChild<QTableWidget*>(QStringLiteral("grid")) : nullptr;
+                for (int r = 0; grid && r < grid->rowCount(); ++r) {
+                    if (grid->item(r, 2) && !grid->item(r, 2)->text().isEmpty())
+                        listed << grid->item(r, 2)->text();
+                }
+                if (modal)
+                    QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
+            });
         QCOMPARE(listed, QStringList{QStringLiteral("real.rpt")});
         for (const Leftover& l : files)
             QVERIFY2(QFileInfo::exists(f.dataPath(l.name)) != l.stale, qPrintable(l.name));

@@ -13,16 +13,16 @@
 // owner file of a wizard that was killed is taken over, and one of another
 // computer is respected.
 #include "ChildProcesses.h"
-#include "Controls.h"
 #include "ChildRun.h"
+#include "Controls.h"
 #include "ReportRoads.h"
 #include "ShareMount.h"
 
+#include "core/app/StartUp.h"
+#include "core/store/ReportParser.h"
 #include "engine/AppPaths.h"
 #include "engine/ParadoxReader.h"
-#include "core/app/StartUp.h"
 #include "forms/app/WidgetPlatform.h"
-#include "core/store/ReportParser.h"
 #include "forms/store/Repsel.h"
 
 #include <QElapsedTimer>
@@ -55,8 +55,11 @@ QByteArray numberedReport(const QString& description, int fields = 4)
     for (int i = 0; i < fields; ++i)
         list << withFlags(field(0, QStringLiteral("Header %1").arg(i), QStringLiteral("F%1").arg(i),
                                 i / 5 + 1, (i % 5) * 20 + 1, (i % 5) * 20 + 15),
-                          {.lDots = i % 2 != 0, .rDots = i % 3 != 0, .total = true,
-                           .average = i % 4 != 0, .max = true});
+                          {.lDots = i % 2 != 0,
+                           .rDots = i % 3 != 0,
+                           .total = true,
+                           .average = i % 4 != 0,
+                           .max = true});
     return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
                   QStringLiteral("110"), list);
 }
@@ -117,9 +120,12 @@ int firstUser(const QStringList& args)
     w.show();
     if (!startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("shared.rpt")).done)
         return fail(3, QStringLiteral("shared.rpt not listed"));
-    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+    for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                  control<QWidget>(w, "Page10");
+         ++i)
         next(w);
-    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") || !platform.boxes.isEmpty())
+    if (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10") ||
+        !platform.boxes.isEmpty())
         return fail(4, QStringLiteral("not on Field Definitions: ") + platform.texts().join(" | "));
     const QList<TableRow> rows = workingRows();
     ChildRun::say(QStringLiteral("ready %1").arg(rows.size()));
@@ -159,7 +165,8 @@ int secondUser(const QStringList& args)
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        ChildRun::say(QStringLiteral("box ") + box->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        ChildRun::say(QStringLiteral("box ") +
+                      box->text().replace(QLatin1Char('\n'), QLatin1Char(' ')));
         box->button(QMessageBox::Ok)->click();
     });
     closer.start();
@@ -330,8 +337,9 @@ private slots:
         // shows the wizard.
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines.value(0).startsWith(inUse), qPrintable(lines.join('\n')));
-        QVERIFY2(lines.value(0).endsWith(QLatin1String("The program ends when you close this message.")),
-                 qPrintable(lines.value(0)));
+        QVERIFY2(
+            lines.value(0).endsWith(QLatin1String("The program ends when you close this message.")),
+            qPrintable(lines.value(0)));
         QCOMPARE(lines.value(1), QStringLiteral("ended %1").arg(TFrmCReport::kExitStartRefused));
         QVERIFY(TFrmCReport::kExitStartRefused != 0);
         QCOMPARE(lines.last(), QStringLiteral("listed other.rpt shared.rpt"));
@@ -378,7 +386,8 @@ private slots:
             const ChildRun::Result ra = ChildRun::finish(a.get(), 60000);
             const ChildRun::Result rb = ChildRun::finish(b.get(), 60000);
             QVERIFY2(ra.code == 0 && rb.code == 0, qPrintable(ra.describe() + rb.describe()));
-            const int holders = int(sa == QLatin1String("holds")) + int(sb == QLatin1String("holds"));
+            const int holders =
+                int(sa == QLatin1String("holds")) + int(sb == QLatin1String("holds"));
             QVERIFY2(holders == 1, qPrintable(sa + QLatin1Char('\n') + sb));
             const QString refused = sa == QLatin1String("holds") ? sb : sa;
             if (share.isEmpty())
@@ -386,8 +395,9 @@ private slots:
                              refused.contains(QLatin1String("in use by another report wizard")),
                          qPrintable(refused));
             else
-                QVERIFY2(refused.startsWith(QStringLiteral("refused ") + ownerRefusal(f, share, holder)),
-                         qPrintable(refused));
+                QVERIFY2(
+                    refused.startsWith(QStringLiteral("refused ") + ownerRefusal(f, share, holder)),
+                    qPrintable(refused));
             ParadoxReader reader(f.dataPath(QStringLiteral("CRDATA.DB")));
             QCOMPARE(reader.fields().size(), 14);
             QCOMPARE(reader.readAll().size(), 0);
@@ -427,7 +437,8 @@ private slots:
             QCOMPARE(waitForLine(a.get(), QStringLiteral("waiting")), QStringLiteral("waiting"));
             QCOMPARE(waitForLine(b.get(), QStringLiteral("waiting")), QStringLiteral("waiting"));
             // Either may hear the cue first.
-            for (QProcess* p : round % 2 ? QList<QProcess*>{b.get(), a.get()} : QList<QProcess*>{a.get(), b.get()}) {
+            for (QProcess* p : round % 2 ? QList<QProcess*>{b.get(), a.get()}
+                                         : QList<QProcess*>{a.get(), b.get()}) {
                 p->write("go\n");
                 p->waitForBytesWritten(1000);
             }
@@ -443,9 +454,11 @@ private slots:
             QVERIFY2(loser.contains("another user saved a report of that name") ||
                          loser.contains("another user is saving a report of that name"),
                      loser.constData());
-            QVERIFY2(loser.contains(QFile::encodeName(QFileInfo(path).fileName())), loser.constData());
-            QCOMPARE(readAll(path), numberedReport(aSaved ? QStringLiteral("By 40") : QStringLiteral("By 41"),
-                                                 aSaved ? 40 : 41));
+            QVERIFY2(loser.contains(QFile::encodeName(QFileInfo(path).fileName())),
+                     loser.constData());
+            QCOMPARE(readAll(path),
+                     numberedReport(aSaved ? QStringLiteral("By 40") : QStringLiteral("By 41"),
+                                    aSaved ? 40 : 41));
             firstWon += aSaved;
         }
         qInfo("the first saver won %d of 10 races", firstWon);
@@ -461,7 +474,8 @@ private slots:
     void staleOwnerFile_data()
     {
         QTest::addColumn<QStringList>("share");
-        QTest::newRow("locks granted, not enforced") << QStringList{QStringLiteral("--locks=grant")};
+        QTest::newRow("locks granted, not enforced")
+            << QStringList{QStringLiteral("--locks=grant")};
     }
     void staleOwnerFile()
     {
@@ -494,8 +508,9 @@ private slots:
         QCOMPARE(wizard(false), QStringLiteral("holds"));
         QVERIFY(!QFileInfo::exists(owner));
 
-        const QByteArray elsewhere = "Tallyvane Pro owner file\nhost=faraway\npid=4242\n"
-                                     "machine=00000000000000000000000000000042\nboot=b\nstarted=7\n";
+        const QByteArray elsewhere =
+            "Tallyvane Pro owner file\nhost=faraway\npid=4242\n"
+            "machine=00000000000000000000000000000042\nboot=b\nstarted=7\n";
         QVERIFY(WizardFixture::write(owner, elsewhere));
         const QString refused = wizard(false);
         QVERIFY2(refused.startsWith(QStringLiteral("refused ") +
@@ -521,29 +536,33 @@ private slots:
         const QByteArray mine = numberedReport(QStringLiteral("Mine"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("mine.rpt")), mine));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
-        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page10"); ++i)
+        QVERIFY(
+            startOperation(w, control<QRadioButton>(w, "RbCopy"), QStringLiteral("mine.rpt")).done);
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page10");
+             ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QVERIFY(f.platform.boxes.isEmpty());
 
         const QString theirs = f.dataPath(QStringLiteral("fresh.rpt"));
-        WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); },
-                                 [&](QWidget* modal) {
-                                     auto* edit = modal ? modal->findChild<QLineEdit*>(
-                                                              QStringLiteral("EdFileName"))
-                                                        : nullptr;
-                                     if (!edit) {
-                                         if (modal)
-                                             modal->close();
-                                         return;
-                                     }
-                                     QTest::keyClicks(edit, QStringLiteral("fresh"));
-                                     QTest::mouseClick(button(modal, "BitBtn2"), Qt::LeftButton);
-                                     // The dialog has accepted the name; the
-                                     // other user is quicker.
-                                     WizardFixture::write(theirs, "Theirs\r\nContact\r\n");
-                                 });
+        WizardFixture::withModal(
+            [&] { control<QPushButton>(w, "btMakeReport")->click(); },
+            [&](QWidget* modal) {
+                auto* edit =
+                    modal ? modal->findChild<QLineEdit*>(QStringLiteral("EdFileName")) : nullptr;
+                if (!edit) {
+                    if (modal)
+                        modal->close();
+                    return;
+                }
+                QTest::keyClicks(edit, QStringLiteral("fresh"));
+                QTest::mouseClick(button(modal, "BitBtn2"), Qt::LeftButton);
+                // The dialog has accepted the name; the
+                // other user is quicker.
+                WizardFixture::write(theirs, "Theirs\r\nContact\r\n");
+            });
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY2(f.platform.texts().first().contains(QStringLiteral("fresh.rpt")) &&
@@ -551,7 +570,8 @@ private slots:
                  qPrintable(f.platform.texts().first()));
         QCOMPARE(readAll(theirs), QByteArray("Theirs\r\nContact\r\n"));
         QCOMPARE(readAll(f.dataPath(QStringLiteral("mine.rpt"))), mine);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
 
         f.platform.clear();
         QVERIFY(makeReport(w, {QStringLiteral("fresh2")}));

@@ -54,7 +54,9 @@ QList<QStringList> widths(const TFrmCReport& w)
     for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < 4; ++c)
-            row << (control<QTableWidget>(w, "sgCol")->item(r, c) ? control<QTableWidget>(w, "sgCol")->item(r, c)->text() : QString());
+            row << (control<QTableWidget>(w, "sgCol")->item(r, c)
+                        ? control<QTableWidget>(w, "sgCol")->item(r, c)->text()
+                        : QString());
         out << row;
     }
     return out;
@@ -109,7 +111,8 @@ void clickCheck(QCheckBox* box)
 {
     QStyleOptionButton option;
     option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
@@ -164,7 +167,8 @@ private slots:
         newReportToSelection(w);
         selectFields(w, {"Company", "LastName", "City"});
         nextUntil(w, control<QWidget>(w, "Page10"));
-        QCOMPARE(entriesOf(control<QListWidget>(w, "LBFieldDefs")), (QStringList{"Company", "LastName", "City"}));
+        QCOMPARE(entriesOf(control<QListWidget>(w, "LBFieldDefs")),
+                 (QStringList{"Company", "LastName", "City"}));
         QVERIFY(WizardRoad::clickEntry(control<QListWidget>(w, "LBFieldDefs"), 1));
         QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("LastName"));
 
@@ -200,13 +204,17 @@ private slots:
         createWorkingTable();
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport()));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt"))
+                    .done);
         nextUntil(w, control<QWidget>(w, "Page6"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("LastName")); // added
-        clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Birthday")); // deselected
+        clickPick(control<TPickList>(w, "PickContactField"),
+                  QStringLiteral("Birthday")); // deselected
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
 
         QStringList fields;
         for (const TableRow& r : workingRows())
@@ -263,7 +271,8 @@ private slots:
         // Another column count: the defaults for the new layout.
         prior(w);
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         control<BoundedSpinBox>(w, "SpinCol")->setFocus();
         QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_Down);
         next(w);
@@ -286,7 +295,8 @@ private slots:
         createWorkingTable();
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport()));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt"))
+                    .done);
         QVERIFY(!w.FieldsChanged);
         nextUntil(w, control<QWidget>(w, "Page8"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
@@ -300,7 +310,8 @@ private slots:
         }
         QCOMPARE(w.FieldsChanged, byKeyboard);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         if (byKeyboard) {
             QCOMPARE(widths(w), (QList<QStringList>{{"Company", "1", "1", "24"},
                                                     {"City", "1", "25", "48"},
@@ -328,9 +339,14 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         createWorkingTable();
-        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport(longText)));
+        QVERIFY(
+            WizardFixture::write(f.dataPath(QStringLiteral("old.rpt")), loadedReport(longText)));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, copy ? control<QRadioButton>(w, "RbCopy") : control<QRadioButton>(w, "RbModify"), QStringLiteral("old.rpt")).done);
+        QVERIFY(startOperation(w,
+                               copy ? control<QRadioButton>(w, "RbCopy")
+                                    : control<QRadioButton>(w, "RbModify"),
+                               QStringLiteral("old.rpt"))
+                    .done);
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), longText);
 
         // Typing at the end does not lengthen it.
@@ -345,15 +361,17 @@ private slots:
             f.platform.queueAnswer(Answer::No);
         QString inDialog;
         bool named = false;
-        WizardFixture::withModal([&] { control<QPushButton>(w, "btMakeReport")->click(); }, [&](QWidget* modal) {
-            if (!modal)
-                return;
-            inDialog = modal->findChild<QLineEdit*>(QStringLiteral("EdDescription"))->text();
-            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"));
-            QTest::keyClicks(name, QStringLiteral("copy1"));
-            QTest::mouseClick(button(modal, "BitBtn2"), Qt::LeftButton);
-            named = !modal->isVisible();
-        });
+        WizardFixture::withModal(
+            [&] { control<QPushButton>(w, "btMakeReport")->click(); },
+            [&](QWidget* modal) {
+                if (!modal)
+                    return;
+                inDialog = modal->findChild<QLineEdit*>(QStringLiteral("EdDescription"))->text();
+                auto* name = modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"));
+                QTest::keyClicks(name, QStringLiteral("copy1"));
+                QTest::mouseClick(button(modal, "BitBtn2"), Qt::LeftButton);
+                named = !modal->isVisible();
+            });
         QVERIFY(named);
         QCOMPARE(inDialog, longText);
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), longText);
@@ -362,17 +380,23 @@ private slots:
 
         // A new report afterwards: a typed description is at most 30. (Back
         // past Page3 the selection dialog opens again; it is cancelled.)
-        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page1"); ++i) {
-            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() == control<QWidget>(w, "Page3")) {
-                WizardFixture::withModal([&] { prior(w); }, [](QWidget* modal) {
-                    if (modal)
-                        QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
-                });
+        for (int i = 0; i < 12 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page1");
+             ++i) {
+            if (control<QStackedWidget>(w, "Notebook1")->currentWidget() ==
+                control<QWidget>(w, "Page3")) {
+                WizardFixture::withModal([&] { prior(w); },
+                                         [](QWidget* modal) {
+                                             if (modal)
+                                                 QTest::mouseClick(button(modal, "BtnCancel"),
+                                                                   Qt::LeftButton);
+                                         });
             } else {
                 prior(w);
             }
         }
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         newReportToSelection(w, QString(40, QLatin1Char('d')));
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QString(30, QLatin1Char('d')));
     }
@@ -388,10 +412,10 @@ private slots:
         nextUntil(w, control<QWidget>(w, "Page4"));
         typeText(control<QLineEdit>(w, "EdDescription"), kCyrillic);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QCOMPARE(w.CurrentPage, 3);
-        QCOMPARE(f.platform.texts(),
-                 QStringList{*ReportFile::checkDescription(kCyrillic)});
+        QCOMPARE(f.platform.texts(), QStringList{*ReportFile::checkDescription(kCyrillic)});
         QVERIFY(f.platform.texts().first().contains(QStringLiteral("Windows-1252")));
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(control<QLineEdit>(w, "EdDescription")->hasFocus());
@@ -399,7 +423,8 @@ private slots:
         control<QLineEdit>(w, "EdDescription")->selectAll();
         typeText(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Caf\u00e9 \u20ac report"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page5"));
         QCOMPARE(f.platform.boxes.size(), 1);
     }
 
@@ -451,7 +476,10 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         for (int i = 0; i < control<TPickList>(w, "PickContactField")->count(); ++i) {
-            if (control<TPickList>(w, "PickContactField")->item(i)->text().startsWith(QLatin1Char('F')))
+            if (control<TPickList>(w, "PickContactField")
+                    ->item(i)
+                    ->text()
+                    .startsWith(QLatin1Char('F')))
                 control<TPickList>(w, "PickContactField")->setItemSelected(i, true);
         }
         nextUntil(w, control<QWidget>(w, "Page8"));
@@ -459,8 +487,10 @@ private slots:
         control<BoundedSpinBox>(w, "SpinCol")->selectAll();
         QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QString::number(columns));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
-        QTRY_VERIFY(f.platform.texts().contains(QStringLiteral("You cannot have more than 18 fields!")));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
+        QTRY_VERIFY(
+            f.platform.texts().contains(QStringLiteral("You cannot have more than 18 fields!")));
         const QList<QStringList> rows = widths(w);
         QCOMPARE(rows.size(), count);
         for (const QStringList& row : rows) {
@@ -492,7 +522,8 @@ private slots:
         QVERIFY(boxes.waitFor(1));
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-        QCOMPARE(boxes.texts().first(), *ReportFile::checkHeader(QStringLiteral("City"), kCyrillic));
+        QCOMPARE(boxes.texts().first(),
+                 *ReportFile::checkHeader(QStringLiteral("City"), kCyrillic));
         QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
         QCOMPARE(control<QLineEdit>(w, "DBEdit1")->text(), QStringLiteral("Company"));
         control<QLineEdit>(w, "DBEdit1")->setFocus();
@@ -522,21 +553,27 @@ private slots:
         nextUntil(w, control<QWidget>(w, "Page4_5"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
 
         RealMessageBoxes boxes;
         clickPick(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes"));
         clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo"));
         QVERIFY(boxes.waitFor(1));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You cannot choose both memo fields (1)")});
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("You cannot choose both memo fields (1)")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
-        QVERIFY(!WizardRoad::selected(control<TPickList>(w, "PickContactField")).contains(QStringLiteral("Memo")));
+        QVERIFY(!WizardRoad::selected(control<TPickList>(w, "PickContactField"))
+                     .contains(QStringLiteral("Memo")));
         clickPick(control<TPickList>(w, "PickContactField"), QStringLiteral("Company"));
-        QCOMPARE(WizardRoad::selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
+        QCOMPARE(WizardRoad::selected(control<TPickList>(w, "PickContactField")),
+                 QStringList{"Company"});
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
-        QCOMPARE(entriesOf(control<QListWidget>(w, "lbAllFields")), (QStringList{"Company", "Phone call notes"}));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
+        QCOMPARE(entriesOf(control<QListWidget>(w, "lbAllFields")),
+                 (QStringList{"Company", "Phone call notes"}));
     }
 
     // The layout's message from the column count box, set with a click on
@@ -555,7 +592,10 @@ private slots:
         TFrmCReport& w = f.open();
         newReportToSelection(w);
         for (int i = 0; i < control<TPickList>(w, "PickContactField")->count(); ++i) {
-            if (control<TPickList>(w, "PickContactField")->item(i)->text().startsWith(QLatin1Char('F')))
+            if (control<TPickList>(w, "PickContactField")
+                    ->item(i)
+                    ->text()
+                    .startsWith(QLatin1Char('F')))
                 control<TPickList>(w, "PickContactField")->setItemSelected(i, true);
         }
         nextUntil(w, control<QWidget>(w, "Page8"));
@@ -568,11 +608,15 @@ private slots:
         option.initFrom(control<BoundedSpinBox>(w, "SpinCol"));
         option.subControls = QStyle::SC_SpinBoxDown;
         option.stepEnabled = QAbstractSpinBox::StepDownEnabled | QAbstractSpinBox::StepUpEnabled;
-        const QRect down = control<BoundedSpinBox>(w, "SpinCol")->style()->subControlRect(QStyle::CC_SpinBox, &option,
-                                                              QStyle::SC_SpinBoxDown, control<BoundedSpinBox>(w, "SpinCol"));
-        QTest::mouseClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::LeftButton, Qt::NoModifier, down.center());
+        const QRect down = control<BoundedSpinBox>(w, "SpinCol")
+                               ->style()
+                               ->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown,
+                                                control<BoundedSpinBox>(w, "SpinCol"));
+        QTest::mouseClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::LeftButton, Qt::NoModifier,
+                          down.center());
         QVERIFY(boxes.waitFor(1));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You cannot have more than 18 fields!")});
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("You cannot have more than 18 fields!")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
         QTest::qWait(600); // longer than the spin box's repeat delay
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
@@ -588,7 +632,8 @@ private slots:
         QVERIFY(boxes.waitFor(2));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(boxes.seen.size(), 2);
     }
 
@@ -605,12 +650,14 @@ private slots:
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You must enter a description.")});
         QVERIFY(boxes.seen[0].loopsAbove >= 1);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         typeText(control<QLineEdit>(w, "EdDescription"), kCyrillic);
         QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
         QVERIFY(boxes.waitFor(2));
         QCOMPARE(boxes.texts().last(), *ReportFile::checkDescription(kCyrillic));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
     }
 
     // With TV_SCREENSHOT_DIR set (and a real screen, as under Xvfb), saves

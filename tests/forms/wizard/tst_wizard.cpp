@@ -3,38 +3,38 @@
 #include "Controls.h"
 #include "WizardFixture.h"
 
-#include "engine/DatabaseError.h"
 #include "core/app/HelpFile.h"
+#include "engine/DatabaseError.h"
 #include "forms/app/HelpWidget.h"
 #include "forms/app/WidgetPlatform.h"
 #include "forms/controls/About.h"
 #include "forms/controls/Picklist.h"
 #include "forms/wizard/BoundedSpinBox.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPoint>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextBrowser>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTableWidget>
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLocale>
-#include <QPoint>
-#include <QRadioButton>
-#include <QSet>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -45,7 +45,10 @@ class TestWizard : public QObject
 {
     Q_OBJECT
 
-    static int page(const TFrmCReport& w) { return control<QStackedWidget>(w, "Notebook1")->currentIndex(); }
+    static int page(const TFrmCReport& w)
+    {
+        return control<QStackedWidget>(w, "Notebook1")->currentIndex();
+    }
 
     // Where Previous and Next stand on the page shown.
     static void verifyButtons(const TFrmCReport& w)
@@ -56,8 +59,14 @@ class TestWizard : public QObject
         QCOMPARE(control<QPushButton>(w, "BtnNext")->isEnabled(), shown != 10);
     }
 
-    static void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
-    static void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
+    static void next(TFrmCReport& w)
+    {
+        QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
+    }
+    static void prior(TFrmCReport& w)
+    {
+        QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton);
+    }
 
     // A report file in the data folder, in the report file layout.
     static QByteArray reportFile(const QByteArray& description, const QByteArray& order,
@@ -76,10 +85,7 @@ class TestWizard : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(!QFontInfo(QApplication::font()).family().isEmpty());
-    }
+    void initTestCase() { QVERIFY(!QFontInfo(QApplication::font()).family().isEmpty()); }
 
     void startsOnTheFirstPage()
     {
@@ -87,9 +93,11 @@ private slots:
         TFrmCReport& w = f.open();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tallyvane Professional"));
         QCOMPARE(control<QLabel>(w, "Label1")->text(), QStringLiteral("Tallyvane Professional"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         verifyButtons(w);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")));
+        QCOMPARE(QApplication::focusWidget(),
+                 static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")));
         QVERIFY(control<QPushButton>(w, "BtnNext")->isDefault());
         QVERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         QVERIFY(control<QRadioButton>(w, "RbContactOrdered")->isChecked());
@@ -116,15 +124,15 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        const QStringList pages = {QStringLiteral("Page1"), QStringLiteral("Page2"),
-                                   QStringLiteral("Page3"), QStringLiteral("Page4"),
-                                   QStringLiteral("Page5"), QStringLiteral("Page4_5"),
-                                   QStringLiteral("Page6"), QStringLiteral("Page7"),
-                                   QStringLiteral("Page8"), QStringLiteral("Page9"),
-                                   QStringLiteral("Page10")};
+        const QStringList pages = {
+            QStringLiteral("Page1"), QStringLiteral("Page2"), QStringLiteral("Page3"),
+            QStringLiteral("Page4"), QStringLiteral("Page5"), QStringLiteral("Page4_5"),
+            QStringLiteral("Page6"), QStringLiteral("Page7"), QStringLiteral("Page8"),
+            QStringLiteral("Page9"), QStringLiteral("Page10")};
         QCOMPARE(::control<QStackedWidget>(w, "Notebook1")->count(), pages.size());
         for (int i = 0; i < pages.size(); ++i)
-            QCOMPARE(::control<QStackedWidget>(w, "Notebook1")->widget(i)->objectName(), pages.at(i));
+            QCOMPARE(::control<QStackedWidget>(w, "Notebook1")->widget(i)->objectName(),
+                     pages.at(i));
 
         struct Expect
         {
@@ -191,7 +199,8 @@ private slots:
             {"Page10", "btMakeReport", "&Make Report"},
         };
         for (const Expect& e : controls) {
-            QWidget* pageWidget = ::control<QStackedWidget>(w, "Notebook1")->findChild<QWidget*>(QLatin1String(e.page));
+            QWidget* pageWidget = ::control<QStackedWidget>(w, "Notebook1")
+                                      ->findChild<QWidget*>(QLatin1String(e.page));
             QVERIFY2(pageWidget, e.page);
             QWidget* control = pageWidget->findChild<QWidget*>(QLatin1String(e.name));
             QVERIFY2(control, e.name);
@@ -204,11 +213,17 @@ private slots:
         }
 
         // The bottom panel, left to right.
-        const QList<QWidget*> bottom = {::control<QLabel>(w, "LblDesc"), ::control<QPushButton>(w, "BtnSlideShow"), ::control<QPushButton>(w, "BtnAbout"), ::control<QPushButton>(w, "BtnHelp"),
-                                        ::control<QPushButton>(w, "BtnPrior"), ::control<QPushButton>(w, "BtnNext"), ::control<QPushButton>(w, "btExit")};
-        const QStringList captions = {QString(), QStringLiteral("Slideshow"),
-                                      QStringLiteral("&About"), QStringLiteral("&Help"),
-                                      QStringLiteral("&Previous"), QStringLiteral("&Next"),
+        const QList<QWidget*> bottom = {
+            ::control<QLabel>(w, "LblDesc"),       ::control<QPushButton>(w, "BtnSlideShow"),
+            ::control<QPushButton>(w, "BtnAbout"), ::control<QPushButton>(w, "BtnHelp"),
+            ::control<QPushButton>(w, "BtnPrior"), ::control<QPushButton>(w, "BtnNext"),
+            ::control<QPushButton>(w, "btExit")};
+        const QStringList captions = {QString(),
+                                      QStringLiteral("Slideshow"),
+                                      QStringLiteral("&About"),
+                                      QStringLiteral("&Help"),
+                                      QStringLiteral("&Previous"),
+                                      QStringLiteral("&Next"),
                                       QStringLiteral("E&xit")};
         // (The slide-show button is hidden here: there is no player.)
         ::control<QPushButton>(w, "BtnSlideShow")->show();
@@ -217,21 +232,26 @@ private slots:
             QCOMPARE(qobject_cast<QPushButton*>(bottom.at(i))->text(), captions.at(i));
             QVERIFY(bottom.at(i - 1)->x() < bottom.at(i)->x());
         }
-        QVERIFY(!::control<QStackedWidget>(w, "Notebook1")->isAncestorOf(::control<QPushButton>(w, "BtnNext")));
+        QVERIFY(!::control<QStackedWidget>(w, "Notebook1")
+                     ->isAncestorOf(::control<QPushButton>(w, "BtnNext")));
 
         // Controls of the later pages exist under their names and kinds.
         QVERIFY(qobject_cast<TPickList*>(::control<TPickList>(w, "PickContactField")));
         QVERIFY(qobject_cast<TPickList*>(::control<TPickList>(w, "PickEventField")));
         QVERIFY(::control<TPickList>(w, "PickContactField")->multiSelect());
         QVERIFY(!::control<TPickList>(w, "PickContactField")->extendedSelect());
-        QVERIFY(::control<QWidget>(w, "Page6")->isAncestorOf(::control<TPickList>(w, "PickContactField")));
-        QVERIFY(::control<QWidget>(w, "Page7")->isAncestorOf(::control<QListWidget>(w, "lbAllFields")));
-        QVERIFY(::control<QWidget>(w, "Page8")->isAncestorOf(::control<QTableWidget>(w, "StringGrid1")));
+        QVERIFY(::control<QWidget>(w, "Page6")
+                    ->isAncestorOf(::control<TPickList>(w, "PickContactField")));
+        QVERIFY(
+            ::control<QWidget>(w, "Page7")->isAncestorOf(::control<QListWidget>(w, "lbAllFields")));
+        QVERIFY(::control<QWidget>(w, "Page8")
+                    ->isAncestorOf(::control<QTableWidget>(w, "StringGrid1")));
         QVERIFY(!::control<QTableWidget>(w, "StringGrid1")->isEnabled());
         QVERIFY(::control<QWidget>(w, "Page9")->isAncestorOf(::control<QTableWidget>(w, "sgCol")));
         QCOMPARE(::control<QTableWidget>(w, "sgCol")->columnCount(), 4);
         QVERIFY(::control<QWidget>(w, "Page9")->isAncestorOf(::control<QWidget>(w, "PnlPreview")));
-        QVERIFY(::control<QWidget>(w, "Page10")->isAncestorOf(::control<QListWidget>(w, "LBFieldDefs")));
+        QVERIFY(::control<QWidget>(w, "Page10")
+                    ->isAncestorOf(::control<QListWidget>(w, "LBFieldDefs")));
         QCOMPARE(::control<QLineEdit>(w, "EdDescription")->maxLength(), 30);
         QCOMPARE(::control<BoundedSpinBox>(w, "SpinCol")->minimum(), 1);
         QCOMPARE(::control<BoundedSpinBox>(w, "SpinCol")->maximum(), 20);
@@ -246,31 +266,38 @@ private slots:
         TFrmCReport& w = f.open();
 
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(w.WizardMode, QStringLiteral("CREATE"));
         QVERIFY(w.FieldsChanged);
         verifyButtons(w);
 
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
         verifyButtons(w);
 
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
+        QCOMPARE(QApplication::focusWidget(),
+                 static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         verifyButtons(w);
         QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Customer list"));
         QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Customer list"));
 
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page5"));
         verifyButtons(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4_5"));
         verifyButtons(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         verifyButtons(w);
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 fields selected)"));
 
@@ -279,7 +306,8 @@ private slots:
         next(w);
         QCOMPARE(f.platform.texts(), QStringList{QStringLiteral("No Fields Selected.")});
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         verifyButtons(w);
 
         // The rest of the road needs a field in the contact list.
@@ -288,7 +316,8 @@ private slots:
         control<TPickList>(w, "PickContactField")->setItemSelected(0, true);
         f.platform.clear();
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
         verifyButtons(w);
         const int fields = control<QListWidget>(w, "lbAllFields")->count();
         QVERIFY(fields >= 1);
@@ -296,29 +325,37 @@ private slots:
         // Onto Page8 by Next with one column: one column per field.
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         verifyButtons(w);
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), qMin(fields, 20));
 
         // Back onto Page8 from Page9 keeps the count the user chose.
         control<BoundedSpinBox>(w, "SpinCol")->setValue(2);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         verifyButtons(w);
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
 
         next(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         verifyButtons(w);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QListWidget>(w, "LBFieldDefs")));
+        QCOMPARE(QApplication::focusWidget(),
+                 static_cast<QWidget*>(control<QListWidget>(w, "LBFieldDefs")));
         QCOMPARE(control<QListWidget>(w, "LBFieldDefs")->currentRow(), 0);
         QVERIFY(control<QListWidget>(w, "LBFieldDefs")->item(0)->isSelected());
         // And all the way back.
-        for (QWidget* expected : {control<QWidget>(w, "Page9"), control<QWidget>(w, "Page8"), control<QWidget>(w, "Page7"), control<QWidget>(w, "Page6"), control<QWidget>(w, "Page4_5"), control<QWidget>(w, "Page5"),
-                                  control<QWidget>(w, "Page4"), control<QWidget>(w, "Page3"), control<QWidget>(w, "Page2"), control<QWidget>(w, "Page1")}) {
+        for (QWidget* expected : {control<QWidget>(w, "Page9"), control<QWidget>(w, "Page8"),
+                                  control<QWidget>(w, "Page7"), control<QWidget>(w, "Page6"),
+                                  control<QWidget>(w, "Page4_5"), control<QWidget>(w, "Page5"),
+                                  control<QWidget>(w, "Page4"), control<QWidget>(w, "Page3"),
+                                  control<QWidget>(w, "Page2"), control<QWidget>(w, "Page1")}) {
             prior(w);
             QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), expected);
             verifyButtons(w);
@@ -333,9 +370,11 @@ private slots:
         w.CurrentPage = 7;
         w.FieldsChanged = false;
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         verifyButtons(w);
-        QVERIFY(control<BoundedSpinBox>(w, "SpinCol")->hasFocus() || control<BoundedSpinBox>(w, "SpinCol")->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(control<BoundedSpinBox>(w, "SpinCol")->hasFocus() ||
+                control<BoundedSpinBox>(w, "SpinCol")->isAncestorOf(QApplication::focusWidget()));
     }
 
     // A date-ordered report skips "Report Information" both ways, and a new
@@ -348,14 +387,16 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
         QVERIFY(control<QRadioButton>(w, "rbDateOrdered")->isChecked());
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QCOMPARE(w.CurrentPage, 3);
         QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
         verifyButtons(w);
 
         f.platform.clear();
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         verifyButtons(w);
         QVERIFY(f.platform.boxes.isEmpty());
         QVERIFY(control<QRadioButton>(w, "RBEvent")->isChecked());
@@ -363,7 +404,8 @@ private slots:
         // Back to contact order: Page3 shows again with contacts only.
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
     }
 
@@ -379,14 +421,17 @@ private slots:
         QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
         QCOMPARE(w.checkedEventKind(), QStringLiteral("CALL"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
 
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbMeeting"));
         prior(w); // Page2: the operation starts afresh
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         next(w);
         QVERIFY(control<QRadioButton>(w, "RBContact")->isChecked());
     }
@@ -403,7 +448,8 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(QLatin1Char('|'))));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(w.WizardMode, QStringLiteral("MODIFY"));
         QCOMPARE(w.ReportFile, QStringLiteral("calls.rpt"));
         QVERIFY(!w.FieldsChanged);
@@ -411,7 +457,8 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
 
         // Previous to Page2 picks the report again.
@@ -422,12 +469,14 @@ private slots:
                                      acceptSelection(modal);
                                  });
         QVERIFY(dialogShown);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
 
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbDateOrdered"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbCall"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
         QVERIFY(!control<QRadioButton>(w, "RBEvent")->isChecked());
     }
@@ -439,28 +488,31 @@ private slots:
         WizardFixture f;
         f.makeHostTables();
         auto block = [](const QByteArray& field, int left, int right) {
-            QByteArray b = "0\r\n\r\n\r\n" + field + "\r\n" + field + "\r\n1\r\n"
-                           + QByteArray::number(left) + "\r\n" + QByteArray::number(right)
-                           + "\r\n";
+            QByteArray b = "0\r\n\r\n\r\n" + field + "\r\n" + field + "\r\n1\r\n" +
+                           QByteArray::number(left) + "\r\n" + QByteArray::number(right) + "\r\n";
             for (int i = 0; i < 5; ++i)
                 b += "FALSE\r\n";
             return b;
         };
         QVERIFY(f.write(f.dataPath(QStringLiteral("firms.rpt")),
-                        "Firms\r\nContact\r\nContact\r\n75\r\n2\r\n" + block("City", 1, 30)
-                            + block("Company", 31, 60)));
+                        "Firms\r\nContact\r\nContact\r\n75\r\n2\r\n" + block("City", 1, 30) +
+                            block("Company", 31, 60)));
         TFrmCReport& w = f.open();
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join(u'|')));
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Firms"));
         QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Firms"));
-        while (control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page6") && control<QPushButton>(w, "BtnNext")->isEnabled())
+        while (control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                   control<QWidget>(w, "Page6") &&
+               control<QPushButton>(w, "BtnNext")->isEnabled())
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
         QStringList order;
         for (int i = 0; i < control<QListWidget>(w, "lbAllFields")->count(); ++i)
             order << control<QListWidget>(w, "lbAllFields")->item(i)->text();
@@ -488,21 +540,21 @@ private slots:
         w.WizardMode = QStringLiteral("CREATE");
         WizardFixture::clickRadio(w.findChild<QRadioButton*>(operation));
         QString title;
-        WizardFixture::withModal([&] { next(w); },
-                                 [&](QWidget* modal) {
-                                     QVERIFY(modal);
-                                     auto* label = modal->findChild<QLabel*>(
-                                         QStringLiteral("LblTitle"));
-                                     title = label ? label->text() : QString();
-                                     auto* cancel = modal->findChild<QPushButton*>(
-                                         QStringLiteral("BtnCancel"));
-                                     QVERIFY(cancel);
-                                     QTest::mouseClick(cancel, Qt::LeftButton);
-                                 });
+        WizardFixture::withModal(
+            [&] { next(w); },
+            [&](QWidget* modal) {
+                QVERIFY(modal);
+                auto* label = modal->findChild<QLabel*>(QStringLiteral("LblTitle"));
+                title = label ? label->text() : QString();
+                auto* cancel = modal->findChild<QPushButton*>(QStringLiteral("BtnCancel"));
+                QVERIFY(cancel);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            });
         QCOMPARE(title, operation == QLatin1String("RbDelete")
                             ? QStringLiteral("Delete an Existing Report")
                             : QStringLiteral("Modify an Existing Report"));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         verifyButtons(w);
         QVERIFY(QFileInfo::exists(f.dataPath(QStringLiteral("calls.rpt"))));
         // Delete keeps the mode it had; the others set theirs.
@@ -525,7 +577,8 @@ private slots:
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
         QVERIFY(f.platform.boxes.first().text.contains(QStringLiteral("CONTACT.DB")));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         verifyButtons(w);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -542,9 +595,11 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbDelete"));
         f.platform.queueAnswer(Answer::Yes);
         WizardFixture::withModal([&] { next(w); }, acceptSelection);
-        QVERIFY(f.platform.texts().contains(QStringLiteral("Do you want to delete the calls.rpt report?")));
+        QVERIFY(f.platform.texts().contains(
+            QStringLiteral("Do you want to delete the calls.rpt report?")));
         QVERIFY(!QFileInfo::exists(f.dataPath(QStringLiteral("calls.rpt"))));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         verifyButtons(w);
     }
 
@@ -566,7 +621,8 @@ private slots:
                                              editor->close();
                                      });
                                  });
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
         QCOMPARE(w.WizardMode, QStringLiteral("COLUMN"));
         verifyButtons(w);
     }
@@ -589,22 +645,26 @@ private slots:
         next(w);
         next(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), description);
         QCOMPARE(control<QLabel>(w, "LblDesc")->text(), description);
         f.platform.clear();
         next(w);
         verifyButtons(w);
         if (accepted) {
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page5"));
             QVERIFY(f.platform.boxes.isEmpty());
         } else {
-            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+            QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page4"));
             QCOMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You must enter a description.")});
             QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
             QCOMPARE(f.platform.m_beeps.size(), 1);
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
+            QCOMPARE(QApplication::focusWidget(),
+                     static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")));
         }
     }
 
@@ -627,7 +687,8 @@ private slots:
         control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(5);
         control<QPushButton>(w, "BtnPrior")->setEnabled(true);
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         verifyButtons(w);
     }
 
@@ -696,7 +757,8 @@ private slots:
     void helpWindowShowsThePagesSection()
     {
         WizardFixture f;
-        QVERIFY(QFile::copy(qEnvironmentVariable("TV_SOURCE_DIR") + QStringLiteral("/help/creport.html"),
+        QVERIFY(QFile::copy(qEnvironmentVariable("TV_SOURCE_DIR") +
+                                QStringLiteral("/help/creport.html"),
                             f.exePath(QStringLiteral("creport.html"))));
         WidgetPlatform desktop;
         Platform::install(&desktop);
@@ -729,7 +791,8 @@ private slots:
             QVERIFY(browser->toPlainText().contains(QStringLiteral("Tallyvane Pro")));
             const QString top = browser->cursorForPosition(QPoint(8, 4)).block().text();
             QVERIFY2(top == QLatin1String(step.heading) ||
-                         browser->verticalScrollBar()->value() == browser->verticalScrollBar()->maximum(),
+                         browser->verticalScrollBar()->value() ==
+                             browser->verticalScrollBar()->maximum(),
                      qPrintable(top));
             QVERIFY2(browser->verticalScrollBar()->value() > 0 || step.page == 0, qPrintable(top));
             const QWidgetList tops = QApplication::topLevelWidgets();
@@ -745,7 +808,8 @@ private slots:
             control<QStackedWidget>(w, "Notebook1")->setCurrentIndex(3);
             QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
             QTest::qWait(200);
-            QVERIFY(desktop.helpWindow()->grab().save(QDir(dir).filePath(QStringLiteral("help.png"))));
+            QVERIFY(
+                desktop.helpWindow()->grab().save(QDir(dir).filePath(QStringLiteral("help.png"))));
         }
         // The help never keeps the program running on its own.
         QVERIFY(!desktop.helpWindow()->testAttribute(Qt::WA_QuitOnClose));
@@ -760,8 +824,9 @@ private slots:
             }
         });
         QTest::mouseClick(control<QPushButton>(w, "BtnHelp"), Qt::LeftButton);
-        QCOMPARE(told, QStringLiteral("The help file %1 cannot be found.")
-                           .arg(QDir::toNativeSeparators(f.exePath(QStringLiteral("creport.html")))));
+        QCOMPARE(told,
+                 QStringLiteral("The help file %1 cannot be found.")
+                     .arg(QDir::toNativeSeparators(f.exePath(QStringLiteral("creport.html")))));
         QVERIFY(!desktop.helpWindow()->isVisible());
     }
 
@@ -789,12 +854,13 @@ private slots:
         WizardFixture f;
         TFrmCReport& w = f.open();
         bool seen = false;
-        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnAbout"), Qt::LeftButton); },
-                                 [&](QWidget* modal) {
-                                     seen = qobject_cast<TfrmAbout*>(modal) != nullptr;
-                                     if (modal)
-                                         modal->close();
-                                 });
+        WizardFixture::withModal(
+            [&] { QTest::mouseClick(control<QPushButton>(w, "BtnAbout"), Qt::LeftButton); },
+            [&](QWidget* modal) {
+                seen = qobject_cast<TfrmAbout*>(modal) != nullptr;
+                if (modal)
+                    modal->close();
+            });
         QVERIFY(seen);
         QVERIFY(w.isVisible());
     }
@@ -884,15 +950,24 @@ private slots:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("contact") << "RBContact" << "";
-        QTest::newRow("event") << "RBEvent" << "GENERIC";
-        QTest::newRow("note") << "RBNote" << "NOTE";
-        QTest::newRow("call") << "RbCall" << "CALL";
-        QTest::newRow("letter") << "RBLetter" << "LETTER";
-        QTest::newRow("meeting") << "RbMeeting" << "MEETING";
-        QTest::newRow("todo") << "RbTodo" << "TO-DO";
-        QTest::newRow("sale") << "rbSale" << "SALE";
-        QTest::newRow("quote") << "rbQuote" << "QUOTE";
+        QTest::newRow("contact") << "RBContact"
+                                 << "";
+        QTest::newRow("event") << "RBEvent"
+                               << "GENERIC";
+        QTest::newRow("note") << "RBNote"
+                              << "NOTE";
+        QTest::newRow("call") << "RbCall"
+                              << "CALL";
+        QTest::newRow("letter") << "RBLetter"
+                                << "LETTER";
+        QTest::newRow("meeting") << "RbMeeting"
+                                 << "MEETING";
+        QTest::newRow("todo") << "RbTodo"
+                              << "TO-DO";
+        QTest::newRow("sale") << "rbSale"
+                              << "SALE";
+        QTest::newRow("quote") << "rbQuote"
+                               << "QUOTE";
     }
     void eventKindOfChoice()
     {
@@ -916,26 +991,33 @@ private slots:
         QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
         QTRY_VERIFY(control<QRadioButton>(w, "RBCreate")->isChecked());
         QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page2"));
         QTest::keyClick(&w, Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QTRY_COMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                     control<QWidget>(w, "Page1"));
         control<QPushButton>(w, "BtnNext")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
 
         // Every enabled control of a page can be reached with Tab.
         w.CurrentPage = 1;
         next(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QSet<QWidget*> reached;
         for (int i = 0; i < 40; ++i) {
             reached.insert(QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        for (QWidget* c : {static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")), static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")),
-                           static_cast<QWidget*>(control<QPushButton>(w, "BtnPrior")), static_cast<QWidget*>(control<QPushButton>(w, "btExit")),
-                           static_cast<QWidget*>(control<QPushButton>(w, "BtnHelp")), static_cast<QWidget*>(control<QPushButton>(w, "BtnAbout"))})
+        for (QWidget* c : {static_cast<QWidget*>(control<QLineEdit>(w, "EdDescription")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnNext")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnPrior")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "btExit")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnHelp")),
+                           static_cast<QWidget*>(control<QPushButton>(w, "BtnAbout"))})
             QVERIFY2(reached.contains(c), qPrintable(c->objectName()));
     }
 
@@ -990,8 +1072,8 @@ private slots:
         QCOMPARE(control<QLabel>(w, "LblMargin")->text(), label);
         control<BoundedSpinBox>(w, "SpinMargin")->stepUp();
         QCOMPARE(control<QLabel>(w, "LblMargin")->text(),
-                 QStringLiteral("(") + QLocale().toString((width + 1) / 10.0, 'f', 1)
-                     + QStringLiteral("\")"));
+                 QStringLiteral("(") + QLocale().toString((width + 1) / 10.0, 'f', 1) +
+                     QStringLiteral("\")"));
         QVERIFY(control<QLabel>(w, "LblMargin")->text().contains(QLatin1Char(',')));
         QLocale::setDefault(QLocale::c());
     }
@@ -1002,14 +1084,22 @@ private slots:
         QTest::addColumn<QString>("whileTyping");
         QTest::addColumn<int>("kept");
         QTest::addColumn<QString>("label");
-        QTest::newRow("96") << "96" << "(9.6\")" << 96 << "(9.6\")";
-        QTest::newRow("5") << "5" << "(0.5\")" << 5 << "(0.5\")";
-        QTest::newRow("250 to the upper bound") << "250" << "(20.0\")" << 200 << "(20.0\")";
-        QTest::newRow("0 to the lower bound") << "0" << "(0.1\")" << 1 << "(0.1\")";
-        QTest::newRow("200") << "200" << "(20.0\")" << 200 << "(20.0\")";
-        QTest::newRow("four digits cut to three") << "1234" << "(12.3\")" << 123 << "(12.3\")";
-        QTest::newRow("letters refused") << "9a6" << "(9.6\")" << 96 << "(9.6\")";
-        QTest::newRow("emptied") << "" << "(11.5\")" << 115 << "(11.5\")";
+        QTest::newRow("96") << "96"
+                            << "(9.6\")" << 96 << "(9.6\")";
+        QTest::newRow("5") << "5"
+                           << "(0.5\")" << 5 << "(0.5\")";
+        QTest::newRow("250 to the upper bound") << "250"
+                                                << "(20.0\")" << 200 << "(20.0\")";
+        QTest::newRow("0 to the lower bound") << "0"
+                                              << "(0.1\")" << 1 << "(0.1\")";
+        QTest::newRow("200") << "200"
+                             << "(20.0\")" << 200 << "(20.0\")";
+        QTest::newRow("four digits cut to three") << "1234"
+                                                  << "(12.3\")" << 123 << "(12.3\")";
+        QTest::newRow("letters refused") << "9a6"
+                                         << "(9.6\")" << 96 << "(9.6\")";
+        QTest::newRow("emptied") << ""
+                                 << "(11.5\")" << 115 << "(11.5\")";
     }
     void typedWidths()
     {

@@ -5,9 +5,9 @@
 #include "Controls.h"
 #include "WizardRoad.h"
 
+#include "core/catalogue/UserFields.h"
 #include "engine/DatabaseError.h"
 #include "engine/TableState.h"
-#include "core/catalogue/UserFields.h"
 #include "forms/controls/Cruser.h"
 
 #include <QApplication>
@@ -26,13 +26,13 @@ using namespace WizardRoad;
 
 namespace {
 
-const QStringList kCallCaptions = {
-    "Phone call date", "Phone call time", "Phone call who",  "Phone call subject", "Elapsed time",
-    "Phone call notes", "Is completed",   "Alarm time",      "Alarm lead time"};
+const QStringList kCallCaptions = {"Phone call date",    "Phone call time", "Phone call who",
+                                   "Phone call subject", "Elapsed time",    "Phone call notes",
+                                   "Is completed",       "Alarm time",      "Alarm lead time"};
 
-const QStringList kHostContactEntries = {"CustomID", "Company", "LastName",       "City",
-                                         "Birthday", "Memo",    "salutfirstlast", "firstlast",
-                                         "citystatezip"};
+const QStringList kHostContactEntries = {"CustomID",       "Company",   "LastName",
+                                         "City",           "Birthday",  "Memo",
+                                         "salutfirstlast", "firstlast", "citystatezip"};
 
 // Bytes this process has read through read calls so far, or -1 where the
 // system does not tell.
@@ -83,9 +83,16 @@ private slots:
         QTest::addColumn<QString>("heading");
         QTest::addColumn<QString>("first");
         QTest::addColumn<int>("count");
-        QTest::newRow("call") << "RbCall" << "CALL" << "Call-related Fields" << "Phone call date" << 9;
-        QTest::newRow("meeting") << "RbMeeting" << "MEETING" << "Meeting-related Fields" << QString() << -1;
-        QTest::newRow("quote") << "rbQuote" << "QUOTE" << "Quote-related Fields" << QString() << -1;
+        QTest::newRow("call") << "RbCall"
+                              << "CALL"
+                              << "Call-related Fields"
+                              << "Phone call date" << 9;
+        QTest::newRow("meeting") << "RbMeeting"
+                                 << "MEETING"
+                                 << "Meeting-related Fields" << QString() << -1;
+        QTest::newRow("quote") << "rbQuote"
+                               << "QUOTE"
+                               << "Quote-related Fields" << QString() << -1;
     }
     void eventKinds()
     {
@@ -105,7 +112,8 @@ private slots:
         QCOMPARE(::control<QLabel>(w, "LblEvent")->text(), heading);
         QVERIFY(::control<QLabel>(w, "LblEvent")->isVisible());
         QVERIFY(::control<TPickList>(w, "PickEventField")->isVisible());
-        QCOMPARE(entries(::control<TPickList>(w, "PickEventField")), FillEventFieldList(kind->keyword));
+        QCOMPARE(entries(::control<TPickList>(w, "PickEventField")),
+                 FillEventFieldList(kind->keyword));
         if (count >= 0) {
             QCOMPARE(::control<TPickList>(w, "PickEventField")->count(), count);
             QCOMPARE(entries(::control<TPickList>(w, "PickEventField")), kCallCaptions);
@@ -123,15 +131,18 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
+        QVERIFY(
+            clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         QVERIFY(!w.RefillPickLists);
 
         // Forward and back: kept.
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
         QCOMPARE(selected(control<TPickList>(w, "PickEventField")), QStringList{"Phone call who"});
         // Back to Page5 and forward again: still kept.
@@ -139,7 +150,8 @@ private slots:
         prior(w);
         next(w);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"Company"});
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
 
@@ -152,14 +164,17 @@ private slots:
         // Back to Page3, another kind, forward: rebuilt, nothing selected.
         for (int i = 0; i < 4; ++i)
             prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RBLetter"));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         QCOMPARE(w.EventKind, QStringLiteral("LETTER"));
         QVERIFY(selected(control<TPickList>(w, "PickContactField")).isEmpty());
-        QCOMPARE(entries(control<TPickList>(w, "PickEventField")), FillEventFieldList(QStringLiteral("LETTER")));
+        QCOMPARE(entries(control<TPickList>(w, "PickEventField")),
+                 FillEventFieldList(QStringLiteral("LETTER")));
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 fields selected)"));
     }
 
@@ -174,11 +189,13 @@ private slots:
         QCOMPARE(control<QLabel>(w, "LblEvent")->text(), QStringLiteral("Call-related Fields"));
         for (int i = 0; i < 4; ++i)
             prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RBContact"));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
         QCOMPARE(w.EventKind, QStringLiteral("CALL"));
         QCOMPARE(control<QLabel>(w, "LblEvent")->text(), QStringLiteral("Call-related Fields"));
         QVERIFY(!control<TPickList>(w, "PickEventField")->isVisible());
@@ -193,17 +210,17 @@ private slots:
         f.makeHostTables();
         QVERIFY(QFile::remove(f.dataPath(QStringLiteral("CONTACT.DB"))));
         QFile::remove(f.dataPath(QStringLiteral("CONTACT.MB")));
-        ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")),
-                                  {field("Name", FieldType::Alpha, 30),
-                                   field("Phone", FieldType::Alpha, 20)},
-                                  0, {});
+        ParadoxWriter::writeTable(
+            f.dataPath(QStringLiteral("CONTACT.DB")),
+            {field("Name", FieldType::Alpha, 30), field("Phone", FieldType::Alpha, 20)}, 0, {});
         TFrmCReport& w = f.open();
         toFieldSelection(w);
         QCOMPARE(entries(control<TPickList>(w, "PickContactField")),
                  QStringList({"Name", "Phone", "salutfirstlast", "firstlast", "citystatezip"}));
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Phone")));
         next(w);
-        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), QStringList({"CustomID", "Phone"}));
+        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")),
+                 QStringList({"CustomID", "Phone"}));
     }
 
     // A table that cannot be opened: the engine's error, both lists empty,
@@ -233,7 +250,8 @@ private slots:
             next(w);
         QCOMPARE(f.platform.boxes.size(), 1);
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Error);
-        QVERIFY2(f.platform.texts().first().contains(missing), qPrintable(f.platform.texts().first()));
+        QVERIFY2(f.platform.texts().first().contains(missing),
+                 qPrintable(f.platform.texts().first()));
         QCOMPARE(control<TPickList>(w, "PickContactField")->count(), 0);
         QCOMPARE(control<TPickList>(w, "PickEventField")->count(), 0);
         QVERIFY(!QApplication::overrideCursor());
@@ -249,10 +267,9 @@ private slots:
         f.makeHostTables();
         QVERIFY(QFile::remove(f.dataPath(QStringLiteral("CONTACT.DB"))));
         QFile::remove(f.dataPath(QStringLiteral("CONTACT.MB")));
-        const QList<FieldDef> fields = {field("CustomID", FieldType::Alpha, 20),
-                                        field("Company", FieldType::Alpha, 60),
-                                        field("City", FieldType::Alpha, 40),
-                                        field("Balance", FieldType::Money)};
+        const QList<FieldDef> fields = {
+            field("CustomID", FieldType::Alpha, 20), field("Company", FieldType::Alpha, 60),
+            field("City", FieldType::Alpha, 40), field("Balance", FieldType::Money)};
         QList<Row> rows;
         rows.reserve(200000);
         for (int i = 0; i < 200000; ++i)
@@ -313,7 +330,8 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"),
+                           QStringLiteral("Phone call notes")));
         QVERIFY(w.EventMemoChosen);
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         f.platform.clear();
@@ -333,17 +351,20 @@ private slots:
         QVERIFY(w.EventMemoChosen);
 
         // The other way round: refused with (2).
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes"))); // off
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"),
+                           QStringLiteral("Phone call notes"))); // off
         QVERIFY(!w.EventMemoChosen);
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Memo")));
         QVERIFY(w.ContactMemoChosen);
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         f.platform.clear();
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call notes")));
+        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"),
+                           QStringLiteral("Phone call notes")));
         QTRY_COMPARE(f.platform.texts(),
                      QStringList{QStringLiteral("You cannot choose both memo fields (2)")});
         QVERIFY(selected(control<TPickList>(w, "PickEventField")).isEmpty());
-        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"City", "Memo"}));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")),
+                 QStringList({"City", "Memo"}));
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
         QVERIFY(w.FieldsChanged);
     }
@@ -381,12 +402,10 @@ private slots:
             << false << QStringList{"Company", "Memo", "LastName", "City"} << QStringList{}
             << QStringList{"Company", "LastName", "City", "Memo"};
         QTest::newRow("event memo last")
-            << true << QStringList{"Company"}
-            << QStringList{"Phone call who", "Phone call notes"}
+            << true << QStringList{"Company"} << QStringList{"Phone call who", "Phone call notes"}
             << QStringList{"CustomID", "Company", "Phone call who", "Phone call notes"};
         QTest::newRow("no detail level, events only")
-            << false << QStringList{} << QStringList{"Elapsed time"}
-            << QStringList{"Elapsed time"};
+            << false << QStringList{} << QStringList{"Elapsed time"} << QStringList{"Elapsed time"};
     }
     void fieldOrderFromSelection()
     {
@@ -403,12 +422,14 @@ private slots:
         for (const QString& e : events)
             QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), e));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
         QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), order);
         QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 0);
         QCOMPARE(control<QLabel>(w, "LblCustYes")->isVisible(), detailLevel);
         QCOMPARE(control<QLabel>(w, "LblCustNo")->isVisible(), !detailLevel);
-        QCOMPARE(control<QLabel>(w, "LblCustYes2")->isVisibleTo(control<QWidget>(w, "Page8")), detailLevel);
+        QCOMPARE(control<QLabel>(w, "LblCustYes2")->isVisibleTo(control<QWidget>(w, "Page8")),
+                 detailLevel);
 
         // The rows: the detail level first, then the contact fields, then the
         // event fields, in pick-list order.
@@ -432,8 +453,8 @@ private slots:
             QCOMPARE(row.order.toInt(), i + 1);
             const bool event = i >= expected.size() - events.size();
             QCOMPARE(row.dbType.toInt(), event ? 1 : 0);
-            QCOMPARE(row.header, event ? events.at(i - (expected.size() - events.size()))
-                                       : expected.at(i));
+            QCOMPARE(row.header,
+                     event ? events.at(i - (expected.size() - events.size())) : expected.at(i));
             QCOMPARE(row.flags, QList<bool>(7, false));
             QVERIFY(row.line.isNull());
             QVERIFY(row.left.isNull());
@@ -450,7 +471,8 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"));
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call date")));
+        QVERIFY(
+            clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call date")));
         next(w);
         const QMap<QString, CrRow> rows = storedRows(f.dataPath(QStringLiteral("CRDATA.DB")));
         QCOMPARE(rows.keys(), QStringList({"Company", "CustomID", "EventDate"}));
@@ -471,7 +493,8 @@ private slots:
         toFieldSelection(w, QStringLiteral("RbCall"));
         for (const char* c : {"Company", "City", "Memo"})
             QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
-        QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
+        QVERIFY(
+            clickEntry(control<TPickList>(w, "PickEventField"), QStringLiteral("Phone call who")));
         next(w);
         const QStringList start = {"CustomID", "Company", "City", "Phone call who", "Memo"};
         QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), start);
@@ -531,9 +554,11 @@ private slots:
 
         // Page8 and back with Previous: the user's order stays.
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page7"));
         QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")), moved);
     }
 
@@ -548,9 +573,11 @@ private slots:
         QVERIFY(selected(control<TPickList>(w, "PickContactField")).isEmpty());
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("City")));
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4_5"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
-        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"CustomID", "City"}));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")),
+                 QStringList({"CustomID", "City"}));
         QCOMPARE(control<TPickList>(w, "PickContactField")->verticalScrollBar()->value(), 0);
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList{"City"});
@@ -558,7 +585,8 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustYes"));
         next(w);
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(2 fields selected)"));
-        QCOMPARE(selected(control<TPickList>(w, "PickContactField")), QStringList({"CustomID", "City"}));
+        QCOMPARE(selected(control<TPickList>(w, "PickContactField")),
+                 QStringList({"CustomID", "City"}));
     }
 
     // ---- The two dialogs ------------------------------------------------------
@@ -575,25 +603,24 @@ private slots:
         bool startedChecked = false;
         bool followsOff = true;
         bool followsOn = false;
-        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BitBtn2"), Qt::LeftButton); },
-                                 [&](QWidget* modal) {
-                                     QVERIFY(modal);
-                                     auto* box = modal->findChild<QCheckBox*>(
-                                         QStringLiteral("CheckBox2"));
-                                     QVERIFY(box);
-                                     startedChecked = box->isChecked();
-                                     QTest::mouseClick(box, Qt::LeftButton);
-                                     followsOff = selected(control<TPickList>(w, "PickContactField")).contains(
-                                         QStringLiteral("firstlast"));
-                                     QTest::mouseClick(box, Qt::LeftButton);
-                                     QTest::mouseClick(box, Qt::LeftButton);
-                                     auto* other = modal->findChild<QCheckBox*>(
-                                         QStringLiteral("CheckBox3"));
-                                     QTest::mouseClick(other, Qt::LeftButton);
-                                     followsOn = selected(control<TPickList>(w, "PickContactField")).contains(
-                                         QStringLiteral("citystatezip"));
-                                     modal->close();
-                                 });
+        WizardFixture::withModal(
+            [&] { QTest::mouseClick(control<QPushButton>(w, "BitBtn2"), Qt::LeftButton); },
+            [&](QWidget* modal) {
+                QVERIFY(modal);
+                auto* box = modal->findChild<QCheckBox*>(QStringLiteral("CheckBox2"));
+                QVERIFY(box);
+                startedChecked = box->isChecked();
+                QTest::mouseClick(box, Qt::LeftButton);
+                followsOff = selected(control<TPickList>(w, "PickContactField"))
+                                 .contains(QStringLiteral("firstlast"));
+                QTest::mouseClick(box, Qt::LeftButton);
+                QTest::mouseClick(box, Qt::LeftButton);
+                auto* other = modal->findChild<QCheckBox*>(QStringLiteral("CheckBox3"));
+                QTest::mouseClick(other, Qt::LeftButton);
+                followsOn = selected(control<TPickList>(w, "PickContactField"))
+                                .contains(QStringLiteral("citystatezip"));
+                modal->close();
+            });
         QVERIFY(startedChecked);
         QVERIFY(!followsOff);
         QVERIFY(followsOn);
@@ -621,19 +648,21 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w);
         QStringList heads;
-        WizardFixture::withModal([&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
-                                 [&](QWidget* modal) {
-                                     QVERIFY(modal);
-                                     QVERIFY(qobject_cast<TFrmUser*>(modal));
-                                     auto* grid = control<QTableWidget>(*modal, "StringGrid1");
-                                     for (int c = 0; c < grid->columnCount(); ++c)
-                                         heads << grid->horizontalHeaderItem(c)->text();
-                                     heads << grid->item(0, 0)->text();
-                                     modal->close();
-                                 });
+        WizardFixture::withModal(
+            [&] { QTest::mouseClick(control<QPushButton>(w, "BtnUser"), Qt::LeftButton); },
+            [&](QWidget* modal) {
+                QVERIFY(modal);
+                QVERIFY(qobject_cast<TFrmUser*>(modal));
+                auto* grid = control<QTableWidget>(*modal, "StringGrid1");
+                for (int c = 0; c < grid->columnCount(); ++c)
+                    heads << grid->horizontalHeaderItem(c)->text();
+                heads << grid->item(0, 0)->text();
+                modal->close();
+            });
         QCOMPARE(heads, QStringList({"East", "West", "Region"}));
         QVERIFY(f.platform.boxes.isEmpty());
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
 
         // Without the table: the engine's error, and no dialog.
         QVERIFY(QFile::remove(f.dataPath(QStringLiteral("DATABASE.DB"))));
@@ -652,7 +681,8 @@ private slots:
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RBContact"), false);
         QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Company")));
-        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 1); // the order list is still empty
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(),
+                 1); // the order list is still empty
         for (const char* c : {"City", "LastName"})
             QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
         next(w);

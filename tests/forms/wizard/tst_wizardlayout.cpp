@@ -25,7 +25,8 @@ void makeWideContactTable(WizardFixture& f, int columns)
     QList<FieldDef> fields;
     fields << field(QStringLiteral("CustomID"), FieldType::Alpha, 10);
     for (int i = 1; i <= columns; ++i)
-        fields << field(QStringLiteral("F%1").arg(i, 2, 10, QLatin1Char('0')), FieldType::Alpha, 10);
+        fields << field(QStringLiteral("F%1").arg(i, 2, 10, QLatin1Char('0')), FieldType::Alpha,
+                        10);
     ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")), fields, 0, {});
 }
 
@@ -36,11 +37,15 @@ QString fieldName(int i) { return QStringLiteral("F%1").arg(i, 2, 10, QLatin1Cha
 void toLayout(TFrmCReport& w, int n)
 {
     for (int i = 1; i <= n; ++i)
-        control<TPickList>(w, "PickContactField")->setItemSelected(control<TPickList>(w, "PickContactField")->findItem(fieldName(i)), true);
+        control<TPickList>(w, "PickContactField")
+            ->setItemSelected(control<TPickList>(w, "PickContactField")->findItem(fieldName(i)),
+                              true);
     next(w);
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page7"));
     next(w);
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page8"));
 }
 
 // Types a column count of one digit into SpinCol.
@@ -59,7 +64,9 @@ QList<QStringList> cells(const TFrmCReport& w)
     for (int r = 0; r < control<QTableWidget>(w, "StringGrid1")->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < control<QTableWidget>(w, "StringGrid1")->columnCount(); ++c)
-            row << (control<QTableWidget>(w, "StringGrid1")->item(r, c) ? control<QTableWidget>(w, "StringGrid1")->item(r, c)->text() : QString());
+            row << (control<QTableWidget>(w, "StringGrid1")->item(r, c)
+                        ? control<QTableWidget>(w, "StringGrid1")->item(r, c)->text()
+                        : QString());
         out << row;
     }
     return out;
@@ -71,7 +78,9 @@ QList<QStringList> widths(const TFrmCReport& w)
     for (int r = 0; r < control<QTableWidget>(w, "sgCol")->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < 4; ++c)
-            row << (control<QTableWidget>(w, "sgCol")->item(r, c) ? control<QTableWidget>(w, "sgCol")->item(r, c)->text() : QString());
+            row << (control<QTableWidget>(w, "sgCol")->item(r, c)
+                        ? control<QTableWidget>(w, "sgCol")->item(r, c)->text()
+                        : QString());
         out << row;
     }
     return out;
@@ -112,8 +121,10 @@ private slots:
         QVERIFY(w.GridReady);
         QVERIFY(f.platform.boxes.isEmpty());
         // The cells fill the grid area.
-        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->columnWidth(0), control<QTableWidget>(w, "StringGrid1")->viewport()->width() / columns);
-        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0), control<QTableWidget>(w, "StringGrid1")->viewport()->height());
+        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->columnWidth(0),
+                     control<QTableWidget>(w, "StringGrid1")->viewport()->width() / columns);
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0),
+                 control<QTableWidget>(w, "StringGrid1")->viewport()->height());
     }
 
     void threeColumns()
@@ -125,11 +136,12 @@ private slots:
         toLayout(w, 7);
         typeColumns(w, 3);
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 3);
-        QCOMPARE(cells(w), QList<QStringList>({{"F01", "F02", "F03"},
-                                               {"F04", "F05", "F06"},
-                                               {"F07", "BLANK", "BLANK"}}));
+        QCOMPARE(cells(w),
+                 QList<QStringList>(
+                     {{"F01", "F02", "F03"}, {"F04", "F05", "F06"}, {"F07", "BLANK", "BLANK"}}));
         QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("3"));
-        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0), control<QTableWidget>(w, "StringGrid1")->viewport()->height() / 3);
+        QTRY_COMPARE(control<QTableWidget>(w, "StringGrid1")->rowHeight(0),
+                     control<QTableWidget>(w, "StringGrid1")->viewport()->height() / 3);
     }
 
     // Past 18 rows the last row is reused and the user is told once.
@@ -154,7 +166,8 @@ private slots:
 
         // Page9: the lost fields start lines of their own.
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 20);
         QCOMPARE(control<QTableWidget>(w, "sgCol")->item(19, 1)->text(), QStringLiteral("18"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->item(19, 2)->text(), QStringLiteral("1"));
@@ -182,7 +195,8 @@ private slots:
         QTest::qWait(20); // the box opens once the key has been handled
         QCOMPARE(f.platform.boxes.size(), message ? 1 : 0);
         QCOMPARE(control<QTableWidget>(w, "StringGrid1")->rowCount(), 18);
-        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->item(17, (fields - 1) % 2)->text(), fieldName(fields));
+        QCOMPARE(control<QTableWidget>(w, "StringGrid1")->item(17, (fields - 1) % 2)->text(),
+                 fieldName(fields));
     }
 
     // Previous from Page9 leaves the count and the layout; a click in the
@@ -198,9 +212,11 @@ private slots:
         const QList<QStringList> layout = cells(w);
         QCOMPARE(layout, QList<QStringList>({{"F01", "F02"}, {"F03", "F04"}}));
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         prior(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 2);
         QCOMPARE(cells(w), layout);
         QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("2"));
@@ -261,7 +277,8 @@ private slots:
             typeColumns(w, columns);
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), columns);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->columnCount(), 4);
         QStringList headers;
         for (int c = 0; c < 4; ++c)
@@ -274,7 +291,8 @@ private slots:
             QVERIFY(!(control<QTableWidget>(w, "sgCol")->item(r, 1)->flags() & Qt::ItemIsEditable));
             QVERIFY(control<QTableWidget>(w, "sgCol")->item(r, 2)->flags() & Qt::ItemIsEditable);
         }
-        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")), entries(control<QListWidget>(w, "lbAllFields")));
+        QCOMPARE(entries(control<QListWidget>(w, "LBFieldDefs")),
+                 entries(control<QListWidget>(w, "lbAllFields")));
     }
 };
 

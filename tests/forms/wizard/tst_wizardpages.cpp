@@ -8,18 +8,18 @@
 #include "forms/controls/Picklist.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QKeySequence>
-#include <QMap>
+#include <QRect>
 #include <QSet>
 #include <QStackedWidget>
-#include <QApplication>
-#include <QRect>
 #include <QTest>
 #include <QWidget>
 
@@ -44,8 +44,8 @@ class TestWizardPages : public QObject
                 if (!fits)
                     result << label->objectName();
             } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-                if (button->width() < button->sizeHint().width()
-                    || button->height() < button->minimumSizeHint().height())
+                if (button->width() < button->sizeHint().width() ||
+                    button->height() < button->minimumSizeHint().height())
                     result << button->objectName();
             }
         }
@@ -66,20 +66,20 @@ class TestWizardPages : public QObject
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QStringList result;
-        const auto widgets = ::control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
+        const auto widgets =
+            ::control<QStackedWidget>(w, "Notebook1")->currentWidget()->findChildren<QWidget*>();
         for (QWidget* widget : widgets) {
-            if (!widget->isVisible() || !widget->isEnabled()
-                || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()
-                || qobject_cast<QWidget*>(widget->parent()) != widget->parentWidget())
+            if (!widget->isVisible() || !widget->isEnabled() ||
+                !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy() ||
+                qobject_cast<QWidget*>(widget->parent()) != widget->parentWidget())
                 continue;
             if (reached.contains(widget) || reached.contains(widget->focusProxy()))
                 continue;
             bool viaGroup = false;
             if (qobject_cast<QRadioButton*>(widget)) {
                 for (QWidget* r : reached)
-                    viaGroup = viaGroup
-                               || (qobject_cast<QRadioButton*>(r)
-                                   && r->parentWidget() == widget->parentWidget());
+                    viaGroup = viaGroup || (qobject_cast<QRadioButton*>(r) &&
+                                            r->parentWidget() == widget->parentWidget());
             }
             // Inner parts of a compound control (the line edit of a spin box).
             bool inner = false;
@@ -122,9 +122,11 @@ class TestWizardPages : public QObject
     {
         QTest::qWait(20);
         const QStringList shared = sharedShortcuts(w);
-        QVERIFY2(shared.isEmpty(), qPrintable(name + QStringLiteral(" shared shortcuts: ") + shared.join(u' ')));
+        QVERIFY2(shared.isEmpty(),
+                 qPrintable(name + QStringLiteral(" shared shortcuts: ") + shared.join(u' ')));
         const QStringList missed = unreachable(w);
-        QVERIFY2(missed.isEmpty(), qPrintable(name + QStringLiteral(" unreachable: ") + missed.join(u' ')));
+        QVERIFY2(missed.isEmpty(),
+                 qPrintable(name + QStringLiteral(" unreachable: ") + missed.join(u' ')));
         const QStringList cut = clipped(w);
         QVERIFY2(cut.isEmpty(), qPrintable(name + QStringLiteral(": ") + cut.join(u' ')));
         QVERIFY(Screenshots::save(&w, name));
@@ -154,7 +156,8 @@ private slots:
         QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Calls this week"));
         shoot(w, QStringLiteral("page4"));
         next();
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page5"));
         shoot(w, QStringLiteral("page5"));
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbOther"));
         shoot(w, QStringLiteral("page5-other"));
@@ -162,8 +165,10 @@ private slots:
         next();
         shoot(w, QStringLiteral("page4_5"));
         next();
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
-        if (control<TPickList>(w, "PickContactField")->count() < 3 || control<TPickList>(w, "PickEventField")->count() < 2)
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page6"));
+        if (control<TPickList>(w, "PickContactField")->count() < 3 ||
+            control<TPickList>(w, "PickEventField")->count() < 2)
             QSKIP("the pick lists are not filled yet");
         for (int row : {1, 2})
             clickItem(control<TPickList>(w, "PickContactField"), row);
@@ -174,7 +179,8 @@ private slots:
             next();
             shoot(w, QLatin1String(name));
         }
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
     }
 
     // A page takes its room when it is first shown: one that needs more
@@ -185,13 +191,15 @@ private slots:
     {
         WizardFixture f;
         TFrmCReport& w = f.open();
-        auto* hint = control<QWidget>(w, "Page4")->findChild<QLabel*>(QStringLiteral("LblPage4Hint"));
+        auto* hint =
+            control<QWidget>(w, "Page4")->findChild<QLabel*>(QStringLiteral("LblPage4Hint"));
         QVERIFY(hint && hint->wordWrap());
         hint->setText(QStringList(30, hint->text()).join(u' '));
         const QSize start = w.size();
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page4"));
         QTest::qWait(20);
         QVERIFY2(w.height() > start.height(), qPrintable(QString::number(w.height())));
         QCOMPARE(w.minimumSize(), w.maximumSize());
@@ -200,7 +208,8 @@ private slots:
         const QSize grown = w.size();
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QTest::qWait(20);
         QCOMPARE(w.size(), grown);
         QVERIFY(clipped(w).isEmpty());

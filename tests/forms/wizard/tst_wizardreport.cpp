@@ -25,7 +25,6 @@
 
 using namespace Roads;
 
-
 class TestWizardReport : public QObject
 {
     Q_OBJECT
@@ -68,23 +67,54 @@ private slots:
         QTest::addColumn<int>("margin");
 
         QTest::newRow("calendar in lower case: the kind is Event whatever line 3 says")
-            << "calendar" << "Sale" << "110" << "rbDateOrdered" << "RBEvent" << "RbAmLan" << 110;
-        QTest::newRow("contact ordered sale") << "Contact" << "Sale" << "75" << "RbContactOrdered"
-                                              << "rbSale" << "RBAmPor" << 75;
-        QTest::newRow("to-do in lower case") << "CONTACT" << "to-do" << "77" << "RbContactOrdered"
-                                             << "RbTodo" << "RbA4Por" << 77;
-        QTest::newRow("quote, A4 landscape") << "Contact" << "Quote" << "115" << "RbContactOrdered"
-                                             << "rbQuote" << "RBA4Lan" << 115;
-        QTest::newRow("custom width") << "Contact" << "Call" << "100" << "RbContactOrdered"
-                                      << "RbCall" << "RbOther" << 100;
-        QTest::newRow("unknown keywords leave the buttons")
-            << "Weekly" << "Party" << "110" << "RbContactOrdered" << "RBContact" << "RbAmLan" << 110;
-        QTest::newRow("width beyond the box's limit") << "Contact" << "Contact" << "250"
-                                                      << "RbContactOrdered" << "RBContact"
+            << "calendar"
+            << "Sale"
+            << "110"
+            << "rbDateOrdered"
+            << "RBEvent"
+            << "RbAmLan" << 110;
+        QTest::newRow("contact ordered sale") << "Contact"
+                                              << "Sale"
+                                              << "75"
+                                              << "RbContactOrdered"
+                                              << "rbSale"
+                                              << "RBAmPor" << 75;
+        QTest::newRow("to-do in lower case") << "CONTACT"
+                                             << "to-do"
+                                             << "77"
+                                             << "RbContactOrdered"
+                                             << "RbTodo"
+                                             << "RbA4Por" << 77;
+        QTest::newRow("quote, A4 landscape") << "Contact"
+                                             << "Quote"
+                                             << "115"
+                                             << "RbContactOrdered"
+                                             << "rbQuote"
+                                             << "RBA4Lan" << 115;
+        QTest::newRow("custom width") << "Contact"
+                                      << "Call"
+                                      << "100"
+                                      << "RbContactOrdered"
+                                      << "RbCall"
+                                      << "RbOther" << 100;
+        QTest::newRow("unknown keywords leave the buttons") << "Weekly"
+                                                            << "Party"
+                                                            << "110"
+                                                            << "RbContactOrdered"
+                                                            << "RBContact"
+                                                            << "RbAmLan" << 110;
+        QTest::newRow("width beyond the box's limit") << "Contact"
+                                                      << "Contact"
+                                                      << "250"
+                                                      << "RbContactOrdered"
+                                                      << "RBContact"
                                                       << "RbOther" << 200;
-        QTest::newRow("no whole number as width") << "Contact" << "Letter" << "wide"
-                                                  << "RbContactOrdered" << "RBLetter" << "RbOther"
-                                                  << 1;
+        QTest::newRow("no whole number as width") << "Contact"
+                                                  << "Letter"
+                                                  << "wide"
+                                                  << "RbContactOrdered"
+                                                  << "RBLetter"
+                                                  << "RbOther" << 1;
     }
     void loadHeader()
     {
@@ -100,7 +130,8 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         loadThroughModify(f, w, report(QStringLiteral("Loaded"), order, kind, width, {}));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Loaded"));
         QCOMPARE(control<QLabel>(w, "LblDesc")->text(), QStringLiteral("Loaded"));
         QVERIFY(w.findChild<QRadioButton*>(orderButton)->isChecked());
@@ -108,8 +139,10 @@ private slots:
         QVERIFY(w.findChild<QRadioButton*>(paperButton)->isChecked());
         QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->value(), margin);
         // The custom-width panel shows exactly for a width that is no preset.
-        QCOMPARE(control<QFrame>(w, "PnlPrint")->isVisibleTo(control<QWidget>(w, "Page5")), paperButton == QLatin1String("RbOther"));
-        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled(), paperButton == QLatin1String("RbOther"));
+        QCOMPARE(control<QFrame>(w, "PnlPrint")->isVisibleTo(control<QWidget>(w, "Page5")),
+                 paperButton == QLatin1String("RbOther"));
+        QCOMPARE(control<BoundedSpinBox>(w, "SpinMargin")->isEnabled(),
+                 paperButton == QLatin1String("RbOther"));
         QCOMPARE(f.platform.boxes.size(), 0);
     }
 
@@ -123,14 +156,21 @@ private slots:
         WizardFixture::clickRadio(control<QRadioButton>(w, "rbCustNo"));
         QList<ReportFileField> fields = {
             field(0, QStringLiteral("CustomID"), QStringLiteral("CustomID"), 1, 1, 10),
-            withFlags(field(0, QStringLiteral("Company name"), QStringLiteral("Company"), 1, 12, 40),
-                      {.lDots = true, .count = true}),
-            withFlags(field(1, QStringLiteral("Event date"), QStringLiteral("EventDate"), 1, 42, 60),
-                      {.rDots = true, .min = true, .max = true}),
+            withFlags(
+                field(0, QStringLiteral("Company name"), QStringLiteral("Company"), 1, 12, 40),
+                {.lDots = true, .count = true}),
+            withFlags(
+                field(1, QStringLiteral("Event date"), QStringLiteral("EventDate"), 1, 42, 60),
+                {.rDots = true, .min = true, .max = true}),
             field(0, QStringLiteral("City"), QStringLiteral("City"), 2, 12, 40),
             withFlags(field(1, QStringLiteral("Event notes"), QStringLiteral("Memo"), 2, 42, 90),
-                      {.lDots = true, .rDots = true, .total = true, .count = true, .average = true,
-                       .min = true, .max = true}),
+                      {.lDots = true,
+                       .rDots = true,
+                       .total = true,
+                       .count = true,
+                       .average = true,
+                       .min = true,
+                       .max = true}),
         };
         QByteArray bytes = report(QStringLiteral("Five fields"), QStringLiteral("Contact"),
                                   QStringLiteral("Event"), QStringLiteral("110"), fields);
@@ -167,8 +207,9 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         QVERIFY(control<QRadioButton>(w, "rbCustYes")->isChecked());
-        loadThroughModify(f, w, report(QStringLiteral("Nothing"), QStringLiteral("Contact"),
-                                       QStringLiteral("Contact"), QStringLiteral("75"), {}));
+        loadThroughModify(f, w,
+                          report(QStringLiteral("Nothing"), QStringLiteral("Contact"),
+                                 QStringLiteral("Contact"), QStringLiteral("75"), {}));
         QCOMPARE(workingRows().size(), 0);
         QCOMPARE(control<QListWidget>(w, "lbAllFields")->count(), 0);
         QCOMPARE(control<QLabel>(w, "LblSelected")->text(), QStringLiteral("(0 Fields Selected)"));
@@ -211,19 +252,22 @@ private slots:
                    QStringLiteral("110"),
                    {field(0, QStringLiteral("City"), QStringLiteral("city"), 1, 1, 20),
                     field(0, QStringLiteral("Gone"), QStringLiteral("Vanished"), 1, 22, 30),
-                    field(1, QStringLiteral("Phone call date"), QStringLiteral("EventDate"), 1,
-                          32, 40)}));
+                    field(1, QStringLiteral("Phone call date"), QStringLiteral("EventDate"), 1, 32,
+                          40)}));
         QCOMPARE(w.EventKind, QStringLiteral("CALL"));
         QCOMPARE(control<TPickList>(w, "PickContactField")->selectedItemCount(), 1);
-        const int city = control<TPickList>(w, "PickContactField")->findItem(QStringLiteral("City"));
+        const int city =
+            control<TPickList>(w, "PickContactField")->findItem(QStringLiteral("City"));
         QVERIFY(city >= 0);
         QVERIFY(control<TPickList>(w, "PickContactField")->isItemSelected(city));
         QCOMPARE(control<TPickList>(w, "PickEventField")->selectedItemCount(), 1);
-        const int date = control<TPickList>(w, "PickEventField")->findItem(QStringLiteral("Phone call date"));
+        const int date =
+            control<TPickList>(w, "PickEventField")->findItem(QStringLiteral("Phone call date"));
         QVERIFY(date >= 0);
         QVERIFY(control<TPickList>(w, "PickEventField")->isItemSelected(date));
         QCOMPARE(workingRows().size(), 3);
-        QCOMPARE(control<QListWidget>(w, "lbAllFields")->item(1)->text(), QStringLiteral("Vanished"));
+        QCOMPARE(control<QListWidget>(w, "lbAllFields")->item(1)->text(),
+                 QStringLiteral("Vanished"));
     }
 
     // A file that cannot be loaded: one error that names the file, the line
@@ -236,7 +280,8 @@ private slots:
         QTest::addColumn<QString>("column");
         QTest::addColumn<bool>("columnMode");
 
-        const ReportFileField a = field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 1, 20);
+        const ReportFileField a =
+            field(0, QStringLiteral("City"), QStringLiteral("City"), 1, 1, 20);
         const ReportFileField b =
             field(0, QStringLiteral("Company"), QStringLiteral("Company"), 1, 22, 40);
         auto rep = [](const QList<ReportFileField>& fields) {
@@ -271,7 +316,9 @@ private slots:
         control<QLineEdit>(w, "EdDescription")->setText(QStringLiteral("Before"));
         QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("bad.rpt")), bytes));
         auto editorOpened = std::make_shared<bool>(false);
-        const Seen seen = startOperation(w, columnMode ? control<QRadioButton>(w, "RBColumn") : control<QRadioButton>(w, "RbModify"),
+        const Seen seen = startOperation(w,
+                                         columnMode ? control<QRadioButton>(w, "RBColumn")
+                                                    : control<QRadioButton>(w, "RbModify"),
                                          QStringLiteral("bad.rpt"), [editorOpened](QWidget* modal) {
                                              *editorOpened = modal != nullptr;
                                              if (modal)
@@ -280,7 +327,8 @@ private slots:
         QVERIFY(seen.done);
         QVERIFY(!*editorOpened);
 
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(w.CurrentPage, 0);
         QVERIFY(!control<QPushButton>(w, "BtnPrior")->isEnabled());
         QVERIFY(control<QPushButton>(w, "BtnNext")->isEnabled());
@@ -303,7 +351,8 @@ private slots:
     {
         WizardFixture f;
         prepare(f);
-        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
+        QVERIFY(
+            WizardFixture::write(f.dataPath(QStringLiteral("gone.rpt")), "Gone\r\nContact\r\n"));
         TFrmCReport& w = f.open();
         WizardFixture::clickRadio(control<QRadioButton>(w, "RbModify"));
         WizardFixture::withModal([&] { next(w); },
@@ -313,7 +362,8 @@ private slots:
                                      QFile::remove(f.dataPath(QStringLiteral("gone.rpt")));
                                      QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
                                  });
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page1"));
         QCOMPARE(f.platform.boxes.size(), 1);
         QVERIFY2(f.platform.texts().first().contains(QStringLiteral("gone.rpt")),
                  qPrintable(f.platform.texts().first()));
@@ -327,25 +377,27 @@ private slots:
     {
         WizardFixture f;
         prepare(f);
-        QVERIFY(WizardFixture::write(
-            f.dataPath(QStringLiteral("first.rpt")),
-            report("First", "Contact", "Contact", "75",
-                   {field(0, "City", "City", 1, 1, 20), field(0, "Company", "Company", 1, 22, 40)})));
-        QVERIFY(WizardFixture::write(
-            f.dataPath(QStringLiteral("second.rpt")),
-            report("Second", "Contact", "Call", "110",
-                   {field(0, "Company", "Company", 1, 1, 30),
-                    field(1, "Phone call date", "EventDate", 2, 1, 30)})));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("first.rpt")),
+                                     report("First", "Contact", "Contact", "75",
+                                            {field(0, "City", "City", 1, 1, 20),
+                                             field(0, "Company", "Company", 1, 22, 40)})));
+        QVERIFY(WizardFixture::write(f.dataPath(QStringLiteral("second.rpt")),
+                                     report("Second", "Contact", "Call", "110",
+                                            {field(0, "Company", "Company", 1, 1, 30),
+                                             field(1, "Phone call date", "EventDate", 2, 1, 30)})));
         TFrmCReport& w = f.open();
-        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("first.rpt")).done);
+        QVERIFY(startOperation(w, control<QRadioButton>(w, "RbModify"), QStringLiteral("first.rpt"))
+                    .done);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page3"));
         WizardFixture::withModal([&] { prior(w); },
                                  [&](QWidget* modal) {
                                      if (modal && selectRow(modal, QStringLiteral("second.rpt")))
                                          QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
                                  });
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page2"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page2"));
         QVERIFY(f.platform.boxes.isEmpty());
         QCOMPARE(control<QLineEdit>(w, "EdDescription")->text(), QStringLiteral("Second"));
         QVERIFY(control<QRadioButton>(w, "RbCall")->isChecked());
@@ -370,31 +422,37 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
 
         QTest::newRow("contact ordered call report")
-            << "RbContactOrdered" << "RbCall" << "RbAmLan"
-            << QList<ReportFileField>{field(0, "City", "City", 1, 1, 20)}
+            << "RbContactOrdered"
+            << "RbCall"
+            << "RbAmLan" << QList<ReportFileField>{field(0, "City", "City", 1, 1, 20)}
             << QByteArray("Written\r\nContact\r\nCall\r\n110\r\n1\r\n"
                           "0\r\n\r\n\r\nCity\r\nCity\r\n1\r\n1\r\n20\r\n"
                           "FALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\n");
         QTest::newRow("trailer without leader, leader without trailer")
-            << "rbDateOrdered" << "RBEvent" << "RBAmPor"
-            << QList<ReportFileField>{
-                   withFlags(field(0, "City", "City", 1, 1, 20), {.rDots = true, .max = true}),
-                   withFlags(field(1, "Event date", "EventDate", 1, 22, 40),
-                             {.lDots = true, .total = true, .average = true})}
+            << "rbDateOrdered"
+            << "RBEvent"
+            << "RBAmPor"
+            << QList<ReportFileField>{withFlags(field(0, "City", "City", 1, 1, 20),
+                                                {.rDots = true, .max = true}),
+                                      withFlags(field(1, "Event date", "EventDate", 1, 22, 40),
+                                                {.lDots = true, .total = true, .average = true})}
             << QByteArray("Written\r\nCalendar\r\nEvent\r\n75\r\n2\r\n"
                           "0\r\n\r\n..............................\r\nCity\r\nCity\r\n1\r\n1\r\n"
                           "20\r\nFALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\nTRUE\r\n"
                           "1\r\n..............................\r\n\r\nEvent date\r\nEventDate\r\n"
                           "1\r\n22\r\n40\r\nTRUE\r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\n");
         QTest::newRow("blank line, positions and type; odd header texts")
-            << "RbContactOrdered" << "rbSale" << "RBA4Lan"
+            << "RbContactOrdered"
+            << "rbSale"
+            << "RBA4Lan"
             << QList<ReportFileField>{field(std::nullopt, QStringLiteral(" Co. name. é"), "Company",
                                             std::nullopt, std::nullopt, std::nullopt)}
             << QByteArray("Written\r\nContact\r\nSale\r\n115\r\n1\r\n"
                           "\r\n\r\n\r\n Co. name. \xe9\r\nCompany\r\n\r\n\r\n\r\n"
                           "FALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\nFALSE\r\n");
-        QTest::newRow("empty table") << "RbContactOrdered" << "RBContact" << "RbA4Por"
-                                     << QList<ReportFileField>{}
+        QTest::newRow("empty table") << "RbContactOrdered"
+                                     << "RBContact"
+                                     << "RbA4Por" << QList<ReportFileField>{}
                                      << QByteArray("Written\r\nContact\r\nContact\r\n77\r\n0\r\n");
     }
     void writeFromRows()
@@ -420,9 +478,8 @@ private slots:
 
         f.platform.queueAnswer(Answer::Yes);
         QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
-        QCOMPARE(f.platform.texts(),
-                 QStringList({"Do you want to overwrite the existing report?",
-                              "Report successfully created."}));
+        QCOMPARE(f.platform.texts(), QStringList({"Do you want to overwrite the existing report?",
+                                                  "Report successfully created."}));
         QCOMPARE(readAll(f.dataPath(QStringLiteral("old.rpt"))), expected);
         QCOMPARE(reportFiles(f), QStringList{"old.rpt"});
     }
@@ -434,11 +491,13 @@ private slots:
         prepare(f);
         TFrmCReport& w = f.open();
         prepareRewrite(f, w);
-        insertRows({TableRow{field(0, "B", "B", 2, 1, 10), 1}, TableRow{field(0, "C", "C", 1, 30, 40), 3},
+        insertRows({TableRow{field(0, "B", "B", 2, 1, 10), 1},
+                    TableRow{field(0, "C", "C", 1, 30, 40), 3},
                     TableRow{field(0, "A", "A", 1, 1, 10), 2}});
         f.platform.queueAnswer(Answer::Yes);
         QVERIFY(!clickWithoutDialog(control<QPushButton>(w, "btMakeReport")));
-        const QList<QByteArray> fileLines = readAll(f.dataPath(QStringLiteral("old.rpt"))).split('\n');
+        const QList<QByteArray> fileLines =
+            readAll(f.dataPath(QStringLiteral("old.rpt"))).split('\n');
         QCOMPARE(fileLines.size(), 5 + 3 * 13 + 1);
         QCOMPARE(fileLines.at(5 + 4), QByteArray("A\r"));
         QCOMPARE(fileLines.at(5 + 13 + 4), QByteArray("C\r"));
@@ -465,7 +524,8 @@ private slots:
         TFrmCReport& w = f.open();
         w.WizardMode = QStringLiteral("CREATE");
         const QString refused = QStringLiteral("Ω report");
-        control<QLineEdit>(w, "EdDescription")->setText(inNamingDialog ? QStringLiteral("Fine") : refused);
+        control<QLineEdit>(w, "EdDescription")
+            ->setText(inNamingDialog ? QStringLiteral("Fine") : refused);
         insertRows({TableRow{field(0, "City", "City", 1, 1, 20), 1}});
         if (inNamingDialog)
             QVERIFY(makeReport(w, {QStringLiteral("newrep")}, refused));
@@ -504,9 +564,9 @@ private slots:
         const QByteArray before = readAll(f.dataPath(QStringLiteral("old.rpt")));
         QList<TableRow> rows;
         for (int i = 1; i <= 20; ++i)
-            rows << TableRow{field(0, QStringLiteral("Header %1").arg(i), QStringLiteral("F%1").arg(i),
-                              1, i * 10, i * 10 + 5),
-                        i};
+            rows << TableRow{field(0, QStringLiteral("Header %1").arg(i),
+                                   QStringLiteral("F%1").arg(i), 1, i * 10, i * 10 + 5),
+                             i};
         insertRows(rows);
 
         const pid_t child = fork();
@@ -534,8 +594,9 @@ private slots:
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
         QCOMPARE(readAll(f.dataPath(QStringLiteral("old.rpt"))), before);
-        QCOMPARE(QDir(f.dataFolder).entryList({QStringLiteral("*.rpt*"), QStringLiteral(".*rpt*")},
-                                              QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(f.dataFolder)
+                     .entryList({QStringLiteral("*.rpt*"), QStringLiteral(".*rpt*")},
+                                QDir::Files | QDir::Hidden),
                  QStringList{"old.rpt"});
     }
 
@@ -571,9 +632,12 @@ private slots:
                           report("Grid", "Contact", "Contact", "75",
                                  {field(0, "City", "City", 1, 1, 20),
                                   field(0, "Company", "Company", 1, 22, 40)}));
-        for (int i = 0; i < 10 && control<QStackedWidget>(w, "Notebook1")->currentWidget() != control<QWidget>(w, "Page9"); ++i)
+        for (int i = 0; i < 10 && control<QStackedWidget>(w, "Notebook1")->currentWidget() !=
+                                      control<QWidget>(w, "Page9");
+             ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 2);
         QCOMPARE(control<QTableWidget>(w, "sgCol")->item(1, 2)->text(), QStringLiteral("22"));
         QTest::mouseClick(control<QPushButton>(w, "BtnCheck"), Qt::LeftButton);
@@ -585,7 +649,8 @@ private slots:
         QCOMPARE(f.platform.texts(), QStringList{"There are overlaps for right margin 20"});
         QCOMPARE(f.platform.boxes.first().icon, Platform::Icon::Warning);
         QCOMPARE(workingRows().at(1).f.lPosition, 15);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
     }
 
     void checkColumns_data()
@@ -602,12 +667,12 @@ private slots:
                                                             field(0, "B", "B", 1, 25, 50)}
                                   << 75 << "There are overlaps for right margin 25"
                                   << Platform::Icon::Warning;
-        QTest::newRow("beyond the width") << QList<ReportFileField>{field(0, "A", "A", 1, 1, 76)}
-                                          << 75 << "RIGHT margin greater than Right margin MAX of 75"
-                                          << Platform::Icon::Warning;
-        QTest::newRow("left after right") << QList<ReportFileField>{field(0, "A", "A", 2, 40, 30)}
-                                          << 75 << "LEFT Margin is less than RIGHT margin"
-                                          << Platform::Icon::Warning;
+        QTest::newRow("beyond the width")
+            << QList<ReportFileField>{field(0, "A", "A", 1, 1, 76)} << 75
+            << "RIGHT margin greater than Right margin MAX of 75" << Platform::Icon::Warning;
+        QTest::newRow("left after right")
+            << QList<ReportFileField>{field(0, "A", "A", 2, 40, 30)} << 75
+            << "LEFT Margin is less than RIGHT margin" << Platform::Icon::Warning;
     }
     void checkColumns()
     {

@@ -56,7 +56,8 @@ void clickCheck(QCheckBox* box)
 {
     QStyleOptionButton option;
     option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
@@ -69,7 +70,8 @@ void callReportToFieldOrder(TFrmCReport& w, bool detailLevel = true)
     for (const char* e : {"Phone call date", "Phone call notes"})
         QVERIFY(clickEntry(control<TPickList>(w, "PickEventField"), QLatin1String(e)));
     next(w);
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page7"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page7"));
 }
 
 } // namespace
@@ -99,13 +101,13 @@ private slots:
             FieldType type;
         };
         const Expect expected[] = {
-            {"Field", FieldType::Alpha},     {"Order", FieldType::Long},
-            {"Header", FieldType::Alpha},    {"LDots", FieldType::Logical},
-            {"RDots", FieldType::Logical},   {"Total", FieldType::Logical},
-            {"Count", FieldType::Logical},   {"Average", FieldType::Logical},
-            {"Min", FieldType::Logical},     {"Max", FieldType::Logical},
-            {"DbType", FieldType::Long},     {"Line", FieldType::Long},
-            {"LPosition", FieldType::Long},  {"RPosition", FieldType::Long},
+            {"Field", FieldType::Alpha},    {"Order", FieldType::Long},
+            {"Header", FieldType::Alpha},   {"LDots", FieldType::Logical},
+            {"RDots", FieldType::Logical},  {"Total", FieldType::Logical},
+            {"Count", FieldType::Logical},  {"Average", FieldType::Logical},
+            {"Min", FieldType::Logical},    {"Max", FieldType::Logical},
+            {"DbType", FieldType::Long},    {"Line", FieldType::Long},
+            {"LPosition", FieldType::Long}, {"RPosition", FieldType::Long},
         };
         const QList<FieldDef> fields = w.TblCRData.fieldDefs();
         QCOMPARE(fields.size(), 14);
@@ -194,7 +196,8 @@ private slots:
         QVERIFY(f.platform.boxes.isEmpty());
         QCOMPARE(control<QListWidget>(w, "lbAllFields")->currentRow(), 0);
         next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         const QMap<QString, CrRow> rows = storedRows(crdata(f));
         QCOMPARE(rows.value("EventDate").order.toInt(), 1);
         QCOMPARE(rows.value("Company").order.toInt(), 2);
@@ -215,7 +218,8 @@ private slots:
         QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QStringLiteral("2"));
         next(w); // Page9
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(control<QTableWidget>(w, "sgCol")->rowCount(), 5);
         QCOMPARE(control<QTableWidget>(w, "sgCol")->item(2, 0)->text(), QStringLiteral("City"));
 
@@ -234,8 +238,10 @@ private slots:
         f.platform.clear();
         next(w);
         QCOMPARE(f.platform.texts(),
-                 QStringList{QStringLiteral("'12a' is not a valid integer value for field 'Starting At'.")});
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+                 QStringList{QStringLiteral(
+                     "'12a' is not a valid integer value for field 'Starting At'.")});
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         QCOMPARE(w.CurrentPage, 9);
         QVERIFY(storedRows(crdata(f)).value("Company").left.isNull());
         QCOMPARE(t.state(), Table::State::Browse);
@@ -245,7 +251,8 @@ private slots:
         f.platform.clear();
         next(w);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.texts().join('\n')));
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         const QMap<QString, CrRow> rows = storedRows(crdata(f));
         QCOMPARE(rows.size(), 5);
         QVERIFY(rows.value("Company").left.isNull());
@@ -269,8 +276,10 @@ private slots:
         QTest::newRow("money") << "Balance" << QList<bool>{true, true, true, true, true};
         QTest::newRow("text") << "Company" << QList<bool>{false, true, false, false, false};
         QTest::newRow("memo") << "Memo" << QList<bool>{false, true, false, false, false};
-        QTest::newRow("event field") << "Phone call who" << QList<bool>{false, true, false, false, false};
-        QTest::newRow("combination") << "firstlast" << QList<bool>{false, true, false, false, false};
+        QTest::newRow("event field")
+            << "Phone call who" << QList<bool>{false, true, false, false, false};
+        QTest::newRow("combination")
+            << "firstlast" << QList<bool>{false, true, false, false, false};
     }
     void summariesByType()
     {
@@ -280,30 +289,35 @@ private slots:
         f.makeHostTables();
         QFile::remove(f.dataPath(QStringLiteral("CONTACT.DB")));
         QFile::remove(f.dataPath(QStringLiteral("CONTACT.MB")));
-        ParadoxWriter::writeTable(f.dataPath(QStringLiteral("CONTACT.DB")),
-                                  {field("CustomID", FieldType::Alpha, 10),
-                                   field("Company", FieldType::Alpha, 40),
-                                   field("Birthday", FieldType::Date),
-                                   field("Balance", FieldType::Money),
-                                   field("Memo", FieldType::Memo, 11)},
-                                  0, {});
+        ParadoxWriter::writeTable(
+            f.dataPath(QStringLiteral("CONTACT.DB")),
+            {field("CustomID", FieldType::Alpha, 10), field("Company", FieldType::Alpha, 40),
+             field("Birthday", FieldType::Date), field("Balance", FieldType::Money),
+             field("Memo", FieldType::Memo, 11)},
+            0, {});
         TFrmCReport& w = f.open();
         toFieldSelection(w, QStringLiteral("RbCall"), false);
         const bool event = control<TPickList>(w, "PickEventField")->findItem(entry) >= 0;
-        QVERIFY(clickEntry(event ? control<TPickList>(w, "PickEventField") : control<TPickList>(w, "PickContactField"), entry));
+        QVERIFY(clickEntry(event ? control<TPickList>(w, "PickEventField")
+                                 : control<TPickList>(w, "PickContactField"),
+                           entry));
         // Something of the other type first, so that the boxes change.
         if (entry != QLatin1String("Balance"))
-            QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Balance")));
+            QVERIFY(
+                clickEntry(control<TPickList>(w, "PickContactField"), QStringLiteral("Balance")));
         for (int i = 0; i < 4; ++i)
             next(w);
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         const int row = int(entries(control<QListWidget>(w, "LBFieldDefs")).indexOf(entry));
         QVERIFY(row >= 0);
         QVERIFY(clickEntry(control<QListWidget>(w, "LBFieldDefs"), row));
         QCOMPARE(w.TblCRData.asString(QStringLiteral("Field")),
                  CaptionToField(QStringLiteral("CALL"), entry));
-        const QList<bool> shown = {control<QCheckBox>(w, "DBCBTotal")->isVisible(), control<QCheckBox>(w, "DBCBCount")->isVisible(),
-                                   control<QCheckBox>(w, "DBCBAverage")->isVisible(), control<QCheckBox>(w, "DBCBMin")->isVisible(),
+        const QList<bool> shown = {control<QCheckBox>(w, "DBCBTotal")->isVisible(),
+                                   control<QCheckBox>(w, "DBCBCount")->isVisible(),
+                                   control<QCheckBox>(w, "DBCBAverage")->isVisible(),
+                                   control<QCheckBox>(w, "DBCBMin")->isVisible(),
                                    control<QCheckBox>(w, "DBCBMax")->isVisible()};
         QCOMPARE(shown, visible);
         QVERIFY(control<QCheckBox>(w, "cbDotLead")->isVisible());
@@ -320,22 +334,25 @@ private slots:
         f.makeHostTables();
         TFrmCReport& w = f.open();
         callReportToFieldOrder(w);
-        QCOMPARE(entries(control<QListWidget>(w, "lbAllFields")),
-                 QStringList({"CustomID", "Company", "City", "Phone call date",
-                              "Phone call notes"}));
+        QCOMPARE(
+            entries(control<QListWidget>(w, "lbAllFields")),
+            QStringList({"CustomID", "Company", "City", "Phone call date", "Phone call notes"}));
         QVERIFY(clickEntry(control<QListWidget>(w, "lbAllFields"), 3));
         QTest::mouseClick(control<QPushButton>(w, "BtnMoveUp"), Qt::LeftButton);
         next(w); // Page8
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page8"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page8"));
         QCOMPARE(control<BoundedSpinBox>(w, "SpinCol")->value(), 5);
         control<BoundedSpinBox>(w, "SpinCol")->setFocus();
         QTest::keyClick(control<BoundedSpinBox>(w, "SpinCol"), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(control<BoundedSpinBox>(w, "SpinCol"), QStringLiteral("2"));
         QCOMPARE(control<QLabel>(w, "Label111")->text(), QStringLiteral("2"));
         next(w); // Page9
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page9"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page9"));
         next(w); // Page10
-        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page10"));
+        QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+                 control<QWidget>(w, "Page10"));
         QVERIFY(f.platform.boxes.isEmpty());
 
         struct Expect
@@ -416,7 +433,8 @@ private slots:
         }
         {
             TFrmCReport& w = f.open();
-            QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Customer addresses"));
+            QTest::keyClicks(control<QLineEdit>(w, "EdDescription"),
+                             QStringLiteral("Customer addresses"));
             toFieldSelection(w, QStringLiteral("RBContact"), true);
             for (const char* c : {"Company", "FirstName", "LastName", "City", "Phone1"})
                 QVERIFY(clickEntry(control<TPickList>(w, "PickContactField"), QLatin1String(c)));
@@ -463,8 +481,9 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::newRow("no PATH= line") << QByteArray("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\n")
                                        << "The database VESKA names no folder";
-        QTest::newRow("blank PATH=") << QByteArray("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=  \r\n")
-                                     << "The database VESKA names no folder";
+        QTest::newRow("blank PATH=")
+            << QByteArray("[VESKA]\r\nDEFAULT DRIVER=PARADOX\r\nPATH=  \r\n")
+            << "The database VESKA names no folder";
         QTest::newRow("no alias") << QByteArray("[OTHER]\r\nPATH=/tmp\r\n")
                                   << "Unknown database: VESKA.";
     }
@@ -495,7 +514,8 @@ private slots:
         QVERIFY(TFrmCReport::kExitStartRefused != 0);
         QVERIFY(!shown);
         QCOMPARE(f.platform.texts().size(), 1);
-        QVERIFY2(f.platform.texts().first().startsWith(fault), qPrintable(f.platform.texts().first()));
+        QVERIFY2(f.platform.texts().first().startsWith(fault),
+                 qPrintable(f.platform.texts().first()));
     }
 
     // A second wizard on the same data folder: told that the working table
@@ -526,7 +546,8 @@ private slots:
         QVERIFY2(f.platform.texts().first().startsWith(
                      QStringLiteral("The working table CRDATA.DB in ")),
                  qPrintable(f.platform.texts().first()));
-        QVERIFY(f.platform.texts().first().contains(QStringLiteral("in use by another report wizard")));
+        QVERIFY(
+            f.platform.texts().first().contains(QStringLiteral("in use by another report wizard")));
         // The message says that the program ends: the window is refused,
         // and the start-up does not show it.
         QVERIFY2(f.platform.texts().first().endsWith(

@@ -47,10 +47,18 @@ QString flag(bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE
 QStringList block(const ReportFileField& f)
 {
     const QString dots(30, QLatin1Char('.'));
-    return {number(f.dbType),    f.lDots ? dots : QString(), f.rDots ? dots : QString(),
-            f.header,            f.field,                    number(f.line),
-            number(f.lPosition), number(f.rPosition),        flag(f.total),
-            flag(f.count),       flag(f.average),            flag(f.min),
+    return {number(f.dbType),
+            f.lDots ? dots : QString(),
+            f.rDots ? dots : QString(),
+            f.header,
+            f.field,
+            number(f.line),
+            number(f.lPosition),
+            number(f.rPosition),
+            flag(f.total),
+            flag(f.count),
+            flag(f.average),
+            flag(f.min),
             flag(f.max)};
 }
 
@@ -70,14 +78,14 @@ QByteArray report(const QString& description, const QString& order, const QStrin
 
 QByteArray sampleReport(const QString& description)
 {
-    return report(description, QStringLiteral("Contact"), QStringLiteral("Contact"),
-                  QStringLiteral("110"),
-                  {withFlags(field(0, "CustomID", "CustomID", 1, 1, 10), {.lDots = true, .count = true}),
-                   withFlags(field(0, "Company name", "Company", 1, 12, 40),
-                             {.rDots = true, .total = true, .average = true}),
-                   field(0, "Town", "City", 2, 1, 30),
-                   withFlags(field(0, "Notes", "Memo", 2, 42, 100),
-                             {.total = true, .count = true, .average = true, .min = true, .max = true})});
+    return report(
+        description, QStringLiteral("Contact"), QStringLiteral("Contact"), QStringLiteral("110"),
+        {withFlags(field(0, "CustomID", "CustomID", 1, 1, 10), {.lDots = true, .count = true}),
+         withFlags(field(0, "Company name", "Company", 1, 12, 40),
+                   {.rDots = true, .total = true, .average = true}),
+         field(0, "Town", "City", 2, 1, 30),
+         withFlags(field(0, "Notes", "Memo", 2, 42, 100),
+                   {.total = true, .count = true, .average = true, .min = true, .max = true})});
 }
 
 } // namespace FieldBuilders

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ParadoxTypes.h"
 #include "core/store/ReportFile.h"
+#include "engine/ParadoxTypes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,8 +19,7 @@ FieldDef field(const QString& name, FieldType type, int size = 0);
 
 // A report field block with its placement and no flags set.
 ReportFileField field(std::optional<int> dbType, const QString& header, const QString& name,
-                      std::optional<int> line, std::optional<int> left,
-                      std::optional<int> right);
+                      std::optional<int> line, std::optional<int> left, std::optional<int> right);
 
 // The seven flags of a report field block, named where they are set:
 // withFlags(f, {.lDots = true, .count = true}). Unnamed ones stay off.

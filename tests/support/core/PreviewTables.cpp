@@ -30,23 +30,17 @@ ReportFileField field(const char* name, const char* header, int dbType, int left
 }
 } // namespace
 
-QString password()
-{
-    return QStringLiteral("tally42");
-}
+QString password() { return QStringLiteral("tally42"); }
 
-QStringList passwords()
-{
-    return {QStringLiteral("other"), password()};
-}
+QStringList passwords() { return {QStringLiteral("other"), password()}; }
 
 void write(const QString& folder, int moreContacts, bool linked, const QString& tablePassword)
 {
     QDir().mkpath(folder);
     const QList<FieldDef> contacts = {
-        def("CustomID", FieldType::Alpha, 12), def("Company", FieldType::Alpha, 40),
+        def("CustomID", FieldType::Alpha, 12),  def("Company", FieldType::Alpha, 40),
         def("FirstName", FieldType::Alpha, 20), def("LastName", FieldType::Alpha, 20),
-        def("Revenue", FieldType::Money), def("Created", FieldType::Date),
+        def("Revenue", FieldType::Money),       def("Created", FieldType::Date),
         def("Memo", FieldType::Memo, 20)};
     QList<Row> rows = {
         {QStringLiteral("C001"), QStringLiteral("Acme"), QStringLiteral("Ada"),
@@ -59,20 +53,26 @@ void write(const QString& folder, int moreContacts, bool linked, const QString& 
          QStringLiteral("Stone"), 49.5, QDate(2019, 12, 31), QVariant()},
     };
     for (int i = 1; i <= moreContacts; ++i)
-        rows << Row{QStringLiteral("C%1").arg(100 + i), QStringLiteral("Filler %1").arg(i),
-                    QVariant(), QVariant(), 1.0, QVariant(), QVariant()};
+        rows << Row{QStringLiteral("C%1").arg(100 + i),
+                    QStringLiteral("Filler %1").arg(i),
+                    QVariant(),
+                    QVariant(),
+                    1.0,
+                    QVariant(),
+                    QVariant()};
     ParadoxWriter::writeTable(QDir(folder).filePath(QStringLiteral("CONTACT.DB")), contacts, 1,
                               rows, 1252, tablePassword.isEmpty() ? password() : tablePassword);
 
-    QList<FieldDef> events = {def("EventID", FieldType::Long), def("CustomID", FieldType::Alpha, 12),
-                              def("Kind", FieldType::Alpha, 1), def("EventDate", FieldType::Date),
-                              def("EventTime", FieldType::Time), def("Summary", FieldType::Alpha, 40)};
+    QList<FieldDef> events = {
+        def("EventID", FieldType::Long),   def("CustomID", FieldType::Alpha, 12),
+        def("Kind", FieldType::Alpha, 1),  def("EventDate", FieldType::Date),
+        def("EventTime", FieldType::Time), def("Summary", FieldType::Alpha, 40)};
     if (!linked)
         events[1].name = QStringLiteral("Person");
     auto event = [](int id, const char* who, const char* kind, QDate date, QTime time,
                     const char* summary) {
-        return Row{id, QString::fromLatin1(who), QString::fromLatin1(kind), date, time,
-                   QString::fromLatin1(summary)};
+        return Row{id,   QString::fromLatin1(who),    QString::fromLatin1(kind), date,
+                   time, QString::fromLatin1(summary)};
     };
     const QList<Row> eventRows = {
         event(1, "C002", "C", QDate(2022, 3, 1), QTime(10, 0), "Call about invoice"),

@@ -1,8 +1,8 @@
 #include "TempInstallation.h"
 
+#include "core/app/StartUp.h"
 #include "engine/AppPaths.h"
 #include "engine/Session.h"
-#include "core/app/StartUp.h"
 
 #include <QDir>
 #include <QFile>

@@ -38,7 +38,8 @@ ShareMount::ShareMount(const QStringList& options)
     const dev_t before = deviceOf(mountPoint);
     m_fs = std::make_unique<QProcess>();
     m_fs->setProgram(program);
-    m_fs->setArguments(QStringList{m_root.filePath(QStringLiteral("backing")), mountPoint} + options);
+    m_fs->setArguments(QStringList{m_root.filePath(QStringLiteral("backing")), mountPoint} +
+                       options);
     m_fs->setProcessChannelMode(QProcess::SeparateChannels);
     m_fs->start();
     if (!m_fs->waitForStarted(5000)) {
@@ -63,7 +64,8 @@ ShareMount::~ShareMount()
     if (!m_fs)
         return;
     if (m_mounted)
-        QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), QStringLiteral("-z"), path()});
+        QProcess::execute(QStringLiteral("fusermount3"),
+                          {QStringLiteral("-u"), QStringLiteral("-z"), path()});
     m_fs->closeWriteChannel();
     m_fs->terminate();
     if (!m_fs->waitForFinished(5000)) {

@@ -27,14 +27,17 @@ public:
 
     bool mounted() const { return m_mounted; }
     QString error() const { return m_error; }
-    QString path() const;                       // the mount point
+    QString path() const;                        // the mount point
     QString filePath(const QString& name) const; // a file in it
 
     // Sends a command to the file system (see sharefs.cpp) and waits for
     // its answer; the line before "ok", if any, goes to *answer.
     bool command(const QByteArray& line, QByteArray* answer = nullptr);
     // Kills process pid at its nth request to the file system.
-    bool killAt(qint64 pid, int n) { return command("arm " + QByteArray::number(pid) + ' ' + QByteArray::number(n)); }
+    bool killAt(qint64 pid, int n)
+    {
+        return command("arm " + QByteArray::number(pid) + ' ' + QByteArray::number(n));
+    }
 
 private:
     QTemporaryDir m_root;

@@ -87,19 +87,19 @@ inline int fail(int code, const QString& why)
 
 // main() for a test program with child roles: `childMain(role, args)`
 // handles `--child ROLE ARGS...`; anything else runs the tests.
-#define TV_TEST_MAIN_WITH_CHILDREN(TestObject, childMain)                                         \
-    int main(int argc, char* argv[])                                                             \
-    {                                                                                            \
-        if (argc > 2 && qstrcmp(argv[1], "--child") == 0) {                                      \
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                  \
-                qputenv("QT_QPA_PLATFORM", "offscreen");                                          \
-            QApplication app(argc, argv);                                                        \
-            const QStringList all = QCoreApplication::arguments();                               \
-            return childMain(all.at(2), all.mid(3));                                             \
-        }                                                                                        \
-        QApplication app(argc, argv);                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                 \
-        TestObject tc;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                               \
-        return QTest::qExec(&tc, argc, argv);                                                    \
+#define TV_TEST_MAIN_WITH_CHILDREN(TestObject, childMain)                                          \
+    int main(int argc, char* argv[])                                                               \
+    {                                                                                              \
+        if (argc > 2 && qstrcmp(argv[1], "--child") == 0) {                                        \
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                    \
+                qputenv("QT_QPA_PLATFORM", "offscreen");                                           \
+            QApplication app(argc, argv);                                                          \
+            const QStringList all = QCoreApplication::arguments();                                 \
+            return childMain(all.at(2), all.mid(3));                                               \
+        }                                                                                          \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
     }

@@ -17,9 +17,9 @@ T* control(const QObject& window, const char* name,
 {
     T* found = window.findChild<T*>(QLatin1String(name));
     if (!found) {
-        const QByteArray message = QByteArray("no control \"") + name + "\" of type "
-                                   + T::staticMetaObject.className() + " in "
-                                   + window.metaObject()->className();
+        const QByteArray message = QByteArray("no control \"") + name + "\" of type " +
+                                   T::staticMetaObject.className() + " in " +
+                                   window.metaObject()->className();
         QTest::qFail(message.constData(), where.file_name(), int(where.line()));
         qFatal("%s", message.constData());
     }

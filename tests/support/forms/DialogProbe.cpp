@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QLabel>
-#include <QStyle>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 
 QPushButton* findButton(const QWidget& window, const char* name)
@@ -52,14 +52,16 @@ QStringList cutTexts(const QWidget& window)
                            .arg(label->wordWrap() ? label->heightForWidth(label->width())
                                                   : label->sizeHint().height());
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            if (!button->text().isEmpty() && (button->width() < button->sizeHint().width() ||
-                                              button->height() < button->minimumSizeHint().height()))
+            if (!button->text().isEmpty() &&
+                (button->width() < button->sizeHint().width() ||
+                 button->height() < button->minimumSizeHint().height()))
                 cut << name;
         } else if (auto* header = qobject_cast<QHeaderView*>(widget)) {
             // Header labels of the sections as the user finds them.
             if (header->orientation() != Qt::Horizontal || !header->model())
                 continue;
-            const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            const int margin =
+                2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
             for (int s = 0; s < header->count(); ++s) {
                 const QString text = header->model()->headerData(s, Qt::Horizontal).toString();
                 if (!header->isSectionHidden(s) &&

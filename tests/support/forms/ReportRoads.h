@@ -11,9 +11,9 @@
 #include "WorkingCursor.h"
 #include "core/store/WorkingTable.h"
 
+#include "core/store/ReportFile.h"
 #include "engine/Table.h"
 #include "forms/controls/Picklist.h"
-#include "core/store/ReportFile.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -22,9 +22,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
-#include <QStackedWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -46,7 +46,8 @@ inline QMap<QString, QByteArray> reportsAndTables(const QString& root)
 {
     QMap<QString, QByteArray> files = snapshot(root);
     for (auto it = files.begin(); it != files.end();) {
-        if (QFileInfo(it.key()).fileName().startsWith(QLatin1String("CRDATA."), Qt::CaseInsensitive))
+        if (QFileInfo(it.key()).fileName().startsWith(QLatin1String("CRDATA."),
+                                                      Qt::CaseInsensitive))
             it = files.erase(it);
         else
             ++it;
@@ -57,8 +58,8 @@ inline QMap<QString, QByteArray> reportsAndTables(const QString& root)
 // The report files of the data folder, by name.
 inline QStringList reportFiles(const WizardFixture& f)
 {
-    return QDir(f.dataFolder).entryList({QStringLiteral("*.rpt")}, QDir::AllEntries | QDir::Hidden,
-                                        QDir::Name);
+    return QDir(f.dataFolder)
+        .entryList({QStringLiteral("*.rpt")}, QDir::AllEntries | QDir::Hidden, QDir::Name);
 }
 
 // The contact manager's tables and the working table, as the report
@@ -143,9 +144,14 @@ using FieldBuilders::report;
 using FieldBuilders::sampleReport;
 using FieldBuilders::withFlags;
 
-
-inline void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
-inline void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
+inline void next(TFrmCReport& w)
+{
+    QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
+}
+inline void prior(TFrmCReport& w)
+{
+    QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton);
+}
 
 inline QPushButton* button(QWidget* modal, const char* name)
 {
@@ -188,33 +194,33 @@ inline Seen startOperation(TFrmCReport& w, QRadioButton* operation, const QStrin
     Seen seen;
     // The watch for the window after the selection ends with this call.
     QObject watch;
-    WizardFixture::withModal([&] { next(w); },
-                             [&](QWidget* modal) {
-                                 if (!modal)
-                                     return;
-                                 seen.className = QString::fromLatin1(modal->metaObject()->className());
-                                 seen.title = modal->windowTitle();
-                                 if (auto* l = modal->findChild<QLabel*>(QStringLiteral("LblTitle")))
-                                     seen.label = l->text();
-                                 if (afterPick) {
-                                     // The next window opens once the selection closes.
-                                     // The selection dialog is watched through a guard: the
-                                     // next window is often made at the very address the
-                                     // closed one had (both live on the stack in turn), so
-                                     // comparing raw pointers would never see it open.
-                                     const QPointer<QWidget> selection(modal);
-                                     watchModal(
-                                         &watch, afterPick,
-                                         [selection](QWidget* now) { return now != selection.data(); },
-                                         20, 200);
-                                 }
-                                 if (name.isEmpty() || !selectRow(modal, name)) {
-                                     QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
-                                     return;
-                                 }
-                                 seen.done = true;
-                                 QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
-                             });
+    WizardFixture::withModal(
+        [&] { next(w); },
+        [&](QWidget* modal) {
+            if (!modal)
+                return;
+            seen.className = QString::fromLatin1(modal->metaObject()->className());
+            seen.title = modal->windowTitle();
+            if (auto* l = modal->findChild<QLabel*>(QStringLiteral("LblTitle")))
+                seen.label = l->text();
+            if (afterPick) {
+                // The next window opens once the selection closes.
+                // The selection dialog is watched through a guard: the
+                // next window is often made at the very address the
+                // closed one had (both live on the stack in turn), so
+                // comparing raw pointers would never see it open.
+                const QPointer<QWidget> selection(modal);
+                watchModal(
+                    &watch, afterPick,
+                    [selection](QWidget* now) { return now != selection.data(); }, 20, 200);
+            }
+            if (name.isEmpty() || !selectRow(modal, name)) {
+                QTest::mouseClick(button(modal, "BtnCancel"), Qt::LeftButton);
+                return;
+            }
+            seen.done = true;
+            QTest::mouseClick(button(modal, "BtnOk"), Qt::LeftButton);
+        });
     return seen;
 }
 
@@ -230,7 +236,8 @@ inline bool makeReport(TFrmCReport& w, const QStringList& names = {},
                                  if (!modal)
                                      return;
                                  seen = modal->windowTitle() == QStringLiteral("Save Report File");
-                                 auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"));
+                                 auto* edit =
+                                     modal->findChild<QLineEdit*>(QStringLiteral("EdFileName"));
                                  auto* desc =
                                      modal->findChild<QLineEdit*>(QStringLiteral("EdDescription"));
                                  if (desc && !description.isEmpty())

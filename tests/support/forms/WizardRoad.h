@@ -4,9 +4,9 @@
 #include "FieldBuilders.h"
 #include "WizardFixture.h"
 
+#include "core/catalogue/EventFields.h"
 #include "engine/ParadoxReader.h"
 #include "engine/ParadoxWriter.h"
-#include "core/catalogue/EventFields.h"
 #include "forms/controls/Picklist.h"
 
 #include <QLineEdit>
@@ -20,8 +20,14 @@
 // tests of the field, layout and working-table pages.
 namespace WizardRoad {
 
-inline void next(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton); }
-inline void prior(TFrmCReport& w) { QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton); }
+inline void next(TFrmCReport& w)
+{
+    QTest::mouseClick(control<QPushButton>(w, "BtnNext"), Qt::LeftButton);
+}
+inline void prior(TFrmCReport& w)
+{
+    QTest::mouseClick(control<QPushButton>(w, "BtnPrior"), Qt::LeftButton);
+}
 
 // Create, contact-ordered, from Page1 to Page6 with real clicks. `kind` is
 // the objectName of the Page3 choice; `detailLevel` picks the Page4_5 answer;
@@ -30,24 +36,30 @@ inline void toFieldSelection(TFrmCReport& w, const QString& kind = QStringLitera
                              bool detailLevel = true,
                              const QString& paper = QStringLiteral("RBAmPor"))
 {
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page1"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page1"));
     WizardFixture::clickRadio(control<QRadioButton>(w, "RBCreate"));
     next(w); // Page2
     WizardFixture::clickRadio(control<QRadioButton>(w, "RbContactOrdered"));
     next(w); // Page3
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page3"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page3"));
     WizardFixture::clickRadio(w.findChild<QRadioButton*>(kind));
     next(w); // Page4
     if (control<QLineEdit>(w, "EdDescription")->text().isEmpty())
         QTest::keyClicks(control<QLineEdit>(w, "EdDescription"), QStringLiteral("Test report"));
     next(w); // Page5
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page5"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page5"));
     WizardFixture::clickRadio(w.findChild<QRadioButton*>(paper));
     next(w); // Page4_5
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page4_5"));
-    WizardFixture::clickRadio(detailLevel ? control<QRadioButton>(w, "rbCustYes") : control<QRadioButton>(w, "rbCustNo"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page4_5"));
+    WizardFixture::clickRadio(detailLevel ? control<QRadioButton>(w, "rbCustYes")
+                                          : control<QRadioButton>(w, "rbCustNo"));
     next(w); // Page6
-    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(), control<QWidget>(w, "Page6"));
+    QCOMPARE(control<QStackedWidget>(w, "Notebook1")->currentWidget(),
+             control<QWidget>(w, "Page6"));
 }
 
 inline QStringList entries(const QListWidget* list)
