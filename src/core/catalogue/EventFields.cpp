@@ -226,3 +226,9 @@ QString eventMemoCaption(const QString& kind)
 {
     return FieldToCaption(kind, QStringLiteral("Memo"));
 }
+
+QString eventKeywordOf(InfoKind infoKind)
+{
+    const EventKindInfo* kind = eventKindFor(infoKind);
+    return kind ? kind->keyword : QString();
+}

@@ -40,6 +40,9 @@ const EventKindInfo* eventKindInfo(const QString& kind);
 // The kind that an information choice selects, or nullptr for
 // InfoKind::Contact, which selects none.
 const EventKindInfo* eventKindFor(InfoKind infoKind);
+// The keyword of the event kind an information choice selects ("CALL", ...);
+// empty for InfoKind::Contact.
+QString eventKeywordOf(InfoKind infoKind);
 // The kind with this one-letter code, or nullptr.
 const EventKindInfo* eventKindForCode(QChar code);
 // True for the eight keywords only.

@@ -27,32 +27,6 @@ QString fileInFolder(const QString& folder, const QString& name)
     return plain;
 }
 
-// The event kind keyword of an information kind; empty for contacts only.
-QString kindKeyword(InfoKind kind)
-{
-    switch (kind) {
-    case InfoKind::Contact:
-        return QString();
-    case InfoKind::Event:
-        return QStringLiteral("GENERIC");
-    case InfoKind::Note:
-        return QStringLiteral("NOTE");
-    case InfoKind::Call:
-        return QStringLiteral("CALL");
-    case InfoKind::Letter:
-        return QStringLiteral("LETTER");
-    case InfoKind::Meeting:
-        return QStringLiteral("MEETING");
-    case InfoKind::ToDo:
-        return QStringLiteral("TO-DO");
-    case InfoKind::Sale:
-        return QStringLiteral("SALE");
-    case InfoKind::Quote:
-        return QStringLiteral("QUOTE");
-    }
-    return QString();
-}
-
 struct Combination
 {
     const char* name;
@@ -176,7 +150,7 @@ ReportPlan ReportPlan::make(const QString& dataFolder, const ReportFileContent& 
         plan.error = e.message();
         return plan;
     }
-    const QString kind = kindKeyword(report.kind);
+    const QString kind = eventKeywordOf(report.kind);
     bool hasEventFields = false;
     for (const ReportFileField& f : report.fields)
         hasEventFields = hasEventFields || f.dbType.value_or(0) == 1;

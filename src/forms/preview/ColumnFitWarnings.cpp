@@ -18,31 +18,6 @@
 
 namespace {
 
-QString keywordOf(InfoKind kind)
-{
-    switch (kind) {
-    case InfoKind::Contact:
-        return QString();
-    case InfoKind::Event:
-        return QStringLiteral("GENERIC");
-    case InfoKind::Note:
-        return QStringLiteral("NOTE");
-    case InfoKind::Call:
-        return QStringLiteral("CALL");
-    case InfoKind::Letter:
-        return QStringLiteral("LETTER");
-    case InfoKind::Meeting:
-        return QStringLiteral("MEETING");
-    case InfoKind::ToDo:
-        return QStringLiteral("TO-DO");
-    case InfoKind::Sale:
-        return QStringLiteral("SALE");
-    case InfoKind::Quote:
-        return QStringLiteral("QUOTE");
-    }
-    return QString();
-}
-
 QString cellText(const QTableWidget* grid, int row, int column)
 {
     const QTableWidgetItem* item = grid->item(row, column);
@@ -242,7 +217,7 @@ void ColumnFitWarnings::colour()
         return;
     m_colouring = true;
     m_warnings.clear();
-    const QString kind = keywordOf(m_plan.report.kind);
+    const QString kind = eventKeywordOf(m_plan.report.kind);
     QStringList lines;
     // A cell is being typed in when the focus is in an editor on the grid.
     const QWidget* focus = QApplication::focusWidget();
