@@ -602,6 +602,18 @@ int ParadoxReader::readBlock(int block, QByteArray* data)
 void ParadoxReader::forEachRecord(
     const std::function<bool(const char* record, int block, int slot)>& callback)
 {
+    forEachBlock([&](const QByteArray& data, int block, int count) {
+        const char* b = data.constData();
+        for (int r = 0; r < count; ++r)
+            if (!callback(b + BlockHeaderSize + r * d->recordSize, block, r))
+                return false;
+        return true;
+    });
+}
+
+void ParadoxReader::forEachBlock(
+    const std::function<bool(const QByteArray& data, int block, int count)>& callback)
+{
     d->refuseWithoutPassword();
     if (d->firstBlock == 0)
         return;
@@ -624,10 +636,8 @@ void ParadoxReader::forEachRecord(
         // a protected block that unscrambles to nonsense.
         if (le16(b + 2) != previous)
             d->damaged(QStringLiteral("the chain of data blocks is broken at block %1").arg(block));
-        for (int r = 0; r < count; ++r) {
-            if (!callback(b + BlockHeaderSize + r * d->recordSize, block, r))
-                return;
-        }
+        if (!callback(data, block, count))
+            return;
         previous = block;
         block = next;
     }

@@ -71,6 +71,11 @@ public:
     // forEachRow().
     void
     forEachRecord(const std::function<bool(const char* record, int block, int slot)>& callback);
+    // The same a block at a time: each block's bytes as readBlock() gives
+    // them (a new array per block, so a callback may keep it), its number
+    // and its record count.
+    void
+    forEachBlock(const std::function<bool(const QByteArray& data, int block, int count)>& callback);
     // The records of one data block, unscrambled, into *data (block header
     // included, so record `slot` starts at 6 + slot * recordSize()). Returns
     // the number of records in it. Throws DatabaseError on damage.

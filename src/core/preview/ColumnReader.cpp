@@ -31,6 +31,14 @@ char* putDigits(char* out, int n, int width)
     return out;
 }
 
+// Day numbers of the dates with four-digit years, 01/01/0001 to 12/31/9999:
+// each prints in 10 characters.
+// (Day 1 is 01/01/0001; worked out here, not from the engine's own
+// constant, which another file's static initialisation may not have set yet.)
+constexpr qint64 firstFourDigitDay = 1;
+const qint64 lastFourDigitDay =
+    QDate(9999, 12, 31).toJulianDay() - QDate(1, 1, 1).toJulianDay() + 1;
+
 char* putDate(char* out, qint64 dayNumber)
 {
     const QDate d = dateFromDayNumber(dayNumber);
@@ -42,7 +50,36 @@ char* putDate(char* out, qint64 dayNumber)
     *out++ = '/';
     out = putDigits(out, day, 2);
     *out++ = '/';
+    if (y < 1) // a damaged or far-off value: the year as it is, with its sign
+        return std::to_chars(out, out + 12, y).ptr;
     return putDigits(out, y, 4);
+}
+
+// A memo's lines joined by one blank each, the ends trimmed, written to
+// `out` (when not null); returns the length. Stops at a zero byte.
+int joinLines(const char* in, const char* end, char* out)
+{
+    int length = 0;
+    bool blank = false;
+    for (; in < end; ++in) {
+        const char c = *in;
+        if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
+            blank = length > 0;
+            continue;
+        }
+        if (c == '\0')
+            break;
+        if (blank) {
+            if (out)
+                out[length] = ' ';
+            ++length;
+        }
+        blank = false;
+        if (out)
+            out[length] = c;
+        ++length;
+    }
+    return length;
 }
 
 char* putTime(char* out, qint64 ms, bool withSeconds)
@@ -136,6 +173,21 @@ void ColumnReader::forEach(
     });
 }
 
+void ColumnReader::forEachBlock(
+    const std::function<bool(const QByteArray& block, int number, int count)>& callback)
+{
+    m_reader->forEachBlock(callback);
+}
+
+const char* ColumnReader::inBlock(const QByteArray& block, int slot) const
+{
+    return block.constData() + BlockHeaderSize + slot * m_reader->recordSize();
+}
+
+bool ColumnReader::encrypted() const { return m_reader->encrypted(); }
+
+int ColumnReader::recordSize() const { return m_reader->recordSize(); }
+
 const char* ColumnReader::record(RecordLocator where)
 {
     if (where == NoRecord)
@@ -172,26 +224,8 @@ FieldValue ColumnReader::value(const char* record, int column, QByteArray& buffe
         const std::optional<QByteArray> memo = m_reader->blobValue(column, record, 0);
         if (!memo || memo->isEmpty())
             return v;
-        // Lines joined by one blank each, the ends trimmed.
         m_memo.resize(memo->size());
-        char* out = m_memo.data();
-        const char* in = memo->constData();
-        const char* end = in + memo->size();
-        bool blank = false;
-        for (; in < end; ++in) {
-            const char c = *in;
-            if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
-                blank = out != m_memo.data();
-                continue;
-            }
-            if (c == '\0')
-                break;
-            if (blank)
-                *out++ = ' ';
-            blank = false;
-            *out++ = c;
-        }
-        v.length = int(out - m_memo.data());
+        v.length = joinLines(memo->constData(), memo->constData() + memo->size(), m_memo.data());
         if (v.length == 0)
             return v;
         v.empty = false;
@@ -318,7 +352,8 @@ int digitCount(quint64 v)
 }
 } // namespace
 
-int ColumnReader::measure(const char* record, int column, double* number, QByteArray& buffer)
+inline int ColumnReader::measureColumn(const char* record, int column, double* number,
+                                       QByteArray& buffer)
 {
     const Column& f = m_columns[size_t(column)];
     const char* p = record + f.offset;
@@ -341,11 +376,32 @@ int ColumnReader::measure(const char* record, int column, double* number, QByteA
         *number = double(v);
         return digitCount(quint64(v < 0 ? -v : v)) + (v < 0 ? 1 : 0);
     }
-    case FieldType::Date:
+    case FieldType::Money: {
+        if (allZero(p, 8))
+            return 0;
+        const double v = decodeDouble(p);
+        const double a = std::fabs(v);
+        // Two decimals: the whole part's digits, the point and the cents,
+        // unless rounding to cents could carry into the whole part (then the
+        // text itself is made).
+        if (a < 1e15) {
+            const double whole = std::floor(a);
+            if (a - whole < 0.99) {
+                *number = v;
+                return digitCount(quint64(whole)) + 3 + (std::signbit(v) ? 1 : 0);
+            }
+        }
+        break;
+    }
+    case FieldType::Date: {
         if (allZero(p, 4))
             return 0;
-        *number = double(decodeInt(p, 4));
+        const qint64 day = decodeInt(p, 4);
+        if (day < firstFourDigitDay || day > lastFourDigitDay)
+            break;
+        *number = double(day);
         return 10;
+    }
     case FieldType::Time: {
         if (allZero(p, 4))
             return 0;
@@ -355,16 +411,50 @@ int ColumnReader::measure(const char* record, int column, double* number, QByteA
         *number = double(ms);
         return (ms / 1000) % 60 != 0 ? 8 : 5;
     }
+    case FieldType::Timestamp: {
+        if (allZero(p, 8))
+            return 0;
+        const double ms = decodeDouble(p);
+        // A date of four-digit year, a blank and HH:MM.
+        const double day = std::floor(ms / 86400000.0);
+        if (!(day >= double(firstFourDigitDay) && day <= double(lastFourDigitDay)))
+            break;
+        *number = ms;
+        return 16;
+    }
     case FieldType::Logical:
         if (p[0] == 0)
             return 0;
         *number = (quint8(p[0]) & 0x7F) != 0 ? 1 : 0;
         return *number != 0 ? 3 : 2;
-    default: {
-        const FieldValue v = value(record, column, buffer);
-        *number = v.number;
-        return characters(v);
+    case FieldType::Memo:
+    case FieldType::FmtMemo: {
+        if (!m_singleByte)
+            break;
+        // The joined length, without making the joined text.
+        const std::optional<QByteArray> memo = m_reader->blobValue(column, record, 0);
+        *number = 0;
+        return memo ? joinLines(memo->constData(), memo->constData() + memo->size(), nullptr) : 0;
     }
+    default:
+        break;
+    }
+    const FieldValue v = value(record, column, buffer);
+    *number = v.number;
+    return characters(v);
+}
+
+int ColumnReader::measure(const char* record, int column, double* number, QByteArray& buffer)
+{
+    return measureColumn(record, column, number, buffer);
+}
+
+void ColumnReader::measure(const char* record, const int* columns, int count, int* lengths,
+                           double* numbers, QByteArray& buffer)
+{
+    for (int k = 0; k < count; ++k) {
+        numbers[k] = 0;
+        lengths[k] = measureColumn(record, columns[k], &numbers[k], buffer);
     }
 }
 

@@ -78,6 +78,15 @@ public:
     // Streams every record in data-block-chain order (the key order of a
     // keyed table); the callback returns false to stop.
     void forEach(const std::function<bool(const char* record, RecordLocator where)>& callback);
+    // The same a data block at a time, for a scan that hands blocks on to
+    // another thread: each block's bytes (a new array per block, which the
+    // callback may keep), its number and record count. inBlock() gives the
+    // records of such a block.
+    void forEachBlock(
+        const std::function<bool(const QByteArray& block, int number, int count)>& callback);
+    const char* inBlock(const QByteArray& block, int slot) const;
+    bool encrypted() const;
+    int recordSize() const;
     // The record at a locator; the last block read is kept, so neighbours
     // cost nothing more. nullptr when the locator names no record.
     const char* record(RecordLocator where);
@@ -92,6 +101,10 @@ public:
     // logicals, whole numbers). Memo and other text values are made in
     // `buffer` as by value().
     int measure(const char* record, int column, double* number, QByteArray& buffer);
+    // The same for `count` columns of one record at once: lengths[k] and
+    // numbers[k] (0 when the type has none) for columns[k].
+    void measure(const char* record, const int* columns, int count, int* lengths, double* numbers,
+                 QByteArray& buffer);
     // A text's length in characters (code-page text and ASCII alike).
     int characters(const FieldValue& v) const;
     QString text(const FieldValue& v) const;
@@ -99,6 +112,8 @@ public:
     qint64 bytesRead() const;
 
 private:
+    int measureColumn(const char* record, int column, double* number, QByteArray& buffer);
+
     struct Column
     {
         FieldType type;

@@ -12,6 +12,10 @@
 #include <cmath>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -332,25 +336,68 @@ QByteArray linkKey(ColumnReader& reader, const char* record, int column)
 class Accumulator
 {
 public:
-    Accumulator(const ReportPlan& plan, ScanResult& result) : m_plan(plan), m_result(result)
+    // Sizes the result's lists, which the accumulators fill in deliver().
+    static void prepare(const ReportPlan& plan, ScanResult& result)
     {
         result.fit.resize(plan.fields.size());
-        for (FieldFit& fit : result.fit)
-            fit.lengths.resize(FieldFit::maxCounted + 1);
         result.summary.resize(plan.fields.size());
-        // Plain pointers for the per-value work: the lists are not resized
-        // while the rows are read.
-        m_fit = result.fit.data();
-        m_summary = result.summary.data();
-        for (FieldFit& fit : result.fit)
-            m_lengths.push_back(fit.lengths.data());
     }
 
-    void finish()
+    // Counts the fields marked in `mine` only, so that two accumulators
+    // (one on a thread of its own) can share the fields of one scan. Each
+    // counts into lists of its own, so that two threads never write to
+    // neighbouring counters.
+    Accumulator(const ReportPlan& plan, ScanResult& result, const std::vector<bool>& mine)
+        : m_plan(plan), m_result(result), m_mine(mine), m_fit(size_t(plan.fields.size())),
+          m_summary(size_t(plan.fields.size()))
     {
-        for (int i = 0; i < m_plan.fields.size(); ++i)
-            if (m_plan.fields[i].placed)
-                m_result.fit[i].tooLong = m_result.fit[i].beyond(m_plan.fields[i].width);
+        for (size_t i = 0; i < m_fit.size(); ++i) {
+            if (mine[i])
+                m_fit[i].lengths.resize(FieldFit::maxCounted + 1);
+            // A plain pointer for the per-value work: the list is not
+            // resized while the rows are read.
+            m_lengths.push_back(m_fit[i].lengths.data());
+        }
+        // The fields by where their values come from: a column of the
+        // contact or the event table is measured with its neighbours in one
+        // call, a combination is put together.
+        for (int i = 0; i < plan.fields.size(); ++i) {
+            const PreviewField& f = plan.fields[i];
+            if (!mine[size_t(i)])
+                continue;
+            switch (f.source) {
+            case PreviewField::Source::Contact:
+                m_contactColumns.add(i, f.column);
+                break;
+            case PreviewField::Source::Event:
+                m_eventColumns.add(i, f.column);
+                break;
+            case PreviewField::Source::Combination:
+                m_combinations.push_back(i);
+                break;
+            case PreviewField::Source::Missing:
+                break;
+            }
+        }
+    }
+
+    // Moves the counts of this accumulator's fields into the result; once
+    // its rows are all counted, on the thread that owns the result.
+    void deliver()
+    {
+        for (size_t i = 0; i < m_fit.size(); ++i) {
+            if (!m_mine[i])
+                continue;
+            m_result.fit[qsizetype(i)] = std::move(m_fit[i]);
+            m_result.summary[qsizetype(i)] = m_summary[i];
+        }
+    }
+
+    static void finish(const ReportPlan& plan, ScanResult& result)
+    {
+        for (int i = 0; i < plan.fields.size(); ++i)
+            if (plan.fields[i].placed)
+                result.fit[i].tooLong = result.fit[i].beyond(plan.fields[i].width);
     }
 
     // Adds the fields of one source (contact or event fields) of a record,
@@ -358,61 +405,259 @@ public:
     void add(ColumnReader* contacts, const char* contact, ColumnReader* events, const char* event,
              bool eventFields, qint64 weight)
     {
-        for (int i = 0; i < m_plan.fields.size(); ++i) {
-            const PreviewField& f = m_plan.fields[i];
-            if ((f.source == PreviewField::Source::Event) != eventFields)
-                continue;
-            // The length alone where the type gives it; the text only for a
-            // new longest value.
-            int n = 0;
-            double number = 0;
-            if (f.source == PreviewField::Source::Contact ||
-                f.source == PreviewField::Source::Event) {
-                ColumnReader* reader =
-                    f.source == PreviewField::Source::Contact ? contacts : events;
-                const char* record = f.source == PreviewField::Source::Contact ? contact : event;
-                if (!reader || !record)
-                    continue;
-                n = reader->measure(record, f.column, &number, m_buffer);
-            } else {
-                ColumnReader* textReader = nullptr;
-                const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
-                                                           m_buffer, m_partBuffer, &textReader);
-                n = v.empty ? 0 : textReader->characters(v);
-                number = v.number;
-            }
-            if (n == 0)
-                continue;
-            FieldFit& fit = m_fit[size_t(i)];
-            fit.values += weight;
-            m_lengths[size_t(i)][qMin(n, FieldFit::maxCounted)] += weight;
-            if (n > fit.longest) {
-                ColumnReader* textReader = nullptr;
-                const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
-                                                           m_buffer, m_partBuffer, &textReader);
-                fit.longest = n;
-                fit.example = textReader ? textReader->text(v) : QString();
-            }
-            FieldSummary& s = m_summary[size_t(i)];
-            s.count += weight;
-            if (f.allowed.total || f.allowed.min) {
-                s.sum += number * double(weight);
-                if (!s.min || number < *s.min)
-                    s.min = number;
-                if (!s.max || number > *s.max)
-                    s.max = number;
-            }
+        // The length alone where the type gives it; the text only for a new
+        // longest value.
+        Columns& direct = eventFields ? m_eventColumns : m_contactColumns;
+        ColumnReader* reader = eventFields ? events : contacts;
+        const char* record = eventFields ? event : contact;
+        if (reader && record && !direct.fields.empty()) {
+            reader->measure(record, direct.columns.data(), int(direct.columns.size()),
+                            direct.lengths.data(), direct.numbers.data(), m_buffer);
+            for (size_t k = 0; k < direct.fields.size(); ++k)
+                if (direct.lengths[k] > 0)
+                    count(direct.fields[k], direct.lengths[k], direct.numbers[k], contacts, contact,
+                          events, event, weight);
+        }
+        if (eventFields)
+            return;
+        for (int i : m_combinations) {
+            ColumnReader* textReader = nullptr;
+            const FieldValue v = RowSource::fieldValue(m_plan.fields[i], contacts, contact, events,
+                                                       event, m_buffer, m_partBuffer, &textReader);
+            const int n = v.empty ? 0 : textReader->characters(v);
+            if (n > 0)
+                count(i, n, v.number, contacts, contact, events, event, weight);
         }
     }
 
 private:
+    // The direct columns of one table: the fields they are, their columns,
+    // and room for one record's lengths and numbers.
+    struct Columns
+    {
+        std::vector<int> fields;
+        std::vector<int> columns;
+        std::vector<int> lengths;
+        std::vector<double> numbers;
+        void add(int field, int column)
+        {
+            fields.push_back(field);
+            columns.push_back(column);
+            lengths.push_back(0);
+            numbers.push_back(0);
+        }
+    };
+
+    // Counts a value of `n` characters (and its number) of field i.
+    void count(int i, int n, double number, ColumnReader* contacts, const char* contact,
+               ColumnReader* events, const char* event, qint64 weight)
+    {
+        FieldFit& fit = m_fit[size_t(i)];
+        fit.values += weight;
+        m_lengths[size_t(i)][qMin(n, FieldFit::maxCounted)] += weight;
+        const PreviewField& f = m_plan.fields[i];
+        if (n > fit.longest) {
+            ColumnReader* textReader = nullptr;
+            const FieldValue v = RowSource::fieldValue(f, contacts, contact, events, event,
+                                                       m_buffer, m_partBuffer, &textReader);
+            fit.longest = n;
+            fit.example = textReader ? textReader->text(v) : QString();
+        }
+        FieldSummary& s = m_summary[size_t(i)];
+        s.count += weight;
+        if (f.allowed.total || f.allowed.min) {
+            s.sum += number * double(weight);
+            if (!s.min || number < *s.min)
+                s.min = number;
+            if (!s.max || number > *s.max)
+                s.max = number;
+        }
+    }
+
     const ReportPlan& m_plan;
     ScanResult& m_result;
-    FieldFit* m_fit = nullptr;
-    FieldSummary* m_summary = nullptr;
+    std::vector<bool> m_mine;
+    std::vector<FieldFit> m_fit;
+    std::vector<FieldSummary> m_summary;
     std::vector<qint64*> m_lengths;
+    Columns m_contactColumns;
+    Columns m_eventColumns;
+    std::vector<int> m_combinations;
     QByteArray m_buffer;
     QByteArray m_partBuffer;
+};
+
+// What measuring a field costs per record, roughly, in units of an alpha
+// field's length; and what reading and unscrambling a record costs.
+int fieldCost(const PreviewField& f, const ColumnReader& contacts)
+{
+    if (f.source == PreviewField::Source::Combination)
+        return 2 + 2 * int(f.parts.size());
+    switch (contacts.type(f.column)) {
+    case FieldType::Alpha:
+        return 1;
+    case FieldType::Memo:
+    case FieldType::FmtMemo:
+        return 55;
+    default:
+        return 2;
+    }
+}
+
+// Which fields the side thread measures: contact fields and combinations,
+// shared out so that both threads carry about the same load, the reading
+// thread's own reading counted in. Event fields stay with the reading
+// thread, which reads the events.
+std::vector<bool> sideFields(const ReportPlan& plan, const ColumnReader& contacts)
+{
+    std::vector<std::pair<int, int>> costs; // (cost, field)
+    for (int i = 0; i < plan.fields.size(); ++i) {
+        const PreviewField& f = plan.fields[i];
+        if (f.source == PreviewField::Source::Contact ||
+            f.source == PreviewField::Source::Combination)
+            costs.emplace_back(fieldCost(f, contacts), i);
+    }
+    std::stable_sort(costs.begin(), costs.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    int reading = contacts.recordSize() / (contacts.encrypted() ? 16 : 48);
+    int side = 0;
+    std::vector<bool> result(size_t(plan.fields.size()), false);
+    for (const auto& [cost, field] : costs) {
+        if (side <= reading) {
+            result[size_t(field)] = true;
+            side += cost;
+        } else {
+            reading += cost;
+        }
+    }
+    return result;
+}
+
+// A second thread that measures some of the contact fields while the scan's
+// own thread reads and unscrambles the blocks and measures the rest. Each
+// field is measured by one thread alone, in record order, so the result is
+// what one thread would find. The blocks are handed on as they were read
+// (shared, not copied); the side thread has a reader of its own for the
+// memo file and the code page.
+class SideScan
+{
+public:
+    SideScan(const ReportPlan& plan, ScanResult& result, const std::vector<bool>& fields,
+             int recordSize)
+        : m_plan(plan), m_acc(plan, result, fields), m_recordSize(recordSize)
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+    ~SideScan()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_ready.notify_all();
+        m_room.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    SideScan(const SideScan&) = delete;
+    SideScan& operator=(const SideScan&) = delete;
+
+    // A block of contacts: each record counted weights[slot] times (0: not
+    // at all), or once each when weights is empty. False once the side
+    // thread has failed.
+    bool add(const QByteArray& block, int count, std::vector<qint64> weights = {})
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return m_queue.size() < MaxQueued || m_stop || m_failed; });
+        if (m_failed || m_stop)
+            return !m_failed;
+        m_queue.push_back({block, count, std::move(weights)});
+        lock.unlock();
+        m_ready.notify_one();
+        return true;
+    }
+
+    // Waits until every block handed on is measured; throws the
+    // DatabaseError the side thread met.
+    void finish()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_ready.notify_all();
+        m_thread.join();
+        if (m_failed)
+            throw DatabaseError(m_error);
+        m_acc.deliver();
+    }
+
+private:
+    struct Batch
+    {
+        QByteArray block;
+        int count = 0;
+        std::vector<qint64> weights;
+    };
+    static constexpr size_t MaxQueued = 64;
+
+    void run()
+    {
+        try {
+            ColumnReader contacts(m_plan.contactPath, m_plan.passwords);
+            // The file was opened twice; a table changed in between has
+            // records of another shape.
+            if (contacts.recordSize() != m_recordSize)
+                throw DatabaseError(
+                    QStringLiteral("%1 changed while it was read.")
+                        .arg(QDir::toNativeSeparators(QFileInfo(m_plan.contactPath).fileName())));
+            for (;;) {
+                Batch batch;
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_ready.wait(lock, [this] { return !m_queue.empty() || m_closed || m_stop; });
+                    if (m_stop || m_queue.empty())
+                        return;
+                    batch = std::move(m_queue.front());
+                    m_queue.pop_front();
+                }
+                m_room.notify_one();
+                for (int r = 0; r < batch.count; ++r) {
+                    const qint64 weight = batch.weights.empty() ? 1 : batch.weights[size_t(r)];
+                    if (weight > 0)
+                        m_acc.add(&contacts, contacts.inBlock(batch.block, r), nullptr, nullptr,
+                                  false, weight);
+                }
+            }
+        } catch (const DatabaseError& e) {
+            fail(e.message());
+        } catch (const std::exception& e) {
+            fail(QString::fromLocal8Bit(e.what()));
+        }
+    }
+
+    void fail(const QString& message)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_failed = true;
+            m_error = message;
+        }
+        m_room.notify_all();
+    }
+
+    const ReportPlan& m_plan;
+    Accumulator m_acc;
+    const int m_recordSize;
+    std::mutex m_mutex;
+    std::condition_variable m_ready; // a block is queued, or the scan is over
+    std::condition_variable m_room;  // the queue has room, or the side thread failed
+    std::deque<Batch> m_queue;
+    bool m_closed = false;
+    bool m_stop = false;
+    bool m_failed = false;
+    QString m_error;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -426,7 +671,7 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
         return result;
     }
     auto records = std::make_shared<std::vector<RecordRef>>();
-    Accumulator acc(plan, result);
+    Accumulator::prepare(plan, result);
     bool stopped = false;
     qint64 seen = 0;
     // Called once per record read; false stops the reading.
@@ -455,13 +700,30 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
             }
         }
 
+        // The contact fields are shared with a side thread (see SideScan).
+        const std::vector<bool> sideMask = sideFields(plan, contacts);
+        std::vector<bool> mainMask(sideMask.size());
+        for (size_t i = 0; i < sideMask.size(); ++i)
+            mainMask[i] = !sideMask[i];
+        Accumulator acc(plan, result, mainMask);
+        std::optional<SideScan> side;
+        if (std::find(sideMask.begin(), sideMask.end(), true) != sideMask.end())
+            side.emplace(plan, result, sideMask, contacts.recordSize());
+
         if (!plan.usesEvents) {
             records->reserve(size_t(qMax<qint64>(0, contacts.recordCountHint())));
             qint64 n = 0;
-            contacts.forEach([&](const char* rec, RecordLocator where) {
-                records->push_back({where, NoRecord});
-                acc.add(&contacts, rec, events.get(), nullptr, false, 1);
-                return tick(double(++n) / contactTotal);
+            contacts.forEachBlock([&](const QByteArray& block, int number, int count) {
+                if (side && !side->add(block, count))
+                    return false; // its error is thrown below
+                for (int r = 0; r < count; ++r) {
+                    const char* rec = contacts.inBlock(block, r);
+                    records->push_back({packLocator(number, r), NoRecord});
+                    acc.add(&contacts, rec, events.get(), nullptr, false, 1);
+                    if (!tick(double(++n) / contactTotal))
+                        return false;
+                }
+                return true;
             });
         } else {
             // The events of the report's kind, with their link and time.
@@ -504,29 +766,35 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
                     if (!list[size_t(i)].key.isEmpty())
                         byKey[list[size_t(i)].key] << i;
                 qint64 c = 0;
-                contacts.forEach([&](const char* rec, RecordLocator where) {
-                    const auto it = byKey.find(linkKey(contacts, rec, plan.linkContactColumn));
-                    qint64 count = 0;
-                    if (it != byKey.end()) {
-                        count = it->size();
-                        for (int i : *it) {
-                            list[size_t(i)].contact = where;
-                            if (plan.contactOrdered) {
-                                records->push_back({where, list[size_t(i)].where});
-                                printed[size_t(i)] = true;
+                contacts.forEachBlock([&](const QByteArray& block, int number, int blockCount) {
+                    // How often each contact of the block is printed.
+                    std::vector<qint64> weights(size_t(blockCount), 0);
+                    for (int r = 0; r < blockCount; ++r) {
+                        const char* rec = contacts.inBlock(block, r);
+                        const RecordLocator where = packLocator(number, r);
+                        const auto it = byKey.find(linkKey(contacts, rec, plan.linkContactColumn));
+                        qint64 count = 0;
+                        if (it != byKey.end()) {
+                            count = it->size();
+                            for (int i : *it) {
+                                list[size_t(i)].contact = where;
+                                if (plan.contactOrdered) {
+                                    records->push_back({where, list[size_t(i)].where});
+                                    printed[size_t(i)] = true;
+                                }
                             }
+                            byKey.erase(it); // a second contact of the same key gets no events
                         }
-                        byKey.erase(it); // a second contact of the same key gets no events
-                    }
-                    if (plan.contactOrdered) {
-                        if (count == 0)
+                        if (plan.contactOrdered && count == 0)
                             records->push_back({where, NoRecord});
-                        acc.add(&contacts, rec, events.get(), nullptr, false,
-                                qMax<qint64>(1, count));
-                    } else if (count > 0) {
-                        acc.add(&contacts, rec, events.get(), nullptr, false, count);
+                        const qint64 weight = plan.contactOrdered ? qMax<qint64>(1, count) : count;
+                        weights[size_t(r)] = weight;
+                        if (weight > 0)
+                            acc.add(&contacts, rec, events.get(), nullptr, false, weight);
+                        if (!tick(eventShare + (1 - eventShare) * double(++c) / contactTotal))
+                            return false;
                     }
-                    return tick(eventShare + (1 - eventShare) * double(++c) / contactTotal);
+                    return !side || side->add(block, blockCount, std::move(weights));
                 });
             }
             if (!stopped && !plan.contactOrdered) {
@@ -545,6 +813,9 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
                     acc.add(&contacts, nullptr, events.get(), events->record(where), true, 1);
             }
         }
+        if (side && !stopped)
+            side->finish();
+        acc.deliver();
     } catch (const DatabaseError& e) {
         result.error = e.message();
         return result;
@@ -553,7 +824,7 @@ ScanResult scanReport(const ReportPlan& plan, const std::function<bool(double)>&
         return result;
     if (progress)
         progress(1.0);
-    acc.finish();
+    Accumulator::finish(plan, result);
     result.records = std::move(records);
     result.finished = true;
     return result;

@@ -9,8 +9,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTime>
-#include <QtTest>
 
 namespace {
 
@@ -56,6 +56,15 @@ private:
              QStringLiteral("two\r\nlines  here")},
             {QVariant(), 0, -1, -0.004, 1e21, QDate(1999, 12, 31), QTime(0, 1, 30), QVariant(),
              false, QVariant()},
+            // Lengths found without the text where rounding or the year
+            // could change them: cents that carry, years of five digits.
+            {QStringLiteral("x"), 1, 1, 9.995, 1, QDate(12000, 1, 1), QVariant(),
+             QDateTime(QDate(10500, 6, 1), QTime(1, 2), Qt::UTC), true,
+             QStringLiteral("\t lead\r\n\r\n trail \r\n")},
+            {QStringLiteral("y"), 1, 1, -99.996, 1, QDate(9999, 12, 31), QVariant(),
+             QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC), true, QVariant()},
+            {QStringLiteral("z"), 1, 1, 0.999, 1, QDate(1, 1, 1), QVariant(), QVariant(), true,
+             QVariant()},
         };
         ParadoxWriter::writeTable(path, fields, 0, rows, 1252, QStringLiteral("pw"));
         ColumnReader reader(path, {QStringLiteral("other"), QStringLiteral("pw")});
@@ -85,7 +94,7 @@ private:
             numbers << n;
             return true;
         });
-        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.size(), 5);
         QVERIFY2(differ.isEmpty(), qPrintable(differ.join(' ')));
         QCOMPARE(texts[0],
                  QStringList({QString::fromUtf8("Zoë"), "-7", "123456", "1234.50", "0.25",
@@ -94,6 +103,12 @@ private:
         QCOMPARE(texts[1], QStringList({"", "0", "-1", "-0.00", "1e+21", "12/31/1999", "00:01:30",
                                         "", "No", ""}));
         QCOMPARE(measured[0], QList<int>({3, 2, 6, 7, 4, 10, 5, 16, 3, 14}));
+        QCOMPARE(texts[2][3], QStringLiteral("9.99")); // 9.995 is a little less in binary
+        QCOMPARE(texts[2][5], QStringLiteral("01/01/12000"));
+        QCOMPARE(texts[2][9], QStringLiteral("lead trail"));
+        QCOMPARE(texts[3][3], QStringLiteral("-100.00"));
+        QCOMPARE(texts[4][3], QStringLiteral("1.00"));
+        QCOMPARE(texts[4][5], QStringLiteral("01/01/0001"));
         QCOMPARE(numbers[0][1], -7.0);
         QCOMPARE(numbers[0][3], 1234.5);
         QCOMPARE(numbers[0][6], double(QTime(9, 5).msecsSinceStartOfDay()));

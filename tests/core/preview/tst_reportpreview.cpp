@@ -4,11 +4,14 @@
 #include "PreviewTables.h"
 
 #include "core/preview/PageModel.h"
+#include "engine/ParadoxWriter.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 
@@ -304,6 +307,81 @@ private slots:
         QVERIFY(extracted.contains("Filler 126"));
         QVERIFY(extracted.contains("Revenue total: 526.00"));
         QCOMPARE(extracted.count("Company"), 3);
+    }
+
+    // The scan shares the fields between two threads: over many blocks the
+    // counts are those of every row, a memo file that breaks off stops the
+    // scan with its error, and a cancel stops it unfinished.
+    void scanOverManyBlocks()
+    {
+        QTemporaryDir dir;
+        const QString table = dir.filePath(QStringLiteral("CONTACT.DB"));
+        FieldDef company, note, revenue;
+        company.name = QStringLiteral("Company");
+        company.type = FieldType::Alpha;
+        company.size = 30;
+        note.name = QStringLiteral("Note");
+        note.type = FieldType::Memo;
+        note.size = 11;
+        revenue.name = QStringLiteral("Revenue");
+        revenue.type = FieldType::Money;
+        QList<Row> rows;
+        const int count = 5000;
+        for (int i = 0; i < count; ++i)
+            rows << Row{QStringLiteral("Company %1").arg(i),
+                        QStringLiteral("a note long enough for the memo file, number %1").arg(i),
+                        double(i % 7)};
+        ParadoxWriter::writeTable(table, {company, note, revenue}, 0, rows, 1252,
+                                  PreviewTables::password());
+        ReportFileContent report;
+        report.printableWidth = 75;
+        for (const char* name : {"Company", "Note", "Revenue"}) {
+            ReportFileField f;
+            f.field = f.header = QString::fromLatin1(name);
+            f.line = 1;
+            const int left = 1 + 25 * int(report.fields.size());
+            f.lPosition = left;
+            f.rPosition = left + 10;
+            f.total = QByteArray(name) == "Revenue";
+            report.fields << f;
+        }
+        const ReportPlan plan = ReportPlan::make(dir.path(), report, PreviewTables::passwords());
+        QVERIFY2(plan.error.isEmpty(), qPrintable(plan.error));
+        ScanResult scan = scanReport(plan);
+        QVERIFY2(scan.finished, qPrintable(scan.error));
+        QCOMPARE(qint64(scan.records->size()), count);
+        for (const FieldFit& f : scan.fit)
+            QCOMPARE(f.values, count);
+        qint64 tooLong = 0;
+        double total = 0;
+        for (int i = 0; i < count; ++i) {
+            tooLong += QString::number(i).size() + 8 > plan.fields[0].width;
+            total += i % 7;
+        }
+        QVERIFY(tooLong > 0);
+        QCOMPARE(scan.fit[0].tooLong, tooLong);
+        QCOMPARE(scan.fit[1].longest, 49);
+        QCOMPARE(scan.fit[1].example, rows[1000][1].toString()); // the first of the longest
+        QCOMPARE(scan.fit[1].tooLong, count);
+        QCOMPARE(scan.summary[2].sum, total);
+
+        // Stopped by the progress callback, and by the cancel flag.
+        int asked = 0;
+        scan = scanReport(plan, [&](double) { return ++asked > 1; });
+        QCOMPARE(asked, 1);
+        QVERIFY(!scan.finished);
+        QVERIFY(scan.error.isEmpty());
+        const std::atomic<bool> cancel = true;
+        scan = scanReport(plan, {}, &cancel);
+        QVERIFY(!scan.finished);
+
+        QFile memos(dir.filePath(QStringLiteral("CONTACT.MB")));
+        QVERIFY(memos.open(QIODevice::ReadWrite));
+        QVERIFY(memos.resize(memos.size() / 2));
+        memos.close();
+        scan = scanReport(plan);
+        QVERIFY(!scan.finished);
+        QVERIFY2(scan.error.contains("CONTACT.MB"), qPrintable(scan.error));
     }
 
     void picture()
