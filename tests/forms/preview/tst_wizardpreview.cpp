@@ -15,7 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 using namespace Roads;
 
