@@ -5,6 +5,7 @@
 #include "core/app/Platform.h"
 #include "core/app/SharedRoutines.h"
 #include "core/store/ColumnCheck.h"
+#include "core/store/WorkingTable.h"
 #include "core/wizard/DatabaseAlias.h"
 #include "engine/DatabaseError.h"
 #include "engine/Table.h"
@@ -23,8 +24,6 @@
 #include <utility>
 
 namespace {
-const QString kTableName = QStringLiteral("CRDATA.DB");
-const QString kOrderIndex = QStringLiteral("iOrder");
 
 struct GridColumn
 {
@@ -142,7 +141,7 @@ TFrmColumn::~TFrmColumn()
 void TFrmColumn::openTable(const QString& alias)
 {
     m_table->setDatabaseName(alias);
-    m_table->setTableName(kTableName);
+    m_table->setTableName(WorkingTable::tableName);
     // Refusals name a column as the grid shows it ("Right Margin").
     for (const GridColumn& column : kColumns)
         m_table->setDisplayLabel(QString::fromLatin1(column.field),
@@ -152,15 +151,15 @@ void TFrmColumn::openTable(const QString& alias)
         m_table->setRequired(QString::fromLatin1(limit.field), true);
     }
     m_table->open();
-    m_table->setIndexName(kOrderIndex);
+    m_table->setIndexName(WorkingTable::printOrderIndex);
 
     m_original.clear();
     withControlsDisabled(*m_table, [this] {
         for (m_table->first(); !m_table->eof(); m_table->next()) {
-            m_original.insert(m_table->asString(QStringLiteral("Field")),
-                              {m_table->value(QStringLiteral("Line")),
-                               m_table->value(QStringLiteral("LPosition")),
-                               m_table->value(QStringLiteral("RPosition"))});
+            m_original.insert(m_table->asString(WorkingTable::Field),
+                              {m_table->value(WorkingTable::Line),
+                               m_table->value(WorkingTable::LPosition),
+                               m_table->value(WorkingTable::RPosition)});
         }
         m_table->first();
     });
@@ -244,7 +243,7 @@ void TFrmColumn::loadGrid()
 bool TFrmColumn::locate(const QString& field)
 {
     for (m_table->first(); !m_table->eof(); m_table->next()) {
-        if (m_table->asString(QStringLiteral("Field")) == field)
+        if (m_table->asString(WorkingTable::Field) == field)
             return true;
     }
     return false;
@@ -339,16 +338,16 @@ bool TFrmColumn::CheckColumnPositions(int maxMargin, Table& table)
     QList<ColumnRow> rows;
     withControlsDisabled(table, [&] {
         const QString current =
-            table.recNo() >= 0 ? table.asString(QStringLiteral("Field")) : QString();
-        table.setIndexName(kOrderIndex);
+            table.recNo() >= 0 ? table.asString(WorkingTable::Field) : QString();
+        table.setIndexName(WorkingTable::printOrderIndex);
         int position = -1;
         for (table.first(); !table.eof(); table.next()) {
-            const QString field = table.asString(QStringLiteral("Field"));
+            const QString field = table.asString(WorkingTable::Field);
             if (field == current)
                 position = int(rows.size());
-            rows << ColumnRow{field, optionalInt(table, QStringLiteral("Line")),
-                              optionalInt(table, QStringLiteral("LPosition")),
-                              optionalInt(table, QStringLiteral("RPosition"))};
+            rows << ColumnRow{field, optionalInt(table, WorkingTable::Line),
+                              optionalInt(table, WorkingTable::LPosition),
+                              optionalInt(table, WorkingTable::RPosition)};
         }
         table.moveTo(qMax(position, 0));
     });
@@ -452,14 +451,14 @@ void TFrmColumn::restoreOriginalPositions()
             if (!locate(it.key()))
                 continue;
             const QVariantList& values = it.value();
-            if (m_table->value(QStringLiteral("Line")) == values[0] &&
-                m_table->value(QStringLiteral("LPosition")) == values[1] &&
-                m_table->value(QStringLiteral("RPosition")) == values[2])
+            if (m_table->value(WorkingTable::Line) == values[0] &&
+                m_table->value(WorkingTable::LPosition) == values[1] &&
+                m_table->value(WorkingTable::RPosition) == values[2])
                 continue;
             m_table->edit();
-            m_table->setValue(QStringLiteral("Line"), values[0]);
-            m_table->setValue(QStringLiteral("LPosition"), values[1]);
-            m_table->setValue(QStringLiteral("RPosition"), values[2]);
+            m_table->setValue(WorkingTable::Line, values[0]);
+            m_table->setValue(WorkingTable::LPosition, values[1]);
+            m_table->setValue(WorkingTable::RPosition, values[2]);
             m_table->post();
         }
     });
