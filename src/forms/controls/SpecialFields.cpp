@@ -1,8 +1,8 @@
-#include "forms/controls/Crspecia.h"
+#include "forms/controls/SpecialFields.h"
 
 #include "forms/app/WidgetFit.h"
 #include "forms/controls/Picklist.h"
-#include "ui_Crspecia.h"
+#include "ui_SpecialFields.h"
 
 #include <QScreen>
 

@@ -13,9 +13,9 @@
 #include "core/catalogue/EventFields.h"
 #include "core/wizard/DatabaseAlias.h"
 #include "core/wizard/FieldRules.h"
-#include "forms/controls/Crspecia.h"
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
+#include "forms/controls/SpecialFields.h"
 #include "forms/wizard/ListEntries.h"
 
 #include <QLabel>
