@@ -2,6 +2,7 @@
 
 #include "core/catalogue/EventFields.h"
 #include "core/store/PreviewRenderer.h"
+#include "forms/preview/BackgroundScan.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -13,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -78,7 +78,7 @@ ColumnFitWarnings::ColumnFitWarnings(QTableWidget* grid, std::function<ReportFil
     if (QBoxLayout* holder = layoutHolding(grid->parentWidget()->layout(), grid, &index))
         holder->insertWidget(index + 1, m_row);
 
-    connect(m_cancelButton, &QPushButton::clicked, this, &ColumnFitWarnings::cancel);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
     connect(grid, &QTableWidget::itemChanged, this, [this] {
         if (!m_colouring)
             scheduleCheck();
@@ -88,18 +88,14 @@ ColumnFitWarnings::ColumnFitWarnings(QTableWidget* grid, std::function<ReportFil
     connect(grid->model(), &QAbstractItemModel::rowsInserted, this,
             &ColumnFitWarnings::scheduleCheck);
     grid->installEventFilter(this);
-    m_poll = new QTimer(this);
-    m_poll->setInterval(50);
-    connect(m_poll, &QTimer::timeout, this, &ColumnFitWarnings::poll);
+    m_scan = new BackgroundScan(m_bar, m_cancelButton, this);
+    connect(m_scan, &BackgroundScan::done, this, &ColumnFitWarnings::scanDone);
 }
 
 ColumnFitWarnings::~ColumnFitWarnings()
 {
-    m_cancel = true;
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
+    // The reading is stopped (and waited for) before the rest goes.
+    delete m_scan;
 }
 
 bool ColumnFitWarnings::eventFilter(QObject* watched, QEvent* event)
@@ -132,79 +128,31 @@ void ColumnFitWarnings::check()
 {
     if (!m_grid || !m_grid->isVisible())
         return;
-    if (fieldSignature() != m_signature && !m_thread)
+    if (fieldSignature() != m_signature && !m_scan->running())
         rescan();
     colour();
 }
 
 void ColumnFitWarnings::rescan()
 {
-    if (m_thread) {
-        m_cancel = true;
-        waitForScan();
-    }
     m_signature = fieldSignature();
     m_plan = ReportPlan::make(m_dataFolder(), m_report(), m_passwords);
-    m_done = false;
-    m_scan = ScanResult();
-    m_cancel = false;
-    m_progress = 0;
-    m_started = QDateTime::currentMSecsSinceEpoch();
-    const ReportPlan plan = m_plan;
-    m_thread = QThread::create([this, plan] {
-        ScanResult result = scanReport(
-            plan,
-            [this](double share) {
-                m_progress.store(int(share * 1000), std::memory_order_relaxed);
-                return !m_cancel.load(std::memory_order_relaxed);
-            },
-            &m_cancel);
-        m_scan = std::move(result);
-    });
-    connect(m_thread, &QThread::finished, this, &ColumnFitWarnings::scanDone);
-    m_poll->start();
-    m_thread->start(QThread::LowPriority);
+    m_scan->start(m_plan);
     colour();
 }
 
-void ColumnFitWarnings::poll()
-{
-    if (!m_thread)
-        return;
-    if (QDateTime::currentMSecsSinceEpoch() - m_started >= progressDelayMs) {
-        m_bar->show();
-        m_cancelButton->show();
-    }
-    m_bar->setValue(m_progress.load(std::memory_order_relaxed));
-}
+bool ColumnFitWarnings::running() const { return m_scan->running(); }
 
-void ColumnFitWarnings::waitForScan()
-{
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    scanDone();
-}
+bool ColumnFitWarnings::finished() const { return m_scan->ended() && m_scan->result().finished; }
 
-void ColumnFitWarnings::cancel()
-{
-    m_cancel = true;
-    waitForScan();
-}
+void ColumnFitWarnings::waitForScan() { m_scan->wait(); }
+
+void ColumnFitWarnings::cancel() { m_scan->cancel(); }
 
 void ColumnFitWarnings::scanDone()
 {
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
-    m_poll->stop();
-    m_done = true;
-    m_bar->hide();
-    m_cancelButton->hide();
     // Fields that changed while the tables were read are read again.
-    if (!m_cancel && m_grid && fieldSignature() != m_signature)
+    if (!m_scan->cancelled() && m_grid && fieldSignature() != m_signature)
         scheduleCheck();
     colour();
 }
@@ -235,7 +183,7 @@ void ColumnFitWarnings::colour()
                 if (m_plan.fields[i].def.field.compare(name, Qt::CaseInsensitive) != 0)
                     continue;
                 if (okLeft && okRight && right >= left)
-                    warning = fitMessage(m_scan.fit.value(i), right - left + 1);
+                    warning = fitMessage(m_scan->result().fit.value(i), right - left + 1);
                 break;
             }
         }
@@ -258,13 +206,14 @@ void ColumnFitWarnings::colour()
         }
     }
     m_colouring = false;
-    if (m_thread)
+    const ScanResult& scan = m_scan->result();
+    if (m_scan->running())
         m_label->setText(QStringLiteral("Fit check: reading the tables..."));
-    else if (m_done && !m_scan.finished)
-        m_label->setText(m_scan.error.isEmpty()
+    else if (m_scan->ended() && !scan.finished)
+        m_label->setText(scan.error.isEmpty()
                              ? QStringLiteral("Fit check not finished: the reading was cancelled.")
-                             : QStringLiteral("Fit check not finished: %1").arg(m_scan.error));
-    else if (!m_done)
+                             : QStringLiteral("Fit check not finished: %1").arg(scan.error));
+    else if (!m_scan->ended())
         m_label->clear();
     else if (lines.isEmpty())
         m_label->setText(QStringLiteral("Fit check: every value fits its column."));

@@ -1,21 +1,19 @@
 #pragma once
 
 #include "core/preview/ReportRows.h"
+#include "forms/preview/BackgroundScan.h"
 
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QRgb>
 
-#include <atomic>
 #include <functional>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
-class QThread;
-class QTimer;
 class QWidget;
 
 // The fit check beside the rows of a column grid (field, line, starting
@@ -32,7 +30,7 @@ class ColumnFitWarnings : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int progressDelayMs = 500;
+    static constexpr int progressDelayMs = BackgroundScan::progressDelayMs;
 
     // `report` gives the report in hand (order, kind, fields and their
     // table); the positions are read from the grid.
@@ -43,8 +41,8 @@ public:
     // The warning of a grid row; empty when its values fit or are not known.
     QString rowWarning(int row) const;
     QLabel* summaryLabel() const { return m_label; }
-    bool running() const { return m_thread != nullptr; }
-    bool finished() const { return m_done && m_scan.finished; }
+    bool running() const;
+    bool finished() const;
     void waitForScan();
     void cancel();
     // Reads the tables again now (the grid's fields changed).
@@ -59,7 +57,6 @@ private:
     void scheduleCheck();
     void check();
     void scanDone();
-    void poll();
     void colour();
     QString fieldSignature() const;
 
@@ -68,14 +65,8 @@ private:
     std::function<QString()> m_dataFolder;
     QStringList m_passwords;
     ReportPlan m_plan;
-    ScanResult m_scan;
-    bool m_done = false;
+    BackgroundScan* m_scan = nullptr;
     QString m_signature;
-    QThread* m_thread = nullptr;
-    std::atomic<bool> m_cancel{false};
-    std::atomic<int> m_progress{0};
-    qint64 m_started = 0;
-    QTimer* m_poll = nullptr;
     bool m_checkQueued = false;
     bool m_colouring = false;
     QHash<int, QString> m_warnings;

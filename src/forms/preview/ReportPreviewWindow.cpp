@@ -1,5 +1,7 @@
 #include "forms/preview/ReportPreviewWindow.h"
 
+#include "forms/preview/BackgroundScan.h"
+
 #include "core/app/SharedRoutines.h"
 #include "core/app/StartUp.h"
 #include "core/wizard/DatabaseAlias.h"
@@ -128,6 +130,8 @@ ReportPreviewWindow::ReportPreviewWindow(const ReportFileContent& report, const 
     connect(m_next, &QPushButton::clicked, this, &ReportPreviewWindow::BtnNextClick);
     connect(m_pdf, &QPushButton::clicked, this, &ReportPreviewWindow::BtnPdfClick);
     connect(m_print, &QPushButton::clicked, this, &ReportPreviewWindow::BtnPrintClick);
+    m_scanner = new BackgroundScan(m_progressBar, m_cancelScan, this);
+    connect(m_scanner, &BackgroundScan::done, this, &ReportPreviewWindow::scanDone);
     connect(m_cancelScan, &QPushButton::clicked, this, &ReportPreviewWindow::BtnCancelScanClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -138,8 +142,8 @@ ReportPreviewWindow::ReportPreviewWindow(const ReportFileContent& report, const 
 
 ReportPreviewWindow::~ReportPreviewWindow()
 {
-    m_cancel = true;
-    waitForScan();
+    // The reading is stopped (and waited for) before the rest goes.
+    delete m_scanner;
 }
 
 void ReportPreviewWindow::showFor(const ReportFileContent& report, QWidget* parent)
@@ -159,74 +163,38 @@ int ReportPreviewWindow::pageCount() const { return m_model->pageCount(m_rows->r
 void ReportPreviewWindow::startScan()
 {
     if (!m_plan.error.isEmpty()) {
-        m_scan.error = m_plan.error;
-        m_scanDone = true;
+        m_planFailed.error = m_plan.error;
         return;
     }
-    m_scanStarted = QDateTime::currentMSecsSinceEpoch();
-    const ReportPlan plan = m_plan;
-    m_thread = QThread::create([this, plan] {
-        ScanResult result = scanReport(
-            plan,
-            [this](double share) {
-                m_progress.store(int(share * 1000), std::memory_order_relaxed);
-                return !m_cancel.load(std::memory_order_relaxed);
-            },
-            &m_cancel);
-        // Handed over once the thread has finished (see scanDone).
-        m_scan = std::move(result);
-    });
-    connect(m_thread, &QThread::finished, this, &ReportPreviewWindow::scanDone);
-    m_poll = new QTimer(this);
-    m_poll->setInterval(50);
-    connect(m_poll, &QTimer::timeout, this, &ReportPreviewWindow::pollScan);
-    m_poll->start();
-    m_thread->start(QThread::LowPriority);
+    m_scanner->start(m_plan);
 }
 
-void ReportPreviewWindow::pollScan()
+bool ReportPreviewWindow::scanEnded() const
 {
-    if (!m_thread)
-        return;
-    if (QDateTime::currentMSecsSinceEpoch() - m_scanStarted >= progressDelayMs) {
-        m_progressBar->show();
-        m_cancelScan->show();
-    }
-    m_progressBar->setValue(m_progress.load(std::memory_order_relaxed));
+    return !m_plan.error.isEmpty() || m_scanner->ended();
 }
 
-void ReportPreviewWindow::waitForScan()
+bool ReportPreviewWindow::scanFinished() const { return scanEnded() && scan().finished; }
+
+bool ReportPreviewWindow::scanRunning() const { return m_scanner->running(); }
+
+const ScanResult& ReportPreviewWindow::scan() const
 {
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    scanDone();
+    return m_plan.error.isEmpty() ? m_scanner->result() : m_planFailed;
 }
+
+void ReportPreviewWindow::waitForScan() { m_scanner->wait(); }
 
 void ReportPreviewWindow::scanDone()
 {
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
-    if (m_poll)
-        m_poll->stop();
-    m_scanDone = true;
-    m_progressBar->hide();
-    m_cancelScan->hide();
-    if (m_scan.finished)
-        m_rows->setRecords(m_scan.records);
-    if (!m_cancel)
+    if (scan().finished)
+        m_rows->setRecords(scan().records);
+    if (!m_scanner->cancelled())
         showPage(qMin(m_page, pageCount() - 1));
     updateTexts();
 }
 
-void ReportPreviewWindow::BtnCancelScanClick()
-{
-    m_cancel = true;
-    waitForScan();
-}
+void ReportPreviewWindow::BtnCancelScanClick() { m_scanner->cancel(); }
 
 void ReportPreviewWindow::showPage(int index)
 {
@@ -244,7 +212,7 @@ void ReportPreviewWindow::showPage(int index)
         m_current.lines << note;
     } else {
         m_current = m_model->page(m_page, *m_rows, m_rows->recordCount(),
-                                  scanFinished() ? &m_scan : nullptr);
+                                  scanFinished() ? &scan() : nullptr);
     }
     m_image = PagePainter::render(m_current, *m_model, screenDpi);
     m_pageView->setPixmap(QPixmap::fromImage(m_image));
@@ -274,16 +242,16 @@ void ReportPreviewWindow::updateTexts()
     m_assumed->setText(QStringLiteral("Assumed: ") + assumed.join(QLatin1Char(' ')));
 
     QStringList fit;
-    if (!m_scanDone) {
+    if (!scanEnded()) {
         fit << QStringLiteral("Fit check: reading the tables...");
-    } else if (!m_scan.finished) {
-        fit << (m_scan.error.isEmpty()
+    } else if (!scan().finished) {
+        fit << (scan().error.isEmpty()
                     ? QStringLiteral("Fit check not finished: the reading was cancelled.")
-                    : QStringLiteral("Fit check not finished: %1").arg(m_scan.error));
+                    : QStringLiteral("Fit check not finished: %1").arg(scan().error));
     } else {
         for (int i = 0; i < m_plan.fields.size(); ++i) {
             const PreviewField& f = m_plan.fields[i];
-            const QString message = fitMessage(m_scan.fit.value(i), f.width);
+            const QString message = fitMessage(scan().fit.value(i), f.width);
             if (f.placed && !message.isEmpty())
                 fit << QStringLiteral("%1: %2").arg(f.def.field, message);
         }
@@ -308,13 +276,12 @@ bool ReportPreviewWindow::savePdf(const QString& path, QString* error)
     }
     m_busy = true;
     updateButtons();
-    m_cancel = false;
     m_progressBar->setRange(0, pageCount());
     m_progressBar->show();
     const qint64 records = m_rows->recordCount();
     const bool ok = PagePainter::writePdf(
         path, *m_model, pageCount(),
-        [&](int i) { return m_model->page(i, *m_rows, records, &m_scan); }, error,
+        [&](int i) { return m_model->page(i, *m_rows, records, &scan()); }, error,
         [&](int i) {
             if (i % 50 == 0) {
                 m_progressBar->setValue(i);
@@ -350,7 +317,7 @@ bool ReportPreviewWindow::printPages(QPrinter& printer, QString* error)
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             printer.newPage();
-        PagePainter::paint(painter, m_model->page(i, *m_rows, records, &m_scan), *m_model,
+        PagePainter::paint(painter, m_model->page(i, *m_rows, records, &scan()), *m_model,
                            printer.resolution());
     }
     painter.end();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/preview/PageModel.h"
+#include "forms/preview/BackgroundScan.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
 
-#include <atomic>
 #include <memory>
 
 class QLabel;
@@ -14,8 +14,6 @@ class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
-class QThread;
-class QTimer;
 
 // "Report Preview": the report's pages as they would print, made from the
 // rows of the host's tables in the data folder, with the fit check of every
@@ -32,7 +30,7 @@ class ReportPreviewWindow : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int progressDelayMs = 500;
+    static constexpr int progressDelayMs = BackgroundScan::progressDelayMs;
     static constexpr double screenDpi = 96.0;
 
     ReportPreviewWindow(const ReportFileContent& report, const QString& dataFolder,
@@ -48,9 +46,9 @@ public:
 
     const ReportPlan& plan() const { return m_plan; }
     const PageModel& model() const { return *m_model; }
-    bool scanFinished() const { return m_scanDone && m_scan.finished; }
-    bool scanRunning() const { return m_thread != nullptr; }
-    const ScanResult& scan() const { return m_scan; }
+    bool scanFinished() const;
+    bool scanRunning() const;
+    const ScanResult& scan() const;
     int pageIndex() const { return m_page; }
     // Pages known so far (from the header's record count until the reading
     // has counted the rows).
@@ -75,22 +73,18 @@ public:
 
 private:
     void startScan();
-    void pollScan();
     void scanDone();
+    // The reading has ended (or could not start: the plan failed).
+    bool scanEnded() const;
     void updateTexts();
     void updateButtons();
 
     ReportPlan m_plan;
     std::unique_ptr<PageModel> m_model;
     std::unique_ptr<RowSource> m_rows;
-    ScanResult m_scan;
-    bool m_scanDone = false;
-    QThread* m_thread = nullptr;
-    std::atomic<bool> m_cancel{false};
-    std::atomic<int> m_progress{0}; // thousandths
-    QTimer* m_poll = nullptr;
-    qint64 m_scanStarted = 0;
-    bool m_busy = false; // saving or printing
+    BackgroundScan* m_scanner = nullptr;
+    ScanResult m_planFailed; // the result when the plan could not be made
+    bool m_busy = false;     // saving or printing
 
     int m_page = 0;
     PreviewPage m_current;

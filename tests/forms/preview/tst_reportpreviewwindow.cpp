@@ -6,6 +6,7 @@
 #include "PreviewTables.h"
 #include "RealMessageBoxes.h"
 
+#include "forms/preview/BackgroundScan.h"
 #include "forms/preview/ReportPreviewWindow.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,6 +136,30 @@ private slots:
         QCOMPARE(labelText(w, "LblFit"),
                  QStringLiteral("Fit check not finished: the reading was cancelled."));
         QVERIFY(!buttonOf(w, "BtnPdf")->isEnabled());
+    }
+
+    // A scan waited for and replaced at once: the first one's late
+    // "finished" must neither end the second nor wait for it.
+    void aReplacedScanEndsOnce()
+    {
+        QProgressBar bar;
+        QPushButton cancel;
+        BackgroundScan scan(&bar, &cancel, nullptr);
+        QSignalSpy done(&scan, &BackgroundScan::done);
+        const ReportPlan plan =
+            ReportPlan::make(m_big, PreviewTables::contactReport(), PreviewTables::passwords());
+        scan.start(plan);
+        scan.wait();
+        QCOMPARE(done.size(), 1);
+        QVERIFY(scan.result().finished);
+        scan.start(plan);
+        QCoreApplication::processEvents(); // the first thread's "finished"
+        QVERIFY(scan.running());
+        QCOMPARE(done.size(), 1);
+        QVERIFY(!scan.ended());
+        QTRY_VERIFY_WITH_TIMEOUT(!scan.running(), 60000);
+        QCOMPARE(done.size(), 2);
+        QCOMPARE(qint64(scan.result().records->size()), 150004);
     }
 
     void savesAndPrints()
