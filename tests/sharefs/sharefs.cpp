@@ -2,7 +2,7 @@
 // behaves like the network shares that differ from a local disk.
 //
 //   sharefs BACKING MOUNTPOINT [--locks=local|grant|none] [--no-links]
-//           [--no-rename-flags]
+//           [--no-rename-flags] [--read-delay-ms=N]
 //
 // --locks=local  record locks are kept by the kernel, as on a local disk
 //                (the default);
@@ -11,7 +11,9 @@
 // --locks=none   every lock request fails with ENOLCK;
 // --no-links     hard links are refused with EPERM;
 // --no-rename-flags  a rename with flags (such as RENAME_NOREPLACE) is
-//                refused with EINVAL, as on shares whose server lacks it.
+//                refused with EINVAL, as on shares whose server lacks it;
+// --read-delay-ms=N  every read waits N milliseconds first, as on a slow
+//                network.
 //
 // Standard input takes commands, one a line, each answered with "ok":
 //   arm PID N   kill the process PID with SIGKILL at its Nth request to the
@@ -51,6 +53,7 @@ enum class Locks { Local, Grant, None };
 std::string g_backing;
 Locks g_locks = Locks::Local;
 bool g_noLinks = false;
+int g_readDelayMs = 0;
 bool g_noRenameFlags = false;
 
 std::atomic<pid_t> g_victim{0};
@@ -192,6 +195,8 @@ int fsCreate(const char* path, mode_t mode, fuse_file_info* fi)
 int fsRead(const char*, char* buf, size_t size, off_t offset, fuse_file_info* fi)
 {
     GUARD();
+    if (g_readDelayMs > 0)
+        ::usleep(useconds_t(g_readDelayMs) * 1000);
     const ssize_t n = ::pread(int(fi->fh), buf, size, offset);
     return n < 0 ? -errno : int(n);
 }
@@ -316,6 +321,8 @@ int main(int argc, char* argv[])
             g_noLinks = true;
         else if (a == "--no-rename-flags")
             g_noRenameFlags = true;
+        else if (a.rfind("--read-delay-ms=", 0) == 0)
+            g_readDelayMs = std::atoi(a.c_str() + 16);
         else {
             std::fprintf(stderr, "sharefs: unknown option %s\n", a.c_str());
             return 2;

@@ -5,6 +5,8 @@
 #include "Controls.h"
 #include "PreviewTables.h"
 #include "ReportRoads.h"
+#include "Screenshots.h"
+#include "ShareMount.h"
 
 #include "core/app/StartUp.h"
 #include "forms/preview/ColumnFitWarnings.h"
@@ -13,9 +15,11 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace Roads;
 
@@ -50,22 +54,20 @@ private slots:
         QVERIFY(button->isVisible());
 
         QString cls, line, fit;
-        WizardFixture::withModal(
-            [&] { QTest::mouseClick(button, Qt::LeftButton); },
-            [&](QWidget* modal) {
-                auto* preview = qobject_cast<ReportPreviewWindow*>(modal);
-                if (!preview)
-                    return;
-                cls = QString::fromLatin1(modal->metaObject()->className());
-                preview->waitForScan();
-                line = preview->currentPage().lines.value(3).text;
-                if (auto* l = preview->findChild<QLabel*>(QStringLiteral("LblFit")))
-                    fit = l->text();
-                if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
-                    preview->grab().save(qEnvironmentVariable("TV_SCREENSHOTS") +
-                                         QStringLiteral("/preview.png"));
-                preview->accept();
-            });
+        WizardFixture::withModal([&] { QTest::mouseClick(button, Qt::LeftButton); },
+                                 [&](QWidget* modal) {
+                                     auto* preview = qobject_cast<ReportPreviewWindow*>(modal);
+                                     if (!preview)
+                                         return;
+                                     cls = QString::fromLatin1(modal->metaObject()->className());
+                                     preview->waitForScan();
+                                     line = preview->currentPage().lines.value(3).text;
+                                     if (auto* l =
+                                             preview->findChild<QLabel*>(QStringLiteral("LblFit")))
+                                         fit = l->text();
+                                     Screenshots::save(preview, QStringLiteral("report-preview"));
+                                     preview->accept();
+                                 });
         QCOMPARE(cls, QStringLiteral("ReportPreviewWindow"));
         QCOMPARE(line.left(20), QString::fromUtf8("Boreal\u2026+18 ...250.00"));
         QVERIFY2(fit.contains("Company: 1 of 3 values do not fit 10 characters"), qPrintable(fit));
@@ -74,6 +76,44 @@ private slots:
 
     // Page9: the rows whose values do not fit are marked beside the grid, and
     // follow the widths as they are typed.
+    // On a slow share the check shows its progress with Cancel, and a
+    // cancelled check says so; the grid answers meanwhile.
+    void fitCheckOnASlowShareCancels()
+    {
+        if (const QString why = ShareMount::unavailable(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        ShareMount share({QStringLiteral("--read-delay-ms=40")});
+        QVERIFY2(share.mounted(), qPrintable(share.error()));
+        PreviewTables::write(share.path(), 20000);
+        QWidget window;
+        auto* box = new QVBoxLayout(&window);
+        auto* grid = new QTableWidget(1, 4, &window);
+        box->addWidget(grid);
+        const QStringList cells{"Company", "1", "1", "10"};
+        for (int c = 0; c < cells.size(); ++c)
+            grid->setItem(0, c, new QTableWidgetItem(cells[c]));
+        const QString folder = share.path();
+        auto* fit = new ColumnFitWarnings(
+            grid, [] { return PreviewTables::contactReport(); }, [folder] { return folder; },
+            PreviewTables::passwords());
+        window.show();
+        auto* bar = window.findChild<QProgressBar*>(QStringLiteral("FitProgress"));
+        auto* cancel = window.findChild<QPushButton*>(QStringLiteral("BtnFitCancel"));
+        QVERIFY(bar && cancel);
+        QTRY_VERIFY(fit->running());
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 5000);
+        QVERIFY(fit->running());
+        QVERIFY(cancel->isVisible());
+        grid->item(0, 3)->setText(QStringLiteral("12")); // typed while it reads
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(!fit->running());
+        QVERIFY(!fit->finished());
+        QVERIFY(!bar->isVisible());
+        QVERIFY2(fit->summaryLabel()->text().contains("not finished"),
+                 qPrintable(fit->summaryLabel()->text()));
+        QVERIFY(fit->rowWarning(0).isEmpty());
+    }
+
     void fitWarningsOnPage9()
     {
         WizardFixture f;
@@ -118,9 +158,7 @@ private slots:
                  QVariant());
         QCOMPARE(fit->summaryLabel()->text(), QStringLiteral("Fit check: Company: ") + expected);
         QVERIFY(fit->summaryLabel()->isVisible());
-        if (!qEnvironmentVariableIsEmpty("TV_SCREENSHOTS"))
-            w.grab().save(qEnvironmentVariable("TV_SCREENSHOTS") +
-                          QStringLiteral("/page9-fit.png"));
+        QVERIFY(Screenshots::save(&w, QStringLiteral("page9-fit-warning")));
 
         // Wider: 24 characters fit; narrower: Acme and Cyan (4) fit 4, not 3.
         control<QTableWidget>(w, "sgCol")->item(company, 3)->setText(QStringLiteral("24"));

@@ -11,7 +11,8 @@
 // A folder on sharefs (tests/sharefs), a FUSE file system of the tests'
 // own that mirrors a backing folder and behaves like an unusual network
 // share: options "--locks=grant" (locks granted, none enforced),
-// "--locks=none" (every lock fails), "--no-links", "--no-rename-flags".
+// "--locks=none" (every lock fails), "--no-links", "--no-rename-flags",
+// "--read-delay-ms=N" (a slow network).
 // Mounted for the object's lifetime; the destructor unmounts, and the file
 // system also unmounts itself when the test process dies.
 class ShareMount
