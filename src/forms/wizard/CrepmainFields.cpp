@@ -13,9 +13,9 @@
 #include "core/catalogue/EventFields.h"
 #include "core/wizard/DatabaseAlias.h"
 #include "core/wizard/FieldRules.h"
+#include "forms/controls/CombinedFields.h"
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
-#include "forms/controls/SpecialFields.h"
 #include "forms/wizard/ListEntries.h"
 
 #include <QLabel>

@@ -12,9 +12,9 @@
 #include "engine/Session.h"
 #include "forms/app/WidgetPlatform.h"
 #include "forms/controls/About.h"
+#include "forms/controls/CombinedFields.h"
 #include "forms/controls/Cruser.h"
 #include "forms/controls/Picklist.h"
-#include "forms/controls/SpecialFields.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

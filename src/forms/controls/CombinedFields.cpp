@@ -1,8 +1,8 @@
-#include "forms/controls/SpecialFields.h"
+#include "forms/controls/CombinedFields.h"
 
 #include "forms/app/WidgetFit.h"
 #include "forms/controls/Picklist.h"
-#include "ui_SpecialFields.h"
+#include "ui_CombinedFields.h"
 
 #include <QScreen>
 
